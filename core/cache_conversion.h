@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/cache_state.h"
+#include "core/window.h"
+
+namespace tcc {
+
+// The Convert Cache command (button "1. &Convert Cache"): checks the folder
+// and its index, then renames every cached file whose target name is free.
+// A failed file operation ends it with FileError; renames done stay done.
+void cmdGetCache_Click(CacheFolderState& state, Window& window);
+
+// Reads the index at state.cacheIndexPath and renames the cached files.
+void ConvertCache(CacheFolderState& state, Window& window);
+
+// Renames state.cachedFilePath to state.realFilePath.
+void RenameCachedFile(CacheFolderState& state, Window& window);
+
+}  // namespace tcc

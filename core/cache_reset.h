@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/cache_state.h"
+#include "core/window.h"
+
+namespace tcc {
+
+// The Refresh ".ini" File command (button "2. &Refresh ".ini" File"): asks
+// first while nothing was converted in this run, then resets the index.
+void cmdRefresh_Click(CacheFolderState& state, Window& window);
+
+// Rewrites the chosen folder's cache.ini with its header line alone.
+void ResetCacheIndex(CacheFolderState& state, Window& window);
+
+}  // namespace tcc

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/disk.h"
+#include "core/file_system.h"
+#include "core/window.h"
+
+namespace tcc {
+
+// The state the main window keeps for its commands: the chosen folder, the
+// file-system service, the working paths of the conversion and whether a
+// conversion reached its end in this run.
+class CacheFolderState {
+public:
+    // disk is the disk the file-system service works on; it must outlive
+    // this state.
+    explicit CacheFolderState(Disk& disk);
+
+    std::optional<Folder> currentFolder;
+    std::unique_ptr<FileSystem> fileSystem;
+    std::vector<std::string> recordFields;
+    std::string cachedFilePath;
+    std::string realFilePath;
+    std::string cacheIndexPath;
+    bool cacheConverted = false;
+
+    // The service, created on first use.
+    FileSystem& fs();
+
+    // Chooses the folder of a directory list entry (the directory change and
+    // the file click): looked up afresh; fails when it does not exist.
+    void ChooseFolder(const std::string& path);
+
+    // Is the chosen folder named "cache" or "Cache" (letter case counts)?
+    // Otherwise shows "This is not a 'Cache' Folder" and answers false.
+    bool IsCacheFolder(Window& window);
+
+    // A command needs a chosen folder. Without one it shows "Locate the
+    // game's Cache directory." and answers false.
+    bool HasFolder(Window& window);
+
+    // The chosen folder's path joined with a name.
+    std::string PathIn(const std::string& name) const;
+
+private:
+    Disk& disk_;
+};
+
+}  // namespace tcc

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tcc {
+
+// The platform's path separator. Paths are byte strings, passed through as
+// they are: names in the cache index and on disk are never re-encoded.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr char kSeparator = '/';
+#endif
+
+enum class EntryType { None, File, Folder, Other };
+
+struct EntryInfo {
+    EntryType type = EntryType::None;
+    bool readOnly = false;  // the owner may not write it
+};
+
+struct DirEntry {
+    std::string name;
+    EntryType type = EntryType::Other;
+};
+
+// Changes whenever the entries of a folder change. Two equal stamps mean the
+// listing read with the first one is still good.
+struct DirStamp {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::uint64_t c = 0;
+    bool operator==(const DirStamp&) const = default;
+};
+
+class ReadStream {
+public:
+    virtual ~ReadStream() = default;
+    // Reads up to n bytes; 0 means the end. Throws FileError.
+    virtual std::size_t Read(char* buffer, std::size_t n) = 0;
+};
+
+class WriteStream {
+public:
+    virtual ~WriteStream() = default;
+    virtual void Write(const char* data, std::size_t n) = 0;
+    // Flushes and closes; an error here is an error of the write.
+    virtual void Close() = 0;
+};
+
+// The narrow interface under every file operation of the program. Paths are
+// exact: no letter-case folding happens at this level. Every method reports
+// failure by throwing FileError. Tests replace it with an in-memory disk that
+// can fail any chosen operation.
+class Disk {
+public:
+    virtual ~Disk() = default;
+
+    // Type and read-only bit of a path, without following a final symlink's
+    // target type for anything but files and folders. None when missing.
+    virtual EntryInfo Stat(const std::string& path) = 0;
+    virtual DirStamp Stamp(const std::string& folder) = 0;
+    virtual std::vector<DirEntry> ReadDir(const std::string& folder) = 0;
+
+    virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) = 0;
+    // Creates a file that must not exist yet.
+    virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
+
+    // Moves a file; fails with "File already exists" when `to` is taken, even
+    // when it was taken after the caller looked.
+    virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Moves a file over an existing one in one atomic step.
+    virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
+    virtual void Remove(const std::string& path) = 0;
+    virtual void MakeDir(const std::string& path) = 0;
+};
+
+// The disk of the operating system.
+class RealDisk : public Disk {
+public:
+    EntryInfo Stat(const std::string& path) override;
+    DirStamp Stamp(const std::string& folder) override;
+    std::vector<DirEntry> ReadDir(const std::string& folder) override;
+    std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
+    std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
+    void RenameNoReplace(const std::string& from, const std::string& to) override;
+    void RenameReplace(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+    void MakeDir(const std::string& path) override;
+
+    // For tests: behave as on a file system without RENAME_NOREPLACE.
+    void ForceLinkFallback(bool on) { forceLinkFallback_ = on; }
+
+private:
+    bool forceLinkFallback_ = false;
+};
+
+}  // namespace tcc

@@ -1,0 +1,55 @@
+#include "core/file_error.h"
+
+#include <cerrno>
+
+namespace tcc {
+
+std::string DescribeErrorNumber(int number) {
+    switch (number) {
+    case kFileNotFound: return "File not found";
+    case kFileAlreadyExists: return "File already exists";
+    case kInputPastEndOfFile: return "Input past end of file";
+    case kDeviceUnavailable: return "Device unavailable";
+    case kPermissionDenied: return "Permission denied";
+    case kPathFileAccessError: return "Path/File access error";
+    case kPathNotFound: return "Path not found";
+    default: return "File operation failed";
+    }
+}
+
+namespace {
+std::string UserText(int number, const std::string& path) {
+    std::string text = DescribeErrorNumber(number);
+    if (!path.empty()) text += ": " + path;
+    return text;
+}
+}  // namespace
+
+FileError::FileError(int number, std::string path)
+    : std::runtime_error(UserText(number, path)),
+      number_(number),
+      description_(DescribeErrorNumber(number)),
+      path_(std::move(path)) {}
+
+int ErrorNumberFromErrno(int err) {
+    switch (err) {
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case EEXIST:
+    case ENOTEMPTY: return kFileAlreadyExists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return kPermissionDenied;
+    case ENXIO:
+    case ENODEV:
+    case EIO:
+    case ENOMEDIUM:
+    case ESTALE:
+    case ENOTCONN:
+    case EHOSTDOWN: return kDeviceUnavailable;
+    default: return kPathFileAccessError;
+    }
+}
+
+}  // namespace tcc

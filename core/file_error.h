@@ -1,0 +1,42 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace tcc {
+
+// Error numbers of failed file operations. The numbering is the classic one
+// that users of the game's tools know from their message boxes.
+enum ErrorNumber : int {
+    kFileNotFound = 53,
+    kFileAlreadyExists = 58,
+    kInputPastEndOfFile = 62,
+    kDeviceUnavailable = 68,
+    kPermissionDenied = 70,
+    kPathFileAccessError = 75,
+    kPathNotFound = 76,
+};
+
+// The plain description of an error number ("File not found", ...).
+std::string DescribeErrorNumber(int number);
+
+// The one error type of every file operation: a number, its description and
+// the path the operation worked on. what() is the text a user is shown.
+class FileError : public std::runtime_error {
+public:
+    FileError(int number, std::string path);
+
+    int number() const { return number_; }
+    const std::string& description() const { return description_; }
+    const std::string& path() const { return path_; }
+
+private:
+    int number_;
+    std::string description_;
+    std::string path_;
+};
+
+// Maps an errno value of a failed system call to the error numbers above.
+int ErrorNumberFromErrno(int err);
+
+}  // namespace tcc

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/disk.h"
+
+namespace tcc {
+
+// A folder found on disk. path is the full path as it stands on disk.
+struct Folder {
+    std::string path;
+    // The last component of the path.
+    std::string Name() const;
+};
+
+// A file found on disk, under its name as it stands on disk.
+struct File {
+    std::string path;
+    std::string Name() const;
+};
+
+// Reads 8-bit text line by line. CR LF, LF or a lone CR ends a line and is
+// not part of it; a last line without a terminator is still a line.
+class TextReader {
+public:
+    TextReader(std::unique_ptr<ReadStream> stream, std::string path);
+
+    bool AtEndOfStream();
+    // The next line; throws FileError 62 past the end.
+    std::string ReadLine();
+    void SkipLine();
+    void Close();
+    // Bytes consumed so far, for progress.
+    std::uint64_t Position() const { return consumed_; }
+
+private:
+    bool Fill();
+    int Peek();
+
+    std::unique_ptr<ReadStream> stream_;
+    std::string path_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::uint64_t consumed_ = 0;
+    bool eof_ = false;
+};
+
+// Does name match a pattern of "*" and "?" wildcards, without regard to case?
+bool MatchesPattern(const std::string& name, const std::string& pattern);
+// Compare names without regard to letter case (ASCII letters fold).
+std::string FoldCase(const std::string& name);
+// Names that start with "." are hidden on this platform.
+bool IsHiddenName(const std::string& name);
+// Joins a folder path and a name with the platform separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The file-system service of the commands. Names are found without regard to
+// letter case in every path component that does not exist as written (an
+// exact match wins). Folder listings used for those lookups are kept and
+// updated by this service's own operations, and read again when the folder's
+// stamp shows that something else changed it.
+class FileSystem {
+public:
+    explicit FileSystem(Disk& disk);
+
+    bool FileExists(const std::string& path);
+    bool FolderExists(const std::string& path);
+    Folder GetFolder(const std::string& path);   // 76 when there is no folder
+    File GetFile(const std::string& path);       // 53 when there is no file
+    TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
+    std::uint64_t FileSize(const File& file);
+    // force false refuses a read-only file with 70.
+    void DeleteFile(const std::string& path, bool force);
+    Folder CreateFolder(const std::string& path);
+    // Moves a file to a free path; 58 when the new path is taken by anything.
+    void MoveFile(const std::string& from, const std::string& to);
+    // Moves a file to `to`, replacing a same-named file there in one step. A
+    // read-only file there is refused with 70 and left as it is.
+    void MoveFileReplacing(const std::string& from, const std::string& to);
+    // Gives `path` the content `bytes` through a temporary file in the same
+    // folder, renamed over the old file: the old content stays intact until
+    // the new one is complete. A read-only old file is refused with 70.
+    void ReplaceFileContent(const std::string& path, const std::string& bytes);
+    // Names of the regular, non-hidden files of a folder that match pattern.
+    std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern);
+
+    // The path as it stands on disk, or the path as given when some
+    // component does not exist.
+    std::string Resolve(const std::string& path);
+
+    Disk& disk() { return disk_; }
+
+private:
+    struct Listing {
+        DirStamp stamp;
+        bool fresh = false;
+        // folded name -> names on disk
+        std::unordered_map<std::string, std::vector<std::string>> names;
+    };
+
+    std::string ResolveExisting(const std::string& path, EntryInfo* info);
+    Listing& ListingOf(const std::string& folder);
+    void Forget(const std::string& folder);
+    void NoteAdded(const std::string& path);
+    void NoteRemoved(const std::string& path);
+    void Restamp(const std::string& folder);
+    bool IsStale(const std::string& folder);
+
+    Disk& disk_;
+    std::unordered_map<std::string, Listing> listings_;
+};
+
+}  // namespace tcc

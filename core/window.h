@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tcc {
+
+inline constexpr const char* kAppTitle = "Tarnel Cache Converter";
+
+enum class Buttons { Ok, YesNo, RetryCancel };
+enum class Icon { None, Error, Warning };
+enum class Answer { Ok, Yes, No, Retry, Cancel };
+
+// Labels of the main window that the commands show.
+enum class Label { Folder, FolderName, Warning };
+
+// What the commands need of the main window. The real window implements it;
+// tests use a recording fake with scripted answers.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // A modal message box. An empty title means the application's title.
+    // With Yes/No the first button (Yes) is the default, with Retry/Cancel
+    // Retry is. Returns the button the user chose.
+    virtual Answer MessageBox(const std::string& text, const std::string& title,
+                              Buttons buttons, Icon icon) = 0;
+    virtual void ShowLabel(Label label) = 0;
+    // The folder's files changed: the file list must show them as they are.
+    virtual void RefreshFileList() = 0;
+    // The folder's subfolders changed: the directory list must show them.
+    virtual void RefreshDirList() = 0;
+    // A long command reports how far it has come (done of total units).
+    virtual void Progress(std::uint64_t done, std::uint64_t total) {
+        (void)done;
+        (void)total;
+    }
+};
+
+}  // namespace tcc
