@@ -21,6 +21,7 @@ enum class EntryType { None, File, Folder, Other };
 struct EntryInfo {
     EntryType type = EntryType::None;
     bool readOnly = false;  // the owner may not write it
+    std::uint64_t size = 0;
 };
 
 struct DirEntry {

@@ -98,18 +98,21 @@ public:
 private:
     struct Listing {
         DirStamp stamp;
-        bool fresh = false;
-        // folded name -> names on disk
-        std::unordered_map<std::string, std::vector<std::string>> names;
+        // folded name -> entries on disk with that folded name
+        std::unordered_map<std::string, std::vector<DirEntry>> names;
     };
 
-    std::string ResolveExisting(const std::string& path, EntryInfo* info);
-    Listing& ListingOf(const std::string& folder);
-    void Forget(const std::string& folder);
-    void NoteAdded(const std::string& path);
+    // Finds path on disk: exact first, else by folded names per component.
+    // Empty when it does not exist; info gets the entry's type.
+    std::string Find(const std::string& path, EntryInfo* info);
+    // The resolved parent folder of path (76 when missing) and the last name.
+    std::pair<std::string, std::string> SplitExistingParent(const std::string& path);
+    // The listing of a folder, read again when its stamp changed; null when
+    // the folder does not exist.
+    Listing* ListingOf(const std::string& folder);
+    // Keeps a kept listing in step with a change this service made.
+    void NoteAdded(const std::string& path, EntryType type);
     void NoteRemoved(const std::string& path);
-    void Restamp(const std::string& folder);
-    bool IsStale(const std::string& folder);
 
     Disk& disk_;
     std::unordered_map<std::string, Listing> listings_;

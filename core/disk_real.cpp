@@ -1,0 +1,190 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/disk.h"
+#include "core/file_error.h"
+
+namespace tcc {
+namespace {
+
+[[noreturn]] void Fail(int err, const std::string& path) {
+    throw FileError(ErrorNumberFromErrno(err), path);
+}
+
+bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR; }
+
+EntryType TypeOf(mode_t mode) {
+    if (S_ISREG(mode)) return EntryType::File;
+    if (S_ISDIR(mode)) return EntryType::Folder;
+    return EntryType::Other;
+}
+
+class FdReadStream : public ReadStream {
+public:
+    FdReadStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~FdReadStream() override { ::close(fd_); }
+
+    std::size_t Read(char* buffer, std::size_t n) override {
+        for (;;) {
+            ssize_t got = ::read(fd_, buffer, n);
+            if (got >= 0) return static_cast<std::size_t>(got);
+            if (errno != EINTR) Fail(errno, path_);
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+class FdWriteStream : public WriteStream {
+public:
+    FdWriteStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~FdWriteStream() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    void Write(const char* data, std::size_t n) override {
+        while (n > 0) {
+            ssize_t put = ::write(fd_, data, n);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                Fail(errno, path_);
+            }
+            data += put;
+            n -= static_cast<std::size_t>(put);
+        }
+    }
+
+    void Close() override {
+        // The data must be on disk before the file is renamed into place.
+        int fd = fd_;
+        fd_ = -1;
+        if (::fsync(fd) != 0 && errno != EINVAL) {
+            int err = errno;
+            ::close(fd);
+            Fail(err, path_);
+        }
+        if (::close(fd) != 0) Fail(errno, path_);
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+}  // namespace
+
+EntryInfo RealDisk::Stat(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        int err = errno;
+        if (IsMissing(err)) {
+            // A dangling symlink still takes the name.
+            if (::lstat(path.c_str(), &st) == 0) return {EntryType::Other, false, 0};
+            return {};
+        }
+        Fail(err, path);
+    }
+    return {TypeOf(st.st_mode), (st.st_mode & S_IWUSR) == 0, static_cast<std::uint64_t>(st.st_size)};
+}
+
+DirStamp RealDisk::Stamp(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) {
+        if (IsMissing(errno)) return {};
+        Fail(errno, folder);
+    }
+    if (!S_ISDIR(st.st_mode)) return {};
+    auto ns = [](const timespec& t) {
+        return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u + static_cast<std::uint64_t>(t.tv_nsec);
+    };
+    return {ns(st.st_mtim), ns(st.st_ctim) ^ static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::uint64_t>(st.st_ino) * 31u + static_cast<std::uint64_t>(st.st_dev) + 1u};
+}
+
+std::vector<DirEntry> RealDisk::ReadDir(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) Fail(errno == ENOENT ? ENOTDIR : errno, folder);
+    std::vector<DirEntry> entries;
+    errno = 0;
+    while (dirent* d = ::readdir(dir)) {
+        std::string name = d->d_name;
+        if (name == "." || name == "..") continue;
+        EntryType type = EntryType::Other;
+        if (d->d_type == DT_REG) {
+            type = EntryType::File;
+        } else if (d->d_type == DT_DIR) {
+            type = EntryType::Folder;
+        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            struct stat st;
+            std::string full = folder == "/" ? "/" + name : folder + "/" + name;
+            if (::stat(full.c_str(), &st) == 0) type = TypeOf(st.st_mode);
+        }
+        entries.push_back({std::move(name), type});
+        errno = 0;
+    }
+    int err = errno;
+    ::closedir(dir);
+    if (err != 0) Fail(err, folder);
+    return entries;
+}
+
+std::unique_ptr<ReadStream> RealDisk::OpenRead(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(errno, path);
+    return std::make_unique<FdReadStream>(fd, path);
+}
+
+std::unique_ptr<WriteStream> RealDisk::CreateNew(const std::string& path) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
+    return std::make_unique<FdWriteStream>(fd, path);
+}
+
+void RealDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+    if (!forceLinkFallback_) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+        int err = errno;
+        if (err == EEXIST) Fail(err, to);
+        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) {
+            if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
+            Fail(err, from);
+        }
+    }
+    // No RENAME_NOREPLACE here: a hard link cannot replace anything either.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        int err = errno;
+        if (err == EEXIST) Fail(err, to);
+        if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
+        Fail(err, from);
+    }
+    if (::unlink(from.c_str()) != 0) {
+        int err = errno;
+        ::unlink(to.c_str());  // back to the one name it had
+        Fail(err, from);
+    }
+}
+
+void RealDisk::RenameReplace(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        int err = errno;
+        if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
+        Fail(err, from);
+    }
+}
+
+void RealDisk::Remove(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) Fail(errno, path);
+}
+
+void RealDisk::MakeDir(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
+}
+
+}  // namespace tcc

@@ -1,0 +1,384 @@
+#include "core/file_system.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unistd.h>
+
+#include "core/file_error.h"
+
+namespace tcc {
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+bool IsSeparator(char c) { return c == kSeparator; }
+
+// Drops separators at the end, but keeps a lone root separator.
+std::string Trimmed(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && IsSeparator(p.back())) p.pop_back();
+    return p;
+}
+
+std::string LastComponent(const std::string& path) {
+    std::string p = Trimmed(path);
+    auto pos = p.find_last_of(kSeparator);
+    return pos == std::string::npos ? p : p.substr(pos + 1);
+}
+
+// Splits a trimmed path into parent and name; the parent of "/x" is "/".
+bool SplitPath(const std::string& path, std::string* parent, std::string* name) {
+    auto pos = path.find_last_of(kSeparator);
+    if (pos == std::string::npos || pos + 1 >= path.size()) return false;
+    *parent = pos == 0 ? std::string(1, kSeparator) : path.substr(0, pos);
+    *name = path.substr(pos + 1);
+    return true;
+}
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string Folder::Name() const { return LastComponent(path); }
+std::string File::Name() const { return LastComponent(path); }
+
+std::string FoldCase(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = Fold(c);
+    return folded;
+}
+
+bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && IsSeparator(folder.back())) return folder + name;
+    return folder + kSeparator + name;
+}
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+    // Iterative wildcard match with backtracking to the last "*".
+    std::size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+// ---------------------------------------------------------------------------
+
+TextReader::TextReader(std::unique_ptr<ReadStream> stream, std::string path)
+    : stream_(std::move(stream)), path_(std::move(path)), buffer_(kReadChunk) {}
+
+bool TextReader::Fill() {
+    if (eof_ || !stream_) return false;
+    std::size_t got = stream_->Read(buffer_.data(), buffer_.size());
+    if (got == 0) {
+        eof_ = true;
+        return false;
+    }
+    pos_ = 0;
+    end_ = got;
+    return true;
+}
+
+int TextReader::Peek() {
+    if (pos_ == end_ && !Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+}
+
+bool TextReader::AtEndOfStream() { return Peek() == -1; }
+
+std::string TextReader::ReadLine() {
+    if (Peek() == -1) throw FileError(kInputPastEndOfFile, path_);
+    std::string line;
+    for (;;) {
+        const char* start = buffer_.data() + pos_;
+        const char* stop = buffer_.data() + end_;
+        const char* hit = start;
+        while (hit != stop && *hit != '\r' && *hit != '\n') ++hit;
+        line.append(start, hit);
+        consumed_ += static_cast<std::uint64_t>(hit - start);
+        pos_ += static_cast<std::size_t>(hit - start);
+        if (hit != stop) {
+            char terminator = *hit;
+            ++pos_;
+            ++consumed_;
+            if (terminator == '\r' && Peek() == '\n') {
+                ++pos_;
+                ++consumed_;
+            }
+            return line;
+        }
+        if (!Fill()) return line;
+    }
+}
+
+void TextReader::SkipLine() { (void)ReadLine(); }
+
+void TextReader::Close() { stream_.reset(); }
+
+// ---------------------------------------------------------------------------
+
+FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
+
+FileSystem::Listing* FileSystem::ListingOf(const std::string& folder) {
+    DirStamp stamp = disk_.Stamp(folder);
+    if (stamp == DirStamp{}) {
+        listings_.erase(folder);
+        return nullptr;
+    }
+    auto it = listings_.find(folder);
+    if (it != listings_.end() && it->second.stamp == stamp) return &it->second;
+    // The stamp is taken before reading, so a change made while reading
+    // shows as a new stamp next time.
+    Listing fresh;
+    fresh.stamp = stamp;
+    for (DirEntry& e : disk_.ReadDir(folder)) {
+        std::string key = FoldCase(e.name);
+        fresh.names[key].push_back(std::move(e));
+    }
+    for (auto& [key, entries] : fresh.names) {
+        std::sort(entries.begin(), entries.end(),
+                  [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    }
+    Listing& kept = listings_[folder];
+    kept = std::move(fresh);
+    return &kept;
+}
+
+std::string FileSystem::Find(const std::string& rawPath, EntryInfo* info) {
+    std::string path = Trimmed(rawPath);
+    EntryInfo exact = disk_.Stat(path);
+    if (exact.type != EntryType::None) {
+        *info = exact;
+        return path;
+    }
+    std::string parent, name;
+    if (!SplitPath(path, &parent, &name) || name.find('\0') != std::string::npos) return {};
+    Listing* listing = ListingOf(parent);
+    std::string realParent = parent;
+    if (!listing) {
+        EntryInfo parentInfo;
+        realParent = Find(parent, &parentInfo);
+        if (realParent.empty() || parentInfo.type != EntryType::Folder) return {};
+        listing = ListingOf(realParent);
+        if (!listing) return {};
+    }
+    auto it = listing->names.find(FoldCase(name));
+    if (it == listing->names.end()) return {};
+    for (const DirEntry& e : it->second) {
+        std::string candidate = JoinPath(realParent, e.name);
+        EntryInfo found = disk_.Stat(candidate);
+        if (found.type != EntryType::None) {
+            *info = found;
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::pair<std::string, std::string> FileSystem::SplitExistingParent(const std::string& rawPath) {
+    std::string path = Trimmed(rawPath);
+    std::string parent, name;
+    if (!SplitPath(path, &parent, &name)) throw FileError(kPathNotFound, rawPath);
+    EntryInfo info;
+    std::string realParent = Find(parent, &info);
+    if (realParent.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, rawPath);
+    return {realParent, name};
+}
+
+std::string FileSystem::Resolve(const std::string& path) {
+    EntryInfo info;
+    std::string found = Find(path, &info);
+    return found.empty() ? path : found;
+}
+
+void FileSystem::NoteAdded(const std::string& path, EntryType type) {
+    std::string parent, name;
+    if (!SplitPath(path, &parent, &name)) return;
+    auto it = listings_.find(parent);
+    if (it == listings_.end()) return;
+    auto& entries = it->second.names[FoldCase(name)];
+    auto same = std::find_if(entries.begin(), entries.end(), [&](const DirEntry& e) { return e.name == name; });
+    if (same == entries.end()) {
+        entries.push_back({name, type});
+        std::sort(entries.begin(), entries.end(),
+                  [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    } else {
+        same->type = type;
+    }
+    it->second.stamp = disk_.Stamp(parent);
+}
+
+void FileSystem::NoteRemoved(const std::string& path) {
+    std::string parent, name;
+    if (!SplitPath(path, &parent, &name)) return;
+    auto it = listings_.find(parent);
+    if (it == listings_.end()) return;
+    auto entries = it->second.names.find(FoldCase(name));
+    if (entries != it->second.names.end()) {
+        std::erase_if(entries->second, [&](const DirEntry& e) { return e.name == name; });
+        if (entries->second.empty()) it->second.names.erase(entries);
+    }
+    it->second.stamp = disk_.Stamp(parent);
+}
+
+bool FileSystem::FileExists(const std::string& path) {
+    EntryInfo info;
+    return !Find(path, &info).empty() && info.type == EntryType::File;
+}
+
+bool FileSystem::FolderExists(const std::string& path) {
+    EntryInfo info;
+    return !Find(path, &info).empty() && info.type == EntryType::Folder;
+}
+
+Folder FileSystem::GetFolder(const std::string& path) {
+    EntryInfo info;
+    std::string found = Find(path, &info);
+    if (found.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, path);
+    return Folder{found};
+}
+
+File FileSystem::GetFile(const std::string& path) {
+    EntryInfo info;
+    std::string found = Find(path, &info);
+    if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
+    return File{found};
+}
+
+TextReader FileSystem::OpenTextRead(const File& file) {
+    return TextReader(disk_.OpenRead(file.path), file.path);
+}
+
+std::uint64_t FileSystem::FileSize(const File& file) {
+    return disk_.Stat(file.path).size;
+}
+
+void FileSystem::DeleteFile(const std::string& path, bool force) {
+    EntryInfo info;
+    std::string found = Find(path, &info);
+    if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
+    if (info.readOnly && !force) throw FileError(kPermissionDenied, found);
+    disk_.Remove(found);
+    NoteRemoved(found);
+}
+
+Folder FileSystem::CreateFolder(const std::string& path) {
+    auto [parent, name] = SplitExistingParent(path);
+    std::string target = JoinPath(parent, name);
+    EntryInfo info;
+    if (!Find(target, &info).empty()) throw FileError(kFileAlreadyExists, path);
+    disk_.MakeDir(target);
+    NoteAdded(target, EntryType::Folder);
+    return Folder{target};
+}
+
+void FileSystem::MoveFile(const std::string& from, const std::string& to) {
+    File source = GetFile(from);
+    auto [parent, name] = SplitExistingParent(to);
+    std::string target = JoinPath(parent, name);
+    EntryInfo info;
+    if (!Find(target, &info).empty()) throw FileError(kFileAlreadyExists, target);
+    disk_.RenameNoReplace(source.path, target);
+    NoteRemoved(source.path);
+    NoteAdded(target, EntryType::File);
+}
+
+void FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+    File source = GetFile(from);
+    auto [parent, name] = SplitExistingParent(to);
+    std::string target = JoinPath(parent, name);
+
+    // Every file there whose name equals this one without regard to case is
+    // the same-named file, the exact one included.
+    std::vector<std::string> sameNamed;
+    if (Listing* listing = ListingOf(parent)) {
+        auto it = listing->names.find(FoldCase(name));
+        if (it != listing->names.end()) {
+            for (const DirEntry& e : it->second) sameNamed.push_back(JoinPath(parent, e.name));
+        }
+    }
+    bool exactTaken = false;
+    std::vector<std::string> others;
+    for (const std::string& other : sameNamed) {
+        EntryInfo info = disk_.Stat(other);
+        if (info.type == EntryType::None) continue;
+        if (info.type != EntryType::File) throw FileError(kFileAlreadyExists, other);
+        if (info.readOnly) throw FileError(kPermissionDenied, other);
+        if (other == target) exactTaken = true;
+        else others.push_back(other);
+    }
+
+    if (exactTaken) {
+        // One step: the moved file takes the old one's place.
+        disk_.RenameReplace(source.path, target);
+    } else {
+        disk_.RenameNoReplace(source.path, target);
+    }
+    NoteRemoved(source.path);
+    NoteAdded(target, EntryType::File);
+    // The same name in other letter case goes only once the new file is in.
+    for (const std::string& other : others) {
+        disk_.Remove(other);
+        NoteRemoved(other);
+    }
+}
+
+void FileSystem::ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    auto [parent, name] = SplitExistingParent(path);
+    std::string target = JoinPath(parent, name);
+    EntryInfo info;
+    std::string found = Find(target, &info);
+    if (!found.empty()) {
+        if (info.type != EntryType::File) throw FileError(kPathFileAccessError, found);
+        if (info.readOnly) throw FileError(kPermissionDenied, found);
+        target = found;
+    }
+    std::string temp = JoinPath(parent, "." + name + ".new-" + std::to_string(::getpid()));
+    auto stream = disk_.CreateNew(temp);
+    try {
+        stream->Write(bytes.data(), bytes.size());
+        stream->Close();
+        disk_.RenameReplace(temp, target);
+    } catch (...) {
+        stream.reset();
+        try {
+            disk_.Remove(temp);
+        } catch (const FileError&) {
+            // The hidden temporary file is all that is left; the old file is intact.
+        }
+        throw;
+    }
+    NoteAdded(target, EntryType::File);
+}
+
+std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
+    Folder f = GetFolder(folder);
+    Listing* listing = ListingOf(f.path);
+    if (!listing) throw FileError(kPathNotFound, folder);
+    std::vector<std::string> names;
+    for (const auto& [key, entries] : listing->names) {
+        for (const DirEntry& e : entries) {
+            if (e.type == EntryType::File && !IsHiddenName(e.name) && MatchesPattern(e.name, pattern)) {
+                names.push_back(e.name);
+            }
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace tcc
