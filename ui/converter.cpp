@@ -1,0 +1,323 @@
+// The main window's events: the navigation through the three lists, the
+// drive change's recovery, the commands behind the buttons and the window
+// operations the commands use.
+#include "ui/converter.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+
+#include "core/cache_conversion.h"
+#include "core/cache_reset.h"
+#include "core/file_error.h"
+#include "sort/sort_folders.h"
+#include "ui/dir_list_box.h"
+#include "ui/drive_list_box.h"
+#include "ui/file_list_box.h"
+#include "ui/info.h"
+#include "ui/look.h"
+
+namespace tcc {
+
+namespace {
+
+// While a command runs, the window is brought up to date at most this often.
+constexpr qint64 kProgressIntervalMs = 100;
+constexpr qint64 kFileListIntervalMs = 250;
+// A command that runs longer than this shows its progress.
+constexpr qint64 kProgressDelayMs = 1000;
+constexpr int kProgressSteps = 1000;
+
+QString Local(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+Converter::Converter() : Converter(nullptr, MakeSystemVolumeSource()) {}
+
+Converter::Converter(Disk& disk, std::unique_ptr<VolumeSource> volumes)
+    : Converter(&disk, std::move(volumes)) {}
+
+Converter::Converter(Disk* disk, std::unique_ptr<VolumeSource> volumes)
+    : QWidget(nullptr), disk_(disk ? *disk : realDisk_), state_(disk_) {
+    CreateWindowFrame();
+    CreateTitle();
+    CreateLists(std::move(volumes));
+    CreateFolderLabels();
+    CreateCommandButtons();
+    CreateNotices();
+    SetTabOrder();
+    StartInCurrentFolder();
+    ConnectEvents();
+    Form_Load();
+}
+
+Converter::~Converter() = default;
+
+void Converter::ConnectEvents() {
+    connect(drvDriveBox, &DriveListBox::Change, this, &Converter::drvDriveBox_Change);
+    connect(dirDirBox, &DirListBox::Change, this, &Converter::dirDirBox_Change);
+    connect(dirDirBox, &DirListBox::OpenFailed, this,
+            [this](const QString& message) { ReportError(message.toLocal8Bit().toStdString()); });
+    connect(filFileBox, &FileListBox::Click, this, &Converter::filFileBox_Click);
+    connect(cmdGetCache, &QPushButton::clicked, this, &Converter::cmdGetCache_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &Converter::cmdRefresh_Click);
+    connect(cmdSort, &QPushButton::clicked, this, &Converter::cmdSort_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &Converter::cmdExit_Click);
+    connect(lblInfo, &ClickLabel::clicked, this, &Converter::lblInfo_Click);
+}
+
+// Every event ends here when something fails: the user is told what and
+// the program goes on.
+template <typename Body>
+void Converter::RunEvent(Body&& body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        ReportError(error.what());
+    }
+}
+
+void Converter::ReportError(const std::string& text) {
+    MessageBox(text, std::string(), Buttons::Ok, Icon::Warning);
+}
+
+void Converter::Form_Load() {
+    RunEvent([this] { state_.cacheConverted = false; });
+}
+
+void Converter::ShowFolderControls() {
+    lblFolder->show();
+    lblFolderName->show();
+    lblLocate->hide();
+    cmdRefresh->show();
+    cmdGetCache->show();
+    cmdSort->show();
+}
+
+bool Converter::RunDriveStep(const std::function<void()>& step) {
+    for (;;) {
+        try {
+            step();
+            return true;
+        } catch (const FileError& error) {
+            if (error.number() != kDeviceUnavailable) {
+                ReportError(error.what());
+                return true;
+            }
+            if (MessageBox("Drive is not available.", kAppTitle, Buttons::RetryCancel,
+                           Icon::Error) == Answer::Retry)
+                continue;
+            // Fall back on the second drive; that change runs in full first.
+            if (drvDriveBox->ListCount() < 2) return false;
+            drvDriveBox->SetDrive(drvDriveBox->List(1));
+            return true;
+        } catch (const std::exception& error) {
+            ReportError(error.what());
+            return true;
+        }
+    }
+}
+
+void Converter::drvDriveBox_Change() {
+    RunEvent([this] {
+        const std::function<void()> steps[] = {
+            [this] { filFileBox->Refresh(); },
+            [this] { dirDirBox->Refresh(); },
+            [this] { lblFolder->show(); },
+            [this] { lblFolderName->show(); },
+            [this] { lblLocate->hide(); },
+            [this] { cmdRefresh->show(); },
+            [this] { cmdGetCache->show(); },
+            [this] { cmdSort->show(); },
+            [this] { dirDirBox->SetPath(drvDriveBox->Drive()); },
+        };
+        for (const auto& step : steps)
+            if (!RunDriveStep(step)) return;
+    });
+}
+
+void Converter::ChooseFolder() {
+    state_.ChooseFolder(dirDirBox->List(dirDirBox->ListIndex()));
+    lblFolder->setText(QFile::decodeName(QByteArray::fromStdString(state_.currentFolder->path)));
+}
+
+void Converter::dirDirBox_Change() {
+    RunEvent([this] {
+        filFileBox->Refresh();
+        ShowFolderControls();
+        filFileBox->SetPath(dirDirBox->Path());
+        ChooseFolder();
+    });
+}
+
+void Converter::filFileBox_Click() {
+    RunEvent([this] { ChooseFolder(); });
+}
+
+void Converter::cmdGetCache_Click() {
+    RunCommand(&tcc::cmdGetCache_Click, tr("Converting the cache..."));
+}
+
+void Converter::cmdRefresh_Click() {
+    RunCommand(&tcc::cmdRefresh_Click, tr("Writing the cache index..."));
+}
+
+void Converter::cmdSort_Click() {
+    RunCommand(&tcc::cmdSort_Click, tr("Sorting into folders..."));
+}
+
+void Converter::cmdExit_Click() {
+    RunEvent([this] { close(); });
+}
+
+void Converter::lblInfo_Click() {
+    RunEvent([this] {
+        if (!info_) info_ = std::make_unique<Info>();
+        info_->Open(screen());
+    });
+}
+
+void Converter::closeEvent(QCloseEvent* event) {
+    // A command runs to its end before the window can go.
+    if (busy_)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void Converter::RunCommand(Command command, const QString& progressText) {
+    if (busy_) return;
+    busy_ = true;
+    progressText_ = progressText;
+    commandClock_.start();
+    lastProgressUpdate_ = 0;
+    lastFileListRead_ = 0;
+    fileListDirty_ = false;
+
+    std::string failure;
+    try {
+        command(state_, *this);
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+
+    EndProgress();
+    busy_ = false;
+    if (fileListDirty_) {
+        try {
+            ReadFileListNow();
+        } catch (const std::exception& error) {
+            if (failure.empty()) failure = error.what();
+        }
+    }
+    if (!failure.empty()) ReportError(failure);
+}
+
+void Converter::ReadFileListNow() {
+    fileListDirty_ = false;
+    lastFileListRead_ = commandClock_.isValid() ? commandClock_.elapsed() : 0;
+    filFileBox->Refresh();
+}
+
+void Converter::EndProgress() {
+    if (!progress_) return;
+    progress_->hide();
+    progress_->deleteLater();
+    progress_ = nullptr;
+}
+
+Answer Converter::MessageBox(const std::string& text, const std::string& title, Buttons buttons,
+                             Icon icon) {
+    // The user sees the folder as it is and no progress behind the message.
+    if (busy_) {
+        if (fileListDirty_) ReadFileListNow();
+        EndProgress();
+    }
+    if (messageHook_) return messageHook_(text, title, buttons, icon);
+
+    QMessageBox box(this);
+    box.setWindowTitle(Local(title.empty() ? std::string(kAppTitle) : title));
+    box.setText(Local(text));
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(icon == Icon::Error     ? QMessageBox::Critical
+                : icon == Icon::Warning ? QMessageBox::Warning
+                                        : QMessageBox::NoIcon);
+    // The buttons keep this order on every platform: the first is the
+    // default.
+    struct Choice {
+        QString caption;
+        Answer answer;
+    };
+    std::vector<Choice> choices;
+    switch (buttons) {
+    case Buttons::Ok: choices = {{tr("OK"), Answer::Ok}}; break;
+    case Buttons::YesNo: choices = {{tr("&Yes"), Answer::Yes}, {tr("&No"), Answer::No}}; break;
+    case Buttons::RetryCancel:
+        choices = {{tr("&Retry"), Answer::Retry}, {tr("Cancel"), Answer::Cancel}};
+        break;
+    }
+    std::vector<QPushButton*> pressed;
+    for (const Choice& choice : choices)
+        pressed.push_back(box.addButton(choice.caption, QMessageBox::ActionRole));
+    box.setDefaultButton(pressed.front());
+    box.setEscapeButton(pressed.back());
+    box.exec();
+    for (std::size_t i = 0; i < pressed.size(); ++i)
+        if (box.clickedButton() == pressed[i]) return choices[i].answer;
+    return choices.back().answer;
+}
+
+void Converter::ShowLabel(Label label) {
+    switch (label) {
+    case Label::Folder: lblFolder->show(); break;
+    case Label::FolderName: lblFolderName->show(); break;
+    case Label::Warning: lblWarning->show(); break;
+    }
+}
+
+void Converter::RefreshFileList() {
+    // During a command the folder is read again at most every quarter
+    // second and once at its end, not once per changed file.
+    if (!busy_) {
+        filFileBox->Refresh();
+        return;
+    }
+    fileListDirty_ = true;
+    if (commandClock_.elapsed() - lastFileListRead_ >= kFileListIntervalMs) ReadFileListNow();
+}
+
+void Converter::RefreshDirList() { dirDirBox->Refresh(); }
+
+void Converter::Progress(std::uint64_t done, std::uint64_t total) {
+    if (!busy_) return;
+    const qint64 now = commandClock_.elapsed();
+    if (now - lastProgressUpdate_ < kProgressIntervalMs) return;
+    lastProgressUpdate_ = now;
+    if (fileListDirty_ && now - lastFileListRead_ >= kFileListIntervalMs) ReadFileListNow();
+    if (now < kProgressDelayMs) return;
+
+    if (!progress_) {
+        progress_ = new QProgressDialog(progressText_, QString(), 0, kProgressSteps, this);
+        progress_->setWindowTitle(tr("Tarnel Cache Converter"));
+        progress_->setWindowModality(Qt::ApplicationModal);
+        progress_->setCancelButton(nullptr);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(0);
+        progress_->show();
+    }
+    const std::uint64_t step =
+        total == 0 ? 0 : std::min<std::uint64_t>(done, total) * kProgressSteps / total;
+    // The dialog is modal: while it processes the events here, the other
+    // windows take no input.
+    progress_->setValue(static_cast<int>(step));
+}
+
+}  // namespace tcc

@@ -1,0 +1,69 @@
+#include "ui/file_list_box.h"
+
+#include <QFile>
+#include <QStringListModel>
+
+#include <algorithm>
+
+namespace tcc {
+
+FileListBox::FileListBox(Disk& disk, QWidget* parent)
+    : QListView(parent), fs_(disk), model_(new QStringListModel(this)) {
+    setModel(model_);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void FileListBox::Show(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names = fs_.ListFiles(folder, pattern);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string fa = FoldCase(a), fb = FoldCase(b);
+        return fa != fb ? fa < fb : a < b;
+    });
+
+    // Keep the selected file selected while it is still there.
+    const QModelIndex current = currentIndex();
+    const std::string selected =
+        current.isValid() && folder == path_ ? names_[static_cast<std::size_t>(current.row())] : "";
+
+    QStringList shown;
+    shown.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names) shown.append(QFile::decodeName(QByteArray::fromStdString(name)));
+
+    filling_ = true;
+    names_ = std::move(names);
+    path_ = folder;
+    pattern_ = pattern;
+    model_->setStringList(shown);
+    if (!selected.empty()) {
+        auto found = std::find(names_.begin(), names_.end(), selected);
+        if (found != names_.end())
+            setCurrentIndex(model_->index(static_cast<int>(found - names_.begin())));
+    }
+    filling_ = false;
+}
+
+void FileListBox::SetPath(const std::string& folder) { Show(folder, pattern_); }
+
+void FileListBox::SetPattern(const std::string& pattern) { Show(path_, pattern); }
+
+void FileListBox::Refresh() { Show(path_, pattern_); }
+
+std::string FileListBox::List(int index) const {
+    if (index < 0 || index >= ListCount()) return std::string();
+    return names_[static_cast<std::size_t>(index)];
+}
+
+std::string FileListBox::FileName() const {
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) return List(current.row());
+    return names_.empty() ? std::string() : names_.front();
+}
+
+void FileListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QListView::currentChanged(current, previous);
+    if (!filling_ && current.isValid()) emit Click();
+}
+
+}  // namespace tcc

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QListView>
+
+#include <string>
+#include <vector>
+
+#include "core/file_system.h"
+
+class QStringListModel;
+
+namespace tcc {
+
+class Disk;
+
+// The file list: the regular, non-hidden files of its folder whose names
+// match its pattern without regard to letter case. Subfolders are never
+// entries. Selecting an entry fires Click.
+class FileListBox : public QListView {
+    Q_OBJECT
+public:
+    explicit FileListBox(Disk& disk, QWidget* parent = nullptr);
+
+    const std::string& Path() const { return path_; }
+    // Shows the files of folder. Throws FileError when it cannot be read;
+    // the list then stays as it was.
+    void SetPath(const std::string& folder);
+    const std::string& Pattern() const { return pattern_; }
+    void SetPattern(const std::string& pattern);
+
+    int ListCount() const { return static_cast<int>(names_.size()); }
+    std::string List(int index) const;
+    // The selected file's name, or the first entry's when none is selected.
+    std::string FileName() const;
+    // Reads the folder again.
+    void Refresh();
+
+signals:
+    void Click();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void Show(const std::string& folder, const std::string& pattern);
+
+    FileSystem fs_;
+    QStringListModel* model_;
+    std::string path_;
+    std::string pattern_ = "*";
+    std::vector<std::string> names_;
+    bool filling_ = false;
+};
+
+}  // namespace tcc

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tcc {
+
+// A volume a user can pick in the drive list: where it is mounted and the
+// name it goes by.
+struct Volume {
+    std::string root;
+    std::string name;
+};
+
+// Where the drive list gets its volumes. Tests offer their own, with
+// volumes that are not available.
+class VolumeSource {
+public:
+    virtual ~VolumeSource() = default;
+    // The volumes in the order the list shows them.
+    virtual std::vector<Volume> Volumes() = 0;
+    // Can the volume be used right now?
+    virtual bool IsReady(const Volume& volume) = 0;
+};
+
+// The volumes of this machine: the root, a separate home, and removable and
+// network volumes mounted under /media, /mnt and /run/media.
+std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
+
+// Picks the volumes a user would choose from a mount table in the format of
+// /proc/self/mounts. labels maps a device path to its volume label.
+std::vector<Volume> UserVolumesFromMountTable(
+    const std::string& table,
+    const std::vector<std::pair<std::string, std::string>>& labels);
+
+}  // namespace tcc
