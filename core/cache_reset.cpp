@@ -1,0 +1,36 @@
+#include "core/cache_reset.h"
+
+#include "core/file_system.h"
+
+namespace tcc {
+namespace {
+
+// The whole of a fresh index: its header line and one line end.
+constexpr const char* kFreshIndex = "[Cache]\r\n";
+
+}  // namespace
+
+void cmdRefresh_Click(CacheFolderState& state, Window& window) {
+    if (!state.HasFolder(window)) return;
+    if (!state.cacheConverted) {
+        Answer answer = window.MessageBox(
+            "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
+            "settings?",
+            "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None);
+        if (answer != Answer::Yes) return;
+    }
+    ResetCacheIndex(state, window);
+}
+
+void ResetCacheIndex(CacheFolderState& state, Window& window) {
+    state.cacheIndexPath = state.PathIn("cache.ini");
+    FileSystem& fs = state.fs();
+    // An existing index is replaced whatever the folder is called; a new one
+    // is made only in a cache folder.
+    if (!fs.FileExists(state.cacheIndexPath) && !state.IsCacheFolder(window)) return;
+    // Written beside the old index and renamed over it, so the folder never
+    // holds an empty or half-written index. A read-only index is refused.
+    fs.ReplaceFileContent(state.cacheIndexPath, kFreshIndex);
+}
+
+}  // namespace tcc
