@@ -84,4 +84,57 @@ bool Convert(Tree& tree, std::string_view index) {
     return true;
 }
 
+bool Sort(Tree& tree) {
+    for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+        std::string found = Lookup(tree, "", name);
+        if (found.empty()) {
+            tree[name] = {Kind::Folder, "", false};
+        } else if (tree[found].kind != Kind::Folder) {
+            return false;  // a file holds the folder's name
+        }
+    }
+
+    struct Pass {
+        const char* extension;
+        const char* folder;
+    };
+    const Pass passes[] = {{".unr", "Maps"},   {".utx", "Textures"}, {".uax", "Sounds"},
+                           {".umx", "Music"},  {".unk", "Unknown Extensions"},
+                           {".u", "System"},   {".dll", "System"},  {".int", "System"}};
+    std::vector<std::string> names;  // the folder's visible files, in name order
+    for (const auto& [path, entry] : tree) {
+        if (entry.kind == Kind::File && path.find('/') == std::string::npos && path[0] != '.') names.push_back(path);
+    }
+    std::vector<std::vector<std::string>> byPass(std::size(passes));
+    for (const std::string& name : names) {
+        const std::string folded = Fold(name);
+        for (std::size_t p = 0; p < std::size(passes); ++p) {
+            std::string_view ext = passes[p].extension;
+            if (folded.size() >= ext.size() && folded.compare(folded.size() - ext.size(), ext.size(), ext) == 0) {
+                byPass[p].push_back(name);
+                break;
+            }
+        }
+    }
+    for (std::size_t p = 0; p < std::size(passes); ++p) {
+        const std::string folder = Lookup(tree, "", passes[p].folder);
+        for (const std::string& name : byPass[p]) {
+            std::vector<std::string> sameNamed;
+            for (const auto& [path, entry] : tree) {
+                if (path.compare(0, folder.size() + 1, folder + "/") != 0) continue;
+                std::string rest = path.substr(folder.size() + 1);
+                if (rest.find('/') == std::string::npos && Fold(rest) == Fold(name)) sameNamed.push_back(path);
+            }
+            for (const std::string& other : sameNamed) {
+                if (tree[other].kind != Kind::File || tree[other].readOnly) return false;
+            }
+            for (const std::string& other : sameNamed) tree.erase(other);
+            Entry moved = tree[name];
+            tree.erase(name);
+            tree[folder + "/" + name] = moved;
+        }
+    }
+    return true;
+}
+
 }  // namespace tcc::model

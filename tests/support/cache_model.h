@@ -34,4 +34,11 @@ std::string Lookup(const Tree& tree, const std::string& dir, const std::string& 
 // name); the tree then holds what was done up to that point.
 bool Convert(Tree& tree, std::string_view index);
 
+// Sorts the cache folder's files into the sort folders, creating the ones
+// that are missing. Within a pass the files go in name order, so of two
+// names that differ only in case the later one ends in the sort folder.
+// Answers false when the sort must stop with an error (a sort folder's name
+// taken by a file; a same-named read-only file or a folder in the way).
+bool Sort(Tree& tree);
+
 }  // namespace tcc::model
