@@ -228,8 +228,7 @@ void Converter::ReadFileListNow() {
 
 void Converter::EndProgress() {
     if (!progress_) return;
-    progress_->hide();
-    progress_->deleteLater();
+    delete progress_;
     progress_ = nullptr;
 }
 

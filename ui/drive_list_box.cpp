@@ -19,11 +19,6 @@ bool Holds(const std::string& root, const std::string& path) {
            (path.size() == root.size() || path[root.size()] == '/');
 }
 
-bool IsFolder(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
 }  // namespace
 
 DriveListBox::DriveListBox(std::unique_ptr<VolumeSource> source, QWidget* parent)
@@ -112,7 +107,7 @@ std::string DriveListBox::CurrentFolderOf(const std::string& text) {
     const std::string cwd = std::filesystem::current_path(error).string();
     if (!error && VolumeIndexOf(cwd) == index) return cwd;
     auto last = lastOpened_.find(volume.root);
-    if (last != lastOpened_.end() && IsFolder(last->second)) return last->second;
+    if (last != lastOpened_.end()) return last->second;
     return volume.root;
 }
 
