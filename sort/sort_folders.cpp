@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/file_system.h"
@@ -84,12 +85,16 @@ void SortIntoFolders(CacheFolderState& state, Window& window) {
     std::uint64_t done = 0;
     for (std::size_t p = 0; p < kPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
-        // The sort folder as it stands on disk, whatever its letter case.
+        // The sort folder as it stands on disk, whatever its letter case, and
+        // the names its files take, kept up to date as files move in. A name
+        // taken meanwhile by anything else makes MoveFile fail, never replace.
         const std::string folder = fs.GetFolder(state.PathIn(kPasses[p].folder)).path;
+        std::unordered_set<std::string> taken;
+        for (const std::string& name : fs.ListFiles(folder, "*")) taken.insert(FoldCase(name));
         for (const std::string* name : byPass[p]) {
             const std::string source = state.PathIn(*name);
             const std::string target = JoinPath(folder, *name);
-            if (fs.FileExists(target)) {
+            if (!taken.insert(FoldCase(*name)).second) {
                 // The moved file takes the old one's place in one step.
                 fs.MoveFileReplacing(source, target);
             } else {
