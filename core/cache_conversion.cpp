@@ -23,7 +23,10 @@ void SplitRecord(const std::string& line, std::vector<std::string>& fields) {
 // no NUL byte, not "." or "..".
 bool StaysInFolder(std::string_view name) {
     if (name == "." || name == "..") return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+    for (char c : name) {
+        if (c == '/' || c == '\\' || c == '\0') return false;
+    }
+    return true;
 }
 
 // Reports progress every this many records.

@@ -14,23 +14,22 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 bool IsSeparator(char c) { return c == kSeparator; }
 
 // Drops separators at the end, but keeps a lone root separator.
-std::string Trimmed(const std::string& path) {
-    std::string p = path;
-    while (p.size() > 1 && IsSeparator(p.back())) p.pop_back();
+std::string_view Trimmed(std::string_view p) {
+    while (p.size() > 1 && IsSeparator(p.back())) p.remove_suffix(1);
     return p;
 }
 
 std::string LastComponent(const std::string& path) {
-    std::string p = Trimmed(path);
-    auto pos = p.find_last_of(kSeparator);
-    return pos == std::string::npos ? p : p.substr(pos + 1);
+    std::string_view p = Trimmed(path);
+    auto pos = p.rfind(kSeparator);
+    return std::string(pos == std::string_view::npos ? p : p.substr(pos + 1));
 }
 
 // Splits a trimmed path into parent and name; the parent of "/x" is "/".
-bool SplitPath(const std::string& path, std::string* parent, std::string* name) {
-    auto pos = path.find_last_of(kSeparator);
-    if (pos == std::string::npos || pos + 1 >= path.size()) return false;
-    *parent = pos == 0 ? std::string(1, kSeparator) : path.substr(0, pos);
+bool SplitPath(std::string_view path, std::string_view* parent, std::string_view* name) {
+    auto pos = path.rfind(kSeparator);
+    if (pos == std::string_view::npos || pos + 1 >= path.size()) return false;
+    *parent = pos == 0 ? path.substr(0, 1) : path.substr(0, pos);
     *name = path.substr(pos + 1);
     return true;
 }
@@ -42,17 +41,21 @@ char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 
 std::string Folder::Name() const { return LastComponent(path); }
 std::string File::Name() const { return LastComponent(path); }
 
-std::string FoldCase(const std::string& name) {
-    std::string folded = name;
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
     for (char& c : folded) c = Fold(c);
     return folded;
 }
 
 bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && IsSeparator(folder.back())) return folder + name;
-    return folder + kSeparator + name;
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + name.size() + 1);
+    path.append(folder);
+    if (path.empty() || !IsSeparator(path.back())) path.push_back(kSeparator);
+    path.append(name);
+    return path;
 }
 
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
@@ -133,18 +136,25 @@ void TextReader::Close() { stream_.reset(); }
 
 FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
-FileSystem::Listing* FileSystem::ListingOf(const std::string& folder) {
+FileSystem::Listing* FileSystem::ListingOf(std::string_view folderView) {
+    auto it = listings_.find(folderView);
+    // Within one operation a folder's stamp is checked once.
+    if (it != listings_.end() && it->second.checkedInCall == call_) return &it->second;
+    const std::string folder(folderView);
     DirStamp stamp = disk_.Stamp(folder);
     if (stamp == DirStamp{}) {
-        listings_.erase(folder);
+        if (it != listings_.end()) listings_.erase(it);
         return nullptr;
     }
-    auto it = listings_.find(folder);
-    if (it != listings_.end() && it->second.stamp == stamp) return &it->second;
+    if (it != listings_.end() && it->second.stamp == stamp) {
+        it->second.checkedInCall = call_;
+        return &it->second;
+    }
     // The stamp is taken before reading, so a change made while reading
     // shows as a new stamp next time.
     Listing fresh;
     fresh.stamp = stamp;
+    fresh.checkedInCall = call_;
     for (DirEntry& e : disk_.ReadDir(folder)) {
         std::string key = FoldCase(e.name);
         fresh.names[key].push_back(std::move(e));
@@ -159,71 +169,107 @@ FileSystem::Listing* FileSystem::ListingOf(const std::string& folder) {
 }
 
 std::string FileSystem::Find(const std::string& rawPath, EntryInfo* info) {
-    std::string path = Trimmed(rawPath);
-    EntryInfo exact = disk_.Stat(path);
+    const std::string_view path = Trimmed(rawPath);
+    std::string_view parent, name;
+    const bool split = SplitPath(path, &parent, &name);
+    // A folder whose listing is kept answers from it, after a cheap check of
+    // its stamp. Only the type is known then, not the read-only bit.
+    if (split && listings_.find(parent) != listings_.end()) {
+        if (Listing* listing = ListingOf(parent)) return Lookup(*listing, parent, name, info);
+    }
+    auto self = listings_.find(path);
+    if (self != listings_.end() && self->second.checkedInCall == call_) {
+        *info = EntryInfo{EntryType::Folder, false, 0};
+        return std::string(path);
+    }
+    EntryInfo exact = disk_.Stat(std::string(path));
     if (exact.type != EntryType::None) {
         *info = exact;
-        return path;
+        return std::string(path);
     }
-    std::string parent, name;
-    if (!SplitPath(path, &parent, &name) || name.find('\0') != std::string::npos) return {};
+    if (!split || name.find('\0') != std::string_view::npos) return {};
     Listing* listing = ListingOf(parent);
-    std::string realParent = parent;
+    std::string realParent(parent);
     if (!listing) {
         EntryInfo parentInfo;
-        realParent = Find(parent, &parentInfo);
+        realParent = Find(realParent, &parentInfo);
         if (realParent.empty() || parentInfo.type != EntryType::Folder) return {};
         listing = ListingOf(realParent);
         if (!listing) return {};
     }
-    auto it = listing->names.find(FoldCase(name));
-    if (it == listing->names.end()) return {};
+    return Lookup(*listing, realParent, name, info);
+}
+
+std::string FileSystem::Lookup(const Listing& listing, std::string_view folder, std::string_view name,
+                               EntryInfo* info) {
+    auto it = listing.names.find(FoldCase(name));
+    if (it == listing.names.end()) return {};
+    // Entries are sorted by name; an exact match wins.
+    const DirEntry* pick = &it->second.front();
     for (const DirEntry& e : it->second) {
-        std::string candidate = JoinPath(realParent, e.name);
-        EntryInfo found = disk_.Stat(candidate);
-        if (found.type != EntryType::None) {
-            *info = found;
-            return candidate;
-        }
+        if (e.name == name) pick = &e;
     }
-    return {};
+    *info = EntryInfo{pick->type, false, 0};
+    return JoinPath(folder, pick->name);
 }
 
 std::pair<std::string, std::string> FileSystem::SplitExistingParent(const std::string& rawPath) {
-    std::string path = Trimmed(rawPath);
-    std::string parent, name;
-    if (!SplitPath(path, &parent, &name)) throw FileError(kPathNotFound, rawPath);
+    std::string_view parent, name;
+    if (!SplitPath(Trimmed(rawPath), &parent, &name)) throw FileError(kPathNotFound, rawPath);
     EntryInfo info;
-    std::string realParent = Find(parent, &info);
+    std::string realParent = Find(std::string(parent), &info);
     if (realParent.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, rawPath);
-    return {realParent, name};
+    return {realParent, std::string(name)};
 }
 
 std::string FileSystem::Resolve(const std::string& path) {
+    CallScope scope(*this);
     EntryInfo info;
     std::string found = Find(path, &info);
     return found.empty() ? path : found;
 }
 
-void FileSystem::NoteAdded(const std::string& path, EntryType type) {
-    std::string parent, name;
+void FileSystem::NoteMoved(const std::string& from, const std::string& to) {
+    std::string_view fromParent, toParent, name;
+    SplitPath(from, &fromParent, &name);
+    SplitPath(to, &toParent, &name);
+    Forget(from, false);
+    Add(to, EntryType::File, false);
+    Restamp(fromParent);
+    if (toParent != fromParent) Restamp(toParent);
+}
+
+void FileSystem::Restamp(std::string_view folder) {
+    auto it = listings_.find(folder);
+    if (it != listings_.end()) {
+        it->second.stamp = disk_.Stamp(it->first);
+        it->second.checkedInCall = call_;
+    }
+}
+
+void FileSystem::NoteAdded(const std::string& path, EntryType type) { Add(path, type, true); }
+
+void FileSystem::NoteRemoved(const std::string& path) { Forget(path, true); }
+
+void FileSystem::Add(const std::string& path, EntryType type, bool restamp) {
+    std::string_view parent, name;
     if (!SplitPath(path, &parent, &name)) return;
     auto it = listings_.find(parent);
     if (it == listings_.end()) return;
     auto& entries = it->second.names[FoldCase(name)];
     auto same = std::find_if(entries.begin(), entries.end(), [&](const DirEntry& e) { return e.name == name; });
     if (same == entries.end()) {
-        entries.push_back({name, type});
+        entries.push_back({std::string(name), type});
         std::sort(entries.begin(), entries.end(),
                   [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     } else {
         same->type = type;
     }
-    it->second.stamp = disk_.Stamp(parent);
+    if (restamp) Restamp(parent);
 }
 
-void FileSystem::NoteRemoved(const std::string& path) {
-    std::string parent, name;
+void FileSystem::Forget(const std::string& path, bool restamp) {
+    std::string_view parent, name;
     if (!SplitPath(path, &parent, &name)) return;
     auto it = listings_.find(parent);
     if (it == listings_.end()) return;
@@ -232,20 +278,23 @@ void FileSystem::NoteRemoved(const std::string& path) {
         std::erase_if(entries->second, [&](const DirEntry& e) { return e.name == name; });
         if (entries->second.empty()) it->second.names.erase(entries);
     }
-    it->second.stamp = disk_.Stamp(parent);
+    if (restamp) Restamp(parent);
 }
 
 bool FileSystem::FileExists(const std::string& path) {
+    CallScope scope(*this);
     EntryInfo info;
     return !Find(path, &info).empty() && info.type == EntryType::File;
 }
 
 bool FileSystem::FolderExists(const std::string& path) {
+    CallScope scope(*this);
     EntryInfo info;
     return !Find(path, &info).empty() && info.type == EntryType::Folder;
 }
 
 Folder FileSystem::GetFolder(const std::string& path) {
+    CallScope scope(*this);
     EntryInfo info;
     std::string found = Find(path, &info);
     if (found.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, path);
@@ -253,6 +302,7 @@ Folder FileSystem::GetFolder(const std::string& path) {
 }
 
 File FileSystem::GetFile(const std::string& path) {
+    CallScope scope(*this);
     EntryInfo info;
     std::string found = Find(path, &info);
     if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
@@ -268,15 +318,17 @@ std::uint64_t FileSystem::FileSize(const File& file) {
 }
 
 void FileSystem::DeleteFile(const std::string& path, bool force) {
+    CallScope scope(*this);
     EntryInfo info;
     std::string found = Find(path, &info);
     if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
-    if (info.readOnly && !force) throw FileError(kPermissionDenied, found);
+    if (!force && disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
     disk_.Remove(found);
     NoteRemoved(found);
 }
 
 Folder FileSystem::CreateFolder(const std::string& path) {
+    CallScope scope(*this);
     auto [parent, name] = SplitExistingParent(path);
     std::string target = JoinPath(parent, name);
     EntryInfo info;
@@ -287,17 +339,18 @@ Folder FileSystem::CreateFolder(const std::string& path) {
 }
 
 void FileSystem::MoveFile(const std::string& from, const std::string& to) {
+    CallScope scope(*this);
     File source = GetFile(from);
     auto [parent, name] = SplitExistingParent(to);
     std::string target = JoinPath(parent, name);
     EntryInfo info;
     if (!Find(target, &info).empty()) throw FileError(kFileAlreadyExists, target);
     disk_.RenameNoReplace(source.path, target);
-    NoteRemoved(source.path);
-    NoteAdded(target, EntryType::File);
+    NoteMoved(source.path, target);
 }
 
 void FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
+    CallScope scope(*this);
     File source = GetFile(from);
     auto [parent, name] = SplitExistingParent(to);
     std::string target = JoinPath(parent, name);
@@ -328,8 +381,7 @@ void FileSystem::MoveFileReplacing(const std::string& from, const std::string& t
     } else {
         disk_.RenameNoReplace(source.path, target);
     }
-    NoteRemoved(source.path);
-    NoteAdded(target, EntryType::File);
+    NoteMoved(source.path, target);
     // The same name in other letter case goes only once the new file is in.
     for (const std::string& other : others) {
         disk_.Remove(other);
@@ -338,13 +390,14 @@ void FileSystem::MoveFileReplacing(const std::string& from, const std::string& t
 }
 
 void FileSystem::ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    CallScope scope(*this);
     auto [parent, name] = SplitExistingParent(path);
     std::string target = JoinPath(parent, name);
     EntryInfo info;
     std::string found = Find(target, &info);
     if (!found.empty()) {
         if (info.type != EntryType::File) throw FileError(kPathFileAccessError, found);
-        if (info.readOnly) throw FileError(kPermissionDenied, found);
+        if (disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
         target = found;
     }
     std::string temp = JoinPath(parent, "." + name + ".new-" + std::to_string(::getpid()));
@@ -366,6 +419,7 @@ void FileSystem::ReplaceFileContent(const std::string& path, const std::string& 
 }
 
 std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
+    CallScope scope(*this);
     Folder f = GetFolder(folder);
     Listing* listing = ListingOf(f.path);
     if (!listing) throw FileError(kPathNotFound, folder);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -53,11 +54,11 @@ private:
 // Does name match a pattern of "*" and "?" wildcards, without regard to case?
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Compare names without regard to letter case (ASCII letters fold).
-std::string FoldCase(const std::string& name);
+std::string FoldCase(std::string_view name);
 // Names that start with "." are hidden on this platform.
 bool IsHiddenName(const std::string& name);
 // Joins a folder path and a name with the platform separator.
-std::string JoinPath(const std::string& folder, const std::string& name);
+std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The file-system service of the commands. Names are found without regard to
 // letter case in every path component that does not exist as written (an
@@ -96,8 +97,18 @@ public:
     Disk& disk() { return disk_; }
 
 private:
+    // Marks one public operation; nested calls belong to the outer one.
+    struct CallScope {
+        explicit CallScope(FileSystem& fs) : fs_(fs) {
+            if (fs_.depth_++ == 0) ++fs_.call_;
+        }
+        ~CallScope() { --fs_.depth_; }
+        FileSystem& fs_;
+    };
+
     struct Listing {
         DirStamp stamp;
+        std::uint64_t checkedInCall = 0;
         // folded name -> entries on disk with that folded name
         std::unordered_map<std::string, std::vector<DirEntry>> names;
     };
@@ -109,13 +120,26 @@ private:
     std::pair<std::string, std::string> SplitExistingParent(const std::string& path);
     // The listing of a folder, read again when its stamp changed; null when
     // the folder does not exist.
-    Listing* ListingOf(const std::string& folder);
-    // Keeps a kept listing in step with a change this service made.
+    Listing* ListingOf(std::string_view folder);
+    std::string Lookup(const Listing& listing, std::string_view folder, std::string_view name, EntryInfo* info);
+    // Keep kept listings in step with a change this service made, and take
+    // the folder's new stamp so that the change is not mistaken for one made
+    // behind the service's back.
     void NoteAdded(const std::string& path, EntryType type);
     void NoteRemoved(const std::string& path);
+    void NoteMoved(const std::string& from, const std::string& to);
+    void Add(const std::string& path, EntryType type, bool restamp);
+    void Forget(const std::string& path, bool restamp);
+    void Restamp(std::string_view folder);
 
     Disk& disk_;
-    std::unordered_map<std::string, Listing> listings_;
+    struct PathHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, Listing, PathHash, std::equal_to<>> listings_;
+    std::uint64_t call_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace tcc

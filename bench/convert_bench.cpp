@@ -1,0 +1,78 @@
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "bench/bench_util.h"
+#include "bench/null_window.h"
+#include "core/cache_conversion.h"
+
+namespace tcc::bench {
+namespace {
+
+const char* const kExtensions[] = {".unr", ".utx", ".uax", ".umx", ".u", ".dll", ".int", ""};
+
+std::string Key(long i) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "K%07ld", i);
+    return buf;
+}
+
+std::string Target(long i) {
+    char buf[48];
+    const char* ext = kExtensions[i % 8];
+    std::snprintf(buf, sizeof buf, "Name%07ld%s", i, *ext ? ext : ".unk");
+    return buf;
+}
+
+// A Cache folder with an index of n records and their n cached files.
+std::string MakeCache(long n) {
+    std::string root = FreshDir("convert");
+    std::string cache = root + "/Cache";
+    std::filesystem::create_directory(cache);
+    std::ofstream index(cache + "/cache.ini", std::ios::binary);
+    index << "[Cache]\r\n";
+    for (long i = 0; i < n; ++i) {
+        const char* ext = kExtensions[i % 8];
+        index << Key(i) << "=Name" << Target(i).substr(4, 7) << ext << "\r\n";
+        MakeEmptyFile(cache + "/" + Key(i) + ".uxx");
+    }
+    return root;
+}
+
+}  // namespace
+
+void RunConvertBench(long n) {
+    // The machine is shared and noisy: take the best of a few alternating
+    // rounds of the command and the baseline.
+    Measure best, bestBaseline;
+    for (int round = 0; round < kRounds; ++round) {
+        std::string a = MakeCache(n);
+        Measure run = MeasureInChild([&] {
+            RealDisk disk;
+            CacheFolderState state(disk);
+            NullWindow window;
+            state.ChooseFolder(a + "/Cache");
+            cmdGetCache_Click(state, window);
+            if (!state.cacheConverted) std::abort();
+        });
+        if (!std::filesystem::exists(a + "/Cache/" + Target(n - 1))) {
+            std::fprintf(stderr, "conversion did not rename the files\n");
+            std::exit(1);
+        }
+        std::filesystem::remove_all(a);
+
+        std::string b = MakeCache(n);
+        Measure baseline = MeasureInChild([&] {
+            const std::string cache = b + "/Cache/";
+            for (long i = 0; i < n; ++i) {
+                if (std::rename((cache + Key(i) + ".uxx").c_str(), (cache + Target(i)).c_str()) != 0) std::abort();
+            }
+        });
+        std::filesystem::remove_all(b);
+        best = KeepBest(best, run, round);
+        bestBaseline = KeepBest(bestBaseline, baseline, round);
+    }
+    PrintLine("convert", n, best, bestBaseline);
+}
+
+}  // namespace tcc::bench

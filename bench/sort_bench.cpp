@@ -1,0 +1,101 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "bench/bench_util.h"
+#include "bench/null_window.h"
+#include "sort/sort_folders.h"
+
+namespace tcc::bench {
+namespace {
+
+// Eight extensions that are sorted, with their folders, and two that stay.
+struct Kind {
+    const char* ext;
+    const char* folder;  // null: the file stays
+};
+const Kind kKinds[] = {
+    {".unr", "Maps"},   {".utx", "Textures"}, {".uax", "Sounds"},
+    {".umx", "Music"},  {".unk", "Unknown Extensions"},
+    {".u", "System"},   {".dll", "System"},   {".int", "System"},
+    {".uxx", nullptr},  {".txt", nullptr},
+};
+constexpr long kKindCount = sizeof kKinds / sizeof kKinds[0];
+const char* const kFolders[] = {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"};
+
+// Every this many files has an older copy waiting in its sort folder.
+constexpr long kTakenEvery = 50;
+
+std::string Name(long i) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "File%07ld%s", i, kKinds[i % kKindCount].ext);
+    return buf;
+}
+
+// A Cache folder with n files and the sort folders, some of whose names are
+// already taken by older copies.
+std::string MakeCache(long n) {
+    std::string root = FreshDir("sort");
+    std::string cache = root + "/Cache";
+    std::filesystem::create_directory(cache);
+    for (const char* folder : kFolders) std::filesystem::create_directory(cache + "/" + folder);
+    MakeEmptyFile(cache + "/cache.ini");
+    for (long i = 0; i < n; ++i) {
+        MakeEmptyFile(cache + "/" + Name(i));
+        const char* folder = kKinds[i % kKindCount].folder;
+        if (folder && i % kTakenEvery == 0) MakeEmptyFile(cache + "/" + folder + "/" + Name(i));
+    }
+    return root;
+}
+
+// Every sorted file is in its folder and gone from the cache folder.
+bool Sorted(const std::string& cache, long n) {
+    for (long i = 0; i < n; ++i) {
+        const char* folder = kKinds[i % kKindCount].folder;
+        bool here = std::filesystem::exists(cache + "/" + Name(i));
+        if (folder ? here || !std::filesystem::exists(cache + "/" + folder + "/" + Name(i)) : !here) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void RunSortBench(long n) {
+    Measure best, bestBaseline;
+    for (int round = 0; round < kRounds; ++round) {
+        std::string a = MakeCache(n);
+        Measure run = MeasureInChild([&] {
+            RealDisk disk;
+            CacheFolderState state(disk);
+            NullWindow window;
+            state.ChooseFolder(a + "/Cache");
+            cmdSort_Click(state, window);
+        });
+        if (!Sorted(a + "/Cache", n)) {
+            std::fprintf(stderr, "the sort did not move the files\n");
+            std::exit(1);
+        }
+        std::filesystem::remove_all(a);
+
+        // The baseline knows every name and folder in advance.
+        std::string b = MakeCache(n);
+        Measure baseline = MeasureInChild([&] {
+            const std::string cache = b + "/Cache/";
+            for (const char* folder : kFolders) ::mkdir((cache + folder).c_str(), 0777);
+            for (long i = 0; i < n; ++i) {
+                const char* folder = kKinds[i % kKindCount].folder;
+                if (!folder) continue;
+                std::string name = Name(i);
+                if (std::rename((cache + name).c_str(), (cache + folder + "/" + name).c_str()) != 0) std::abort();
+            }
+        });
+        std::filesystem::remove_all(b);
+        best = KeepBest(best, run, round);
+        bestBaseline = KeepBest(bestBaseline, baseline, round);
+    }
+    PrintLine("sort", n, best, bestBaseline);
+}
+
+}  // namespace tcc::bench
