@@ -222,8 +222,11 @@ void Converter::RunCommand(Command command, const QString& progressText) {
 
 void Converter::ReadFileListNow() {
     fileListDirty_ = false;
-    lastFileListRead_ = commandClock_.isValid() ? commandClock_.elapsed() : 0;
+    QElapsedTimer reading;
+    reading.start();
     filFileBox->Refresh();
+    fileListReadCost_ = reading.elapsed();
+    lastFileListRead_ = commandClock_.isValid() ? commandClock_.elapsed() : 0;
 }
 
 void Converter::EndProgress() {
@@ -282,14 +285,13 @@ void Converter::ShowLabel(Label label) {
 }
 
 void Converter::RefreshFileList() {
-    // During a command the folder is read again at most every quarter
-    // second and once at its end, not once per changed file.
-    if (!busy_) {
+    // During a command the folder is read again only while its progress is
+    // on screen, at most every quarter second, and once at its end: not
+    // once per changed file.
+    if (busy_)
+        fileListDirty_ = true;
+    else
         filFileBox->Refresh();
-        return;
-    }
-    fileListDirty_ = true;
-    if (commandClock_.elapsed() - lastFileListRead_ >= kFileListIntervalMs) ReadFileListNow();
 }
 
 void Converter::RefreshDirList() { dirDirBox->Refresh(); }
@@ -299,8 +301,12 @@ void Converter::Progress(std::uint64_t done, std::uint64_t total) {
     const qint64 now = commandClock_.elapsed();
     if (now - lastProgressUpdate_ < kProgressIntervalMs) return;
     lastProgressUpdate_ = now;
-    if (fileListDirty_ && now - lastFileListRead_ >= kFileListIntervalMs) ReadFileListNow();
+    // Nothing is drawn before the progress shows, so the list waits too.
     if (now < kProgressDelayMs) return;
+    // A big folder takes a while to read: read it no more than a tenth of
+    // the time.
+    if (fileListDirty_ && now - lastFileListRead_ >= std::max(kFileListIntervalMs, 10 * fileListReadCost_))
+        ReadFileListNow();
 
     if (!progress_) {
         progress_ = new QProgressDialog(progressText_, QString(), 0, kProgressSteps, this);

@@ -108,6 +108,7 @@ private:
     QElapsedTimer commandClock_;
     qint64 lastProgressUpdate_ = 0;
     qint64 lastFileListRead_ = 0;
+    qint64 fileListReadCost_ = 0;
     bool fileListDirty_ = false;
     QProgressDialog* progress_ = nullptr;
 

@@ -16,11 +16,13 @@ FileListBox::FileListBox(Disk& disk, QWidget* parent)
 }
 
 void FileListBox::Show(const std::string& folder, const std::string& pattern) {
-    std::vector<std::string> names = fs_.ListFiles(folder, pattern);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string fa = FoldCase(a), fb = FoldCase(b);
-        return fa != fb ? fa < fb : a < b;
-    });
+    // Sorted without regard to letter case; each name is folded once.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    for (std::string& name : fs_.ListFiles(folder, pattern)) keyed.emplace_back(FoldCase(name), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& entry : keyed) names.push_back(std::move(entry.second));
 
     // Keep the selected file selected while it is still there.
     const QModelIndex current = currentIndex();
