@@ -43,6 +43,10 @@ void Converter::CreateTitle() {
     Label1->setFont(ArialFont(24));
     SetColours(Label1, kSilver);
     Label1->setEnabled(false);
+    // Like every label of the platform's toolkit, the title breaks between
+    // words; what does not fit the box stays hidden.
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
