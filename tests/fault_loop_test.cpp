@@ -14,6 +14,7 @@
 #include "core/cache_conversion.h"
 #include "core/cache_reset.h"
 #include "core/file_error.h"
+#include "core/file_system.h"
 #include "sort/sort_folders.h"
 #include "tests/support/memory_disk.h"
 #include "tests/support/recording_window.h"
@@ -26,7 +27,8 @@ const std::string kDir = "/u/game/Cache";
 // About fifty files: cached files with free targets, taken targets (some
 // read-only), read-only cached files, files of other extensions, names that
 // differ only in case, a hidden file, and the Maps folder present as "maps"
-// with files of which one has the name of a file the sort brings.
+// with files that have the names of files the sort brings, in the same or
+// in other letter case.
 MemoryDisk MakeCache() {
     MemoryDisk disk;
     const char* exts[] = {".unr", ".utx", ".uax", ".umx", "", ".u", ".dll", ".int"};
@@ -52,6 +54,8 @@ MemoryDisk MakeCache() {
     disk.AddFile(kDir + "/notes.txt", "notes");
     disk.AddFile(kDir + "/maps/extra.unr", "old maps/extra.unr");
     disk.AddFile(kDir + "/maps/Keep.unr", "old maps/Keep.unr");
+    disk.AddFile(kDir + "/maps/Name8.unr", "old maps/Name8.unr");
+    disk.AddFile(kDir + "/maps/NAME16.unr", "old maps/NAME16.unr");
     disk.AddFile(kDir + "/cache.ini", index);
     disk.AddFile("/u/game/System/keep.u", "sentinel");
     return disk;
@@ -72,24 +76,56 @@ std::map<std::string, std::string> PathOf(const Files& files) {
     return where;
 }
 
-// Every path each file takes in a run, by content, from the disk's log of
-// moves from operation `from` on.
-std::map<std::string, std::set<std::string>> Trajectories(const Files& before, const MemoryDisk& disk,
-                                                          std::size_t from) {
-    std::map<std::string, std::string> at = before;  // path -> content
+// The folder and the name without regard to case: files with equal keys
+// are same-named.
+std::string SameNameKey(const std::string& path) {
+    return ParentOf(path) + "/" + FoldCase(path.substr(ParentOf(path).size()));
+}
+
+// How the files moved in a run, by content: every path each file took, read
+// from the disk's log of operations from `from` on, and for each file that
+// the run replaced, the file that ends in its place and where.
+struct Moves {
     std::map<std::string, std::set<std::string>> paths;
-    for (const auto& [path, content] : before) paths[content].insert(path);
+    std::map<std::string, std::pair<std::string, std::string>> replacedBy;
+};
+
+Moves Trace(const Files& before, const MemoryDisk& disk, std::size_t from) {
+    Moves moves;
+    std::map<std::string, std::string> at = before;  // path -> content
+    std::map<std::string, std::string> last;         // content -> its last path
+    for (const auto& [path, content] : before) {
+        moves.paths[content].insert(path);
+        last[content] = path;
+    }
     for (std::size_t i = from; i < disk.log().size(); ++i) {
         const MemoryDisk::Op& op = disk.log()[i];
         if ((op.kind == "rename" || op.kind == "replace") && at.count(op.path)) {
-            at[op.path2] = at[op.path];
+            const std::string content = at[op.path];
+            at[op.path2] = content;
             at.erase(op.path);
-            paths[at[op.path2]].insert(op.path2);
+            moves.paths[content].insert(op.path2);
+            last[content] = op.path2;
         } else if (op.kind == "remove") {
             at.erase(op.path);
         }
     }
-    return paths;
+    // A replaced file's place is taken by the file that ends there under
+    // the same name.
+    std::map<std::string, std::string> endsAt;  // same-name key -> content
+    for (const auto& [path, content] : disk.Files()) endsAt[SameNameKey(path)] = content;
+    const auto after = disk.Files();
+    std::set<std::string> present;
+    for (const auto& [path, content] : after) present.insert(content);
+    for (const auto& [content, path] : last) {
+        if (present.count(content)) continue;
+        auto it = endsAt.find(SameNameKey(path));
+        if (it == endsAt.end()) continue;
+        for (const auto& [p, c] : after) {
+            if (c == it->second) moves.replacedBy[content] = {c, p};
+        }
+    }
+    return moves;
 }
 
 struct Command {
@@ -148,7 +184,7 @@ protected:
         const Files before = start.Files();
         const Files cleanAfter = clean->disk.Files();
         const auto cleanPath = PathOf(cleanAfter);
-        const auto moves = Trajectories(before, clean->disk, clean->firstOp);
+        const Moves moves = Trace(before, clean->disk, clean->firstOp);
         // The contents the clean run replaces by design.
         std::set<std::string> replaced;
         for (const std::string& c : Contents(before)) {
@@ -175,7 +211,7 @@ protected:
     }
 
     static void Check(const Run& run, int number, const Files& before, const Files& cleanAfter,
-                      const std::map<std::string, std::set<std::string>>& moves,
+                      const Moves& moves,
                       const std::set<std::string>& replaced, const Command& command) {
         // The one injected error reached the caller, as itself.
         EXPECT_EQ(run.fileErrors, 1);
@@ -197,13 +233,21 @@ protected:
             if (path == kDir + "/cache.ini" && command.name == "refresh") continue;
             auto it = afterPath.find(content);
             if (it == afterPath.end()) {
+                // Gone only as the clean run replaces it, and only once the
+                // file that replaces it is in its place.
                 EXPECT_TRUE(replaced.count(content)) << "lost " << path;
+                auto by = moves.replacedBy.find(content);
+                if (by != moves.replacedBy.end()) {
+                    auto newcomer = afterPath.find(by->second.first);
+                    EXPECT_TRUE(newcomer != afterPath.end() && newcomer->second == by->second.second)
+                        << path << " is gone but " << by->second.second << " is not in its place";
+                }
                 continue;
             }
-            EXPECT_TRUE(moves.at(content).count(it->second)) << path << " is at " << it->second;
+            EXPECT_TRUE(moves.paths.at(content).count(it->second)) << path << " is at " << it->second;
         }
         for (const auto& [path, content] : after) {
-            EXPECT_TRUE(before.count(path) || cleanAfter.count(path) || (moves.count(content) && moves.at(content).count(path)))
+            EXPECT_TRUE(before.count(path) || cleanAfter.count(path) || (moves.paths.count(content) && moves.paths.at(content).count(path)))
                 << "new file " << path;
         }
         if (command.name == "refresh") {
