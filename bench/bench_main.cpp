@@ -7,6 +7,7 @@
 
 namespace tcc::bench {
 void RunConvertBench(long n);
+void RunSortBench(long n);
 }
 
 int main(int argc, char** argv) {
@@ -17,11 +18,12 @@ int main(int argc, char** argv) {
         if (std::isdigit(static_cast<unsigned char>(argv[i][0]))) sizes.push_back(std::atol(argv[i]));
         else what.emplace_back(argv[i]);
     }
-    if (what.empty()) what = {"convert"};
+    if (what.empty()) what = {"convert", "sort"};
     if (sizes.empty()) sizes = {1000, 10000, 100000};
     for (const std::string& w : what) {
         for (long n : sizes) {
             if (w == "convert") tcc::bench::RunConvertBench(n);
+            if (w == "sort") tcc::bench::RunSortBench(n);
         }
     }
     return 0;
