@@ -41,9 +41,12 @@ std::string MakeCache(const std::string& tag) {
     std::ofstream index(cache + "/cache.ini", std::ios::binary);
     index << "[Cache]\r\n";
     for (int i = 0; i < kFiles; ++i) {
-        const std::string key = "K" + std::to_string(i * 7919 % 100003);
+        std::string key = "K";
+        key += std::to_string(i * 7919 % 100003);
         index << key << '=' << RealName(i) << "\r\n";
-        std::ofstream(cache + "/" + key + ".uxx", std::ios::binary) << 'x';
+        std::string file = cache;
+        file.append("/").append(key).append(".uxx");
+        std::ofstream(file, std::ios::binary) << 'x';
     }
     return cache;
 }
