@@ -1,6 +1,7 @@
 #include "ui/file_list_box.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QStringListModel>
 
 #include <algorithm>
@@ -66,6 +67,24 @@ std::string FileListBox::FileName() const {
 void FileListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QListView::currentChanged(current, previous);
     if (!filling_ && current.isValid()) emit Click();
+}
+
+}  // namespace tcc
+
+namespace tcc {
+
+void FileListBox::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    pressedOnCurrent_ = at.isValid() && at == currentIndex() ? QPersistentModelIndex(at) : QPersistentModelIndex();
+    QListView::mousePressEvent(event);
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
+    QListView::mouseReleaseEvent(event);
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && pressedOnCurrent_.isValid() && at == pressedOnCurrent_)
+        emit Click();
+    pressedOnCurrent_ = QPersistentModelIndex();
 }
 
 }  // namespace tcc

@@ -40,6 +40,9 @@ signals:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // A click on the entry that is already selected is a click too.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void Show(const std::string& folder, const std::string& pattern);
@@ -50,6 +53,7 @@ private:
     std::string pattern_ = "*";
     std::vector<std::string> names_;
     bool filling_ = false;
+    QPersistentModelIndex pressedOnCurrent_;
 };
 
 }  // namespace tcc

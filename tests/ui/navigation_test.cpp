@@ -106,6 +106,11 @@ TEST_F(Navigation, FileClickChoosesTheHighlightedFolder) {
     EXPECT_EQ(harness.FolderCaption(), "/vol/a/Cache/sub");
     EXPECT_EQ(harness.files()->Path(), "/vol/a/Cache");
     EXPECT_EQ(harness.files()->FileName(), "b.uxx");
+
+    // Clicking the selected file again after highlighting another folder.
+    ClickRow(harness.dirs(), RowOf(harness.dirs(), "/vol/a/Cache/.game"));
+    ClickRow(harness.files(), 1);
+    EXPECT_EQ(harness.FolderCaption(), "/vol/a/Cache/.game");
     EXPECT_TRUE(harness.messages.empty());
 }
 
