@@ -216,24 +216,5 @@ TEST(ConverterLayout, AccessKeysAnswerOnlyForShownButtons) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(ConverterLayout, NothingMovesWhenTheWindowGrowsOrAPathIsLong) {
-    WindowHarness harness;
-    Converter& window = *harness.window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    std::map<QString, QRect> before;
-    for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        before[control->objectName()] = control->geometry();
-
-    const std::string deep = "/vol/a/" + std::string(200, 'x') + "/Cache";
-    harness.disk.AddFolder(deep);
-    harness.dirs()->SetPath(deep);
-    EXPECT_EQ(harness.FolderCaption(), deep);
-    window.resize(1200, 900);
-    QApplication::processEvents();
-    for (QWidget* control : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        EXPECT_EQ(control->geometry(), before[control->objectName()]) << control->objectName().toStdString();
-}
-
 }  // namespace
 }  // namespace tcc

@@ -88,14 +88,6 @@ TEST_F(Navigation, OpeningAnEntryRunsTheDirectoryChange) {
     EXPECT_EQ(changes.count(), 2);
 }
 
-TEST_F(Navigation, FilePatternIgnoresLetterCase) {
-    harness.dirs()->SetPath("/vol/a/Cache");
-    harness.files()->SetPattern("*.unr");
-    EXPECT_EQ(Entries(harness.files()), (std::vector<std::string>{"A.UNR"}));
-    harness.files()->SetPattern("*.U*");
-    EXPECT_EQ(Entries(harness.files()), (std::vector<std::string>{"A.UNR", "b.uxx"}));
-}
-
 TEST_F(Navigation, FileClickChoosesTheHighlightedFolder) {
     harness.dirs()->SetPath("/vol/a/Cache");
     ClickRow(harness.dirs(), RowOf(harness.dirs(), "/vol/a/Cache/sub"));
