@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -17,22 +18,35 @@ constexpr std::array<const char*, 5> kFirstFolders = {"Maps", "System", "Texture
 constexpr const char* kUnknownFolder = "Unknown Extensions";
 
 struct Pass {
-    const char* pattern;
+    const char* extension;  // the pass takes the names matching "*" + extension
     const char* folder;
 };
 
 // Each pass moves the files matching its pattern into its folder. No name
 // matches two patterns, so the order only decides the order of the moves.
 constexpr std::array<Pass, 8> kPasses = {{
-    {"*.unr", "Maps"},
-    {"*.utx", "Textures"},
-    {"*.uax", "Sounds"},
-    {"*.umx", "Music"},
-    {"*.unk", "Unknown Extensions"},
-    {"*.u", "System"},
-    {"*.dll", "System"},
-    {"*.int", "System"},
+    {".unr", "Maps"},
+    {".utx", "Textures"},
+    {".uax", "Sounds"},
+    {".umx", "Music"},
+    {".unk", "Unknown Extensions"},
+    {".u", "System"},
+    {".dll", "System"},
+    {".int", "System"},
 }};
+
+// The pass whose pattern the name matches, or kPasses.size() for none. A
+// pattern "*.ext" matches when the name ends in ".ext" whatever the letter
+// case, and as no extension holds a ".", the name's last "." decides.
+std::size_t PassOf(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return kPasses.size();
+    const std::string extension = FoldCase(std::string_view(name).substr(dot));
+    for (std::size_t p = 0; p < kPasses.size(); ++p) {
+        if (extension == kPasses[p].extension) return p;
+    }
+    return kPasses.size();
+}
 
 constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
@@ -73,13 +87,10 @@ void SortIntoFolders(CacheFolderState& state, Window& window) {
     std::array<std::vector<const std::string*>, kPasses.size()> byPass;
     std::uint64_t total = 0;
     for (const std::string& name : names) {
-        for (std::size_t p = 0; p < kPasses.size(); ++p) {
-            if (MatchesPattern(name, kPasses[p].pattern)) {
-                byPass[p].push_back(&name);
-                ++total;
-                break;
-            }
-        }
+        const std::size_t p = PassOf(name);
+        if (p == kPasses.size()) continue;
+        byPass[p].push_back(&name);
+        ++total;
     }
 
     std::uint64_t done = 0;
