@@ -199,6 +199,8 @@ protected:
                     // Past the last operation: the command completes as the clean run.
                     EXPECT_EQ(run->fileErrors, 0) << command.name << " k=" << k;
                     EXPECT_EQ(run->disk.Files(), cleanAfter) << command.name << " k=" << k;
+                    std::printf("%s (cacheConverted %d): %ld operations, each failed in turn\n",
+                                command.name.c_str(), command.converted, k - 1);
                     return points;
                 }
                 ++points;
