@@ -162,36 +162,6 @@ TEST_F(Sort, AReadOnlyFileInASortFolderStopsTheSortWithNothingLost) {
     EXPECT_TRUE(window.messages.empty());
 }
 
-TEST_F(Sort, AFailureAtAnyMoveLeavesEveryFileUnderItsOldOrNewName) {
-    const char* exts[] = {"unr", "utx", "uax", "umx", "unk", "u", "dll", "int"};
-    std::map<std::string, std::string> where;  // content -> folder it belongs in
-    const char* folders[] = {"Maps", "Textures", "Sounds", "Music", "Unknown Extensions", "System", "System", "System"};
-    for (int i = 0; i < 24; ++i) where["f" + std::to_string(i) + "." + exts[i % 8]] = folders[i % 8];
-
-    for (int failAt = 1; failAt <= 24; ++failAt) {
-        MemoryDisk d;
-        for (const auto& [name, folder] : where) d.AddFile(kDir + "/" + name, name);
-        d.AddFile(kDir + "/Sounds/f2.uax", "stale");
-        int moves = 0;
-        d.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
-            if ((op.kind == "rename" || op.kind == "replace") && ++moves == failAt) return kPathFileAccessError;
-            return std::nullopt;
-        });
-        CacheFolderState s(d);
-        RecordingWindow w;
-        s.ChooseFolder(kDir);
-        EXPECT_THROW(cmdSort_Click(s, w), FileError);
-        EXPECT_TRUE(w.messages.empty());
-        for (const auto& [name, folder] : where) {
-            bool moved = d.Content(kDir + "/" + folder + "/" + name) == name;
-            EXPECT_NE(moved, d.HasFile(kDir + "/" + name)) << name << " at " << failAt;
-        }
-        std::string f2 = d.Content(kDir + "/Sounds/f2.uax");
-        EXPECT_TRUE(f2 == "stale" || f2 == "f2.uax");
-        EXPECT_EQ(d.Files().size(), where.size() + (f2 == "stale" ? 1 : 0));
-    }
-}
-
 TEST_F(Sort, RefusesAFolderThatIsNotACacheFolder) {
     disk.AddFolder("/g/CACHE/Maps");
     disk.AddFile("/g/CACHE/x.unr", "new");
