@@ -96,15 +96,26 @@ public:
 
     Disk& disk() { return disk_; }
 
-private:
-    // Marks one public operation; nested calls belong to the outer one.
-    struct CallScope {
-        explicit CallScope(FileSystem& fs) : fs_(fs) {
+    // One operation, or a run of operations held together: within it each
+    // folder is checked once for changes made behind the service's back, at
+    // its first use. The service's own changes are followed as always. For
+    // a run over the same folders (the files of one sort pass) whose renames
+    // refuse taken names by themselves.
+    class Batch {
+    public:
+        explicit Batch(FileSystem& fs) : fs_(fs) {
             if (fs_.depth_++ == 0) ++fs_.call_;
         }
-        ~CallScope() { --fs_.depth_; }
+        ~Batch() { --fs_.depth_; }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
         FileSystem& fs_;
     };
+
+private:
+    using CallScope = Batch;
 
     struct Listing {
         DirStamp stamp;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "core/file_system.h"
@@ -96,16 +95,16 @@ void SortIntoFolders(CacheFolderState& state, Window& window) {
     std::uint64_t done = 0;
     for (std::size_t p = 0; p < kPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
-        // The sort folder as it stands on disk, whatever its letter case, and
-        // the names its files take, kept up to date as files move in. A name
-        // taken meanwhile by anything else makes MoveFile fail, never replace.
+        // One pass is one batch: the cache folder and the sort folder are
+        // checked for outside changes once, and the moves themselves never
+        // replace a name taken meanwhile. The sort folder is the one on disk,
+        // whatever its letter case.
+        FileSystem::Batch batch(fs);
         const std::string folder = fs.GetFolder(state.PathIn(kPasses[p].folder)).path;
-        std::unordered_set<std::string> taken;
-        for (const std::string& name : fs.ListFiles(folder, "*")) taken.insert(FoldCase(name));
         for (const std::string* name : byPass[p]) {
             const std::string source = state.PathIn(*name);
             const std::string target = JoinPath(folder, *name);
-            if (!taken.insert(FoldCase(*name)).second) {
+            if (fs.FileExists(target)) {
                 // The moved file takes the old one's place in one step.
                 fs.MoveFileReplacing(source, target);
             } else {
