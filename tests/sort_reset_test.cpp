@@ -1,0 +1,202 @@
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "core/cache_reset.h"
+#include "sort/sort_folders.h"
+#include "tests/support/cache_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace tcc {
+namespace {
+
+class Sort : public CacheFixture {
+protected:
+    void Run(const std::string& folder = kDir) {
+        state.ChooseFolder(folder);
+        cmdSort_Click(state, window);
+    }
+    // "kind name" of every move and removal, in order.
+    std::vector<std::string> Steps() const {
+        std::vector<std::string> steps;
+        for (const MemoryDisk::Op& op : disk.log()) {
+            if (op.kind != "rename" && op.kind != "replace" && op.kind != "remove") continue;
+            const std::string& to = op.kind == "remove" ? op.path : op.path2;
+            steps.push_back(op.kind + " " + to.substr(kDir.size() + 1));
+        }
+        return steps;
+    }
+};
+
+TEST_F(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
+    const std::vector<std::string> stay = {"cache.ini", "K1.uxx", "a.unrx", "b.u.bak", "noext", ".hidden.unr"};
+    for (const char* name : {"int.int", "dll.dll", "code.u", "ext.unk", "music.umx", "snd.uax", "tex.utx",
+                             "BIG.UNR", "Lib.DLL"}) {
+        File(name);
+    }
+    for (const std::string& name : stay) File(name);
+    disk.AddFolder(kDir + "/folder.unr");
+    Run();
+    EXPECT_EQ(Steps(), (std::vector<std::string>{
+                           "rename Maps/BIG.UNR", "rename Textures/tex.utx", "rename Sounds/snd.uax",
+                           "rename Music/music.umx", "rename Unknown Extensions/ext.unk", "rename System/code.u",
+                           "rename System/Lib.DLL", "rename System/dll.dll", "rename System/int.int"}));
+    for (const std::string& name : stay) EXPECT_TRUE(Has(name)) << name;
+    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr"));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text,
+              "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
+              "the 'Cache' directory to the game's main directory, choosing overwrite.");
+    EXPECT_EQ(window.messages[0].title, "Finished Sorting");
+    EXPECT_EQ(window.messages[0].icon, Icon::None);
+    // The file list is brought up to date per pass, not per file, and before the message.
+    EXPECT_LE(window.fileListRefreshes, 8);
+    EXPECT_EQ(window.events[window.events.size() - 2], "files");
+}
+
+TEST_F(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
+    disk.AddFile(kDir + "/maps/keep.txt", "k");
+    disk.AddFolder(kDir + "/Sounds");
+    File("x.unr");
+    int refreshesBeforeUnknown = -1;
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "mkdir" && op.path.ends_with("/Unknown Extensions")) refreshesBeforeUnknown = window.dirListRefreshes;
+        return std::nullopt;
+    });
+    Run();
+    std::vector<std::string> made;
+    for (const MemoryDisk::Op& op : disk.log()) {
+        if (op.kind == "mkdir") made.push_back(op.path.substr(kDir.size() + 1));
+    }
+    EXPECT_EQ(made, (std::vector<std::string>{"System", "Textures", "Music", "Unknown Extensions"}));
+    EXPECT_EQ(At("maps/x.unr"), "x.unr");
+    EXPECT_EQ(At("maps/keep.txt"), "k");
+    EXPECT_EQ(refreshesBeforeUnknown, 1);
+    EXPECT_EQ(window.dirListRefreshes, 2);
+
+    Run();  // a second sort makes and moves nothing and closes as the first
+    EXPECT_EQ(disk.count("mkdir"), 4);
+    EXPECT_EQ(Steps().size(), 1u);
+    EXPECT_EQ(window.dirListRefreshes, 4);
+    EXPECT_EQ(window.messages.size(), 2u);
+
+    disk.AddFile("/g/CACHE/x.unr");
+    Run("/g/CACHE");
+    EXPECT_EQ(window.messages.back().text, "This is not a 'Cache' Folder");
+    EXPECT_EQ(window.dirListRefreshes, 4);
+    EXPECT_EQ(disk.count("mkdir"), 4);
+}
+
+TEST_F(Sort, ReplacesInOneStepAndStopsAtAReadOnlyFileWithNothingLost) {
+    disk.AddFile(kDir + "/Maps/Old.unr", "old");
+    disk.AddFile(kDir + "/System/CORE.U", "old core");
+    disk.AddFile(kDir + "/Textures/t.utx", "locked", true);
+    File("Old.unr", "new");
+    File("core.u", "new core");
+    File("t.utx", "new t");
+    EXPECT_EQ(ErrorOf([&] { Run(); }), kPermissionDenied);
+    EXPECT_EQ(At("Maps/Old.unr"), "new");
+    EXPECT_EQ(At("t.utx"), "new t");
+    EXPECT_EQ(At("Textures/t.utx"), "locked");
+    EXPECT_TRUE(window.messages.empty());
+
+    disk.AddFile(kDir + "/Textures/t.utx", "unlocked");
+    Run();
+    EXPECT_EQ(At("Textures/t.utx"), "new t");
+    EXPECT_EQ(At("System/core.u"), "new core");
+    // The old copy goes by the move that puts the new one in, or, under
+    // another letter case, only once the new one is in.
+    EXPECT_EQ(Steps(), (std::vector<std::string>{"replace Maps/Old.unr", "replace Textures/t.utx",
+                                                 "rename System/core.u", "remove System/CORE.U"}));
+}
+
+class Reset : public CacheFixture {
+protected:
+    void Run(const std::string& folder) {
+        state.ChooseFolder(folder);
+        cmdRefresh_Click(state, window);
+    }
+    const std::string kOld = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n";
+};
+
+TEST_F(Reset, AsksFirstUntilAConversionHasFinished) {
+    disk.AddFile("/g/Cache/cache.ini", kOld);
+    window.answers = {Answer::No};
+    Run("/g/Cache");
+    const auto& asked = window.messages.at(0);
+    EXPECT_EQ(asked.text,
+              "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
+              "settings?");
+    EXPECT_EQ(asked.title, "'Cache.ini' Overwrite");
+    EXPECT_EQ(asked.buttons, Buttons::YesNo);
+    EXPECT_EQ(asked.icon, Icon::None);
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
+
+    window.answers = {Answer::Yes};
+    Run("/g/Cache");
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\r\n");
+    EXPECT_FALSE(state.cacheConverted);
+
+    // Once converted: no question (an unscripted one throws), in any folder
+    // with an index, whatever its name; the file list is left alone.
+    disk.AddFile("/g/Other/Cache.INI", kOld);
+    state.cacheConverted = true;
+    Run("/g/Other");
+    EXPECT_EQ(disk.Content("/g/Other/Cache.INI"), "[Cache]\r\n");
+    EXPECT_FALSE(disk.HasFile("/g/Other/cache.ini"));
+    EXPECT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.fileListRefreshes, 0);
+}
+
+TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
+    state.cacheConverted = true;
+    for (const std::string name : {"cache", "Cache", "CACHE", "Other"}) {
+        disk.AddFolder("/g/" + name);
+        Run("/g/" + name);
+    }
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", "[Cache]\r\n"},
+                                                                {"/g/cache/cache.ini", "[Cache]\r\n"}}));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text, "This is not a 'Cache' Folder");
+
+    CacheFolderState none(disk);
+    cmdRefresh_Click(none, window);
+    EXPECT_EQ(window.messages.back().text, "Locate the game's Cache directory.");
+}
+
+TEST_F(Reset, AFailureLeavesTheOldIndexIntactAndNoTemporaryFile) {
+    state.cacheConverted = true;
+    File("cache.ini", kOld);
+    const auto before = disk.Files();
+    disk.SetHook([](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "replace") return kPathFileAccessError;
+        return std::nullopt;
+    });
+    EXPECT_EQ(ErrorOf([&] { Run(kDir); }), kPathFileAccessError);
+    EXPECT_EQ(disk.Files(), before);
+    EXPECT_EQ(disk.openStreams(), 0);
+}
+
+TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {
+    TempDir dir;
+    const std::string index = dir / "Cache/cache.ini";
+    std::string many = "[Cache]\r\n";
+    for (int i = 0; i < 5000; ++i) many += "K" + std::to_string(i) + "=Name" + std::to_string(i) + ".unr\r\n";
+    TempDir::Write(index, many);
+    RealDisk disk;
+    CacheFolderState state(disk);
+    RecordingWindow window;
+    state.cacheConverted = true;
+    state.ChooseFolder(dir / "Cache");
+    cmdRefresh_Click(state, window);
+    EXPECT_EQ(TempDir::Read(index), "[Cache]\r\n");
+
+    TempDir::Write(index, many);
+    ASSERT_EQ(::chmod(index.c_str(), 0444), 0);
+    EXPECT_EQ(ErrorOf([&] { cmdRefresh_Click(state, window); }), kPermissionDenied);
+    EXPECT_EQ(TempDir::Read(index), many);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Cache"), {}), 1);
+}
+
+}  // namespace
+}  // namespace tcc

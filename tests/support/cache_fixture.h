@@ -1,0 +1,45 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "core/cache_state.h"
+#include "core/file_error.h"
+#include "tests/support/memory_disk.h"
+#include "tests/support/recording_window.h"
+
+namespace tcc {
+
+// The error number a call ends with, or 0 when it ends normally.
+template <typename Call>
+int ErrorOf(Call&& call) {
+    try {
+        call();
+    } catch (const FileError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// A cache folder on an in-memory disk, the state and a recording window.
+class CacheFixture : public ::testing::Test {
+protected:
+    static inline const std::string kDir = "/home/p/game/Cache";
+
+    CacheFixture() : state(disk) { disk.AddFolder(kDir); }
+
+    void File(const std::string& name, const std::string& content = "", bool readOnly = false) {
+        disk.AddFile(kDir + "/" + name, content.empty() ? name : content, readOnly);
+    }
+    std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
+    bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
+    long Changes() const {
+        return disk.count("create") + disk.count("rename") + disk.count("replace") + disk.count("remove") +
+               disk.count("mkdir");
+    }
+
+    MemoryDisk disk;
+    CacheFolderState state;
+    RecordingWindow window;
+};
+
+}  // namespace tcc
