@@ -80,4 +80,33 @@ inline Measure KeepBest(const Measure& best, const Measure& now, int round) {
     return m;
 }
 
+// One benchmark line: the best of kRounds alternating rounds of a command and
+// of its baseline, each run on a fresh cache that make(n) builds and returns
+// the root of. done(root) tells whether the command really did its work.
+struct Comparison {
+    std::function<std::string(long n)> make;
+    std::function<void(const std::string& root)> command;
+    std::function<bool(const std::string& root)> done;
+    std::function<void(const std::string& root)> baseline;
+};
+
+inline void Compare(const char* what, long n, const Comparison& c) {
+    Measure best, bestBaseline;
+    for (int round = 0; round < kRounds; ++round) {
+        std::string a = c.make(n);
+        Measure run = MeasureInChild([&] { c.command(a); });
+        if (!c.done(a)) {
+            std::fprintf(stderr, "%s did not do its work\n", what);
+            std::exit(1);
+        }
+        std::filesystem::remove_all(a);
+        std::string b = c.make(n);
+        Measure baseline = MeasureInChild([&] { c.baseline(b); });
+        std::filesystem::remove_all(b);
+        best = KeepBest(best, run, round);
+        bestBaseline = KeepBest(bestBaseline, baseline, round);
+    }
+    PrintLine(what, n, best, bestBaseline);
+}
+
 }  // namespace tcc::bench

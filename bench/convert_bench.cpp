@@ -42,37 +42,25 @@ std::string MakeCache(long n) {
 }  // namespace
 
 void RunConvertBench(long n) {
-    // The machine is shared and noisy: take the best of a few alternating
-    // rounds of the command and the baseline.
-    Measure best, bestBaseline;
-    for (int round = 0; round < kRounds; ++round) {
-        std::string a = MakeCache(n);
-        Measure run = MeasureInChild([&] {
-            RealDisk disk;
-            CacheFolderState state(disk);
-            NullWindow window;
-            state.ChooseFolder(a + "/Cache");
-            cmdGetCache_Click(state, window);
-            if (!state.cacheConverted) std::abort();
-        });
-        if (!std::filesystem::exists(a + "/Cache/" + Target(n - 1))) {
-            std::fprintf(stderr, "conversion did not rename the files\n");
-            std::exit(1);
-        }
-        std::filesystem::remove_all(a);
-
-        std::string b = MakeCache(n);
-        Measure baseline = MeasureInChild([&] {
-            const std::string cache = b + "/Cache/";
-            for (long i = 0; i < n; ++i) {
-                if (std::rename((cache + Key(i) + ".uxx").c_str(), (cache + Target(i)).c_str()) != 0) std::abort();
-            }
-        });
-        std::filesystem::remove_all(b);
-        best = KeepBest(best, run, round);
-        bestBaseline = KeepBest(bestBaseline, baseline, round);
-    }
-    PrintLine("convert", n, best, bestBaseline);
+    Compare("convert", n,
+            {MakeCache,
+             [](const std::string& root) {
+                 RealDisk disk;
+                 CacheFolderState state(disk);
+                 NullWindow window;
+                 state.ChooseFolder(root + "/Cache");
+                 cmdGetCache_Click(state, window);
+                 if (!state.cacheConverted) std::abort();
+             },
+             [n](const std::string& root) { return std::filesystem::exists(root + "/Cache/" + Target(n - 1)); },
+             [n](const std::string& root) {
+                 const std::string cache = root + "/Cache/";
+                 for (long i = 0; i < n; ++i) {
+                     if (std::rename((cache + Key(i) + ".uxx").c_str(), (cache + Target(i)).c_str()) != 0) {
+                         std::abort();
+                     }
+                 }
+             }});
 }
 
 }  // namespace tcc::bench

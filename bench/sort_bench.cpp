@@ -63,39 +63,29 @@ bool Sorted(const std::string& cache, long n) {
 }  // namespace
 
 void RunSortBench(long n) {
-    Measure best, bestBaseline;
-    for (int round = 0; round < kRounds; ++round) {
-        std::string a = MakeCache(n);
-        Measure run = MeasureInChild([&] {
-            RealDisk disk;
-            CacheFolderState state(disk);
-            NullWindow window;
-            state.ChooseFolder(a + "/Cache");
-            cmdSort_Click(state, window);
-        });
-        if (!Sorted(a + "/Cache", n)) {
-            std::fprintf(stderr, "the sort did not move the files\n");
-            std::exit(1);
-        }
-        std::filesystem::remove_all(a);
-
-        // The baseline knows every name and folder in advance.
-        std::string b = MakeCache(n);
-        Measure baseline = MeasureInChild([&] {
-            const std::string cache = b + "/Cache/";
-            for (const char* folder : kFolders) ::mkdir((cache + folder).c_str(), 0777);
-            for (long i = 0; i < n; ++i) {
-                const char* folder = kKinds[i % kKindCount].folder;
-                if (!folder) continue;
-                std::string name = Name(i);
-                if (std::rename((cache + name).c_str(), (cache + folder + "/" + name).c_str()) != 0) std::abort();
-            }
-        });
-        std::filesystem::remove_all(b);
-        best = KeepBest(best, run, round);
-        bestBaseline = KeepBest(bestBaseline, baseline, round);
-    }
-    PrintLine("sort", n, best, bestBaseline);
+    Compare("sort", n,
+            {MakeCache,
+             [](const std::string& root) {
+                 RealDisk disk;
+                 CacheFolderState state(disk);
+                 NullWindow window;
+                 state.ChooseFolder(root + "/Cache");
+                 cmdSort_Click(state, window);
+             },
+             [n](const std::string& root) { return Sorted(root + "/Cache", n); },
+             // The baseline knows every name and folder in advance.
+             [n](const std::string& root) {
+                 const std::string cache = root + "/Cache/";
+                 for (const char* folder : kFolders) ::mkdir((cache + folder).c_str(), 0777);
+                 for (long i = 0; i < n; ++i) {
+                     const char* folder = kKinds[i % kKindCount].folder;
+                     if (!folder) continue;
+                     std::string name = Name(i);
+                     if (std::rename((cache + name).c_str(), (cache + folder + "/" + name).c_str()) != 0) {
+                         std::abort();
+                     }
+                 }
+             }});
 }
 
 }  // namespace tcc::bench
