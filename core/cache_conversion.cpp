@@ -1,5 +1,6 @@
 #include "core/cache_conversion.h"
 
+#include <optional>
 #include <string_view>
 
 #include "core/file_system.h"
@@ -60,12 +61,19 @@ void ConvertCache(CacheFolderState& state, Window& window) {
 
     // Every line after the header is a record, the last one included. A line
     // without "=" has no real name and is passed over.
+    // Records are taken up in batches: within one, the folder is checked
+    // once for changes made by others. A rename never replaces a name taken
+    // meanwhile, so a change missed within a batch cannot cost a file.
     unsigned sinceProgress = 0;
+    std::optional<FileSystem::Batch> batch;
+    batch.emplace(fs);
     while (!reader.AtEndOfStream()) {
         std::string line = reader.ReadLine();
         if (++sinceProgress == kProgressEvery) {
             sinceProgress = 0;
+            batch.reset();
             window.Progress(reader.Position(), total);
+            batch.emplace(fs);
         }
         if (line.find('=') == std::string::npos) continue;
         SplitRecord(line, state.recordFields);
@@ -82,6 +90,7 @@ void ConvertCache(CacheFolderState& state, Window& window) {
             RenameCachedFile(state, window);
         }
     }
+    batch.reset();
     reader.Close();
     window.Progress(total, total);
     state.cacheConverted = true;
