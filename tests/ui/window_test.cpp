@@ -1,0 +1,487 @@
+// The main window and the about window: every control's look, the start look,
+// the keyboard, the drive change, the directory change, the file click, the
+// about window, the end of the program and the commands run from the window.
+#include <QApplication>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "core/file_error.h"
+#include "tests/support/memory_disk.h"
+#include "ui/converter.h"
+#include "ui/dir_list_box.h"
+#include "ui/drive_list_box.h"
+#include "ui/file_list_box.h"
+#include "ui/info.h"
+#include "ui/volumes.h"
+
+namespace tcc {
+namespace {
+struct FakeVolumes : VolumeSource {
+    std::vector<Volume> volumes;
+    std::set<std::string> unready;
+    std::vector<Volume> Volumes() override { return volumes; }
+    bool IsReady(const Volume& volume) override { return !unready.count(volume.root); }
+};
+
+struct Message { std::string text, title; Buttons buttons; Icon icon; };
+
+// A main window over an in-memory disk whose message boxes are recorded and
+// answered from a script, then with Cancel or OK.
+struct WindowHarness {
+    // The volumes /vol/x named X for each letter x.
+    explicit WindowHarness(const char* letters = "abc") {
+        auto source = std::make_unique<FakeVolumes>();
+        for (const char* x = letters; *x; ++x) source->volumes.push_back({"/vol/" + std::string(1, *x), std::string(1, char(toupper(*x)))});
+        for (const Volume& volume : source->volumes) disk.AddFolder(volume.root);
+        disk.AddFile(startFolder + "/start.txt");
+        volumes = source.get();
+        window = std::make_unique<Converter>(disk, std::move(source));
+        window->SetMessageHook([this](const std::string& text, const std::string& title, Buttons buttons, Icon icon) {
+            messages.push_back({text, title, buttons, icon});
+            if (onMessage) onMessage(messages.back());
+            const Answer answer = answers.empty() ? buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok
+                                                  : answers.front();
+            if (!answers.empty()) answers.pop_front();
+            return answer;
+        });
+    }
+    template <typename T = QWidget>
+    T* Get(const char* name) const {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    static std::string Entry(char x) { return "/vol/" + std::string(1, x) + " [" + char(toupper(x)) + "]"; }
+    DriveListBox* drives() const { return Get<DriveListBox>("drvDriveBox"); }
+    DirListBox* dirs() const { return Get<DirListBox>("dirDirBox"); }
+    FileListBox* files() const { return Get<FileListBox>("filFileBox"); }
+    void Click(const char* name) const { QTest::mouseClick(Get(name), Qt::LeftButton); }
+    void Open(const std::string& folder) { disk.AddFolder(folder), dirs()->SetPath(folder); }
+    // The chosen folder, or "none"; the caption shows it.
+    std::string Chosen() const {
+        const std::string path = window->state().currentFolder ? window->state().currentFolder->path : "";
+        EXPECT_EQ(Get<QLabel>("lblFolder")->text().toStdString(), path);
+        return path.empty() ? "none" : path;
+    }
+    bool FolderControlsShown() const {
+        for (const char* name : {"lblFolder", "lblFolderName", "cmdGetCache", "cmdRefresh", "cmdSort"})
+            if (Get(name)->isHidden()) return false;
+        return Get("lblLocate")->isHidden();
+    }
+
+    MemoryDisk disk;
+    const std::string startFolder = std::filesystem::current_path().string();  // where the window starts
+    FakeVolumes* volumes = nullptr;
+    std::unique_ptr<Converter> window;
+    std::vector<Message> messages;
+    std::deque<Answer> answers;
+    std::function<void(const Message&)> onMessage;
+};
+
+// Place and size in twips (15 to the pixel); no family: the toolkit's font; no
+// text colour: the default; no background: not painted; align L, C or R for a label.
+struct Look { const char* name; int left, top, width, height; const char* family; qreal points;
+              const char *text, *background; bool shown; char align; };
+
+const Look kConverter[] = {
+    {"Label1", 750, 150, 4665, 540, "Arial", 24, "#c0c0c0", nullptr, true, 'L'},
+    {"drvDriveBox", 240, 825, 2775, 315, nullptr, 0, nullptr, nullptr, true, 0},
+    {"dirDirBox", 240, 1275, 2775, 4365, nullptr, 0, nullptr, nullptr, true, 0},
+    {"filFileBox", 3150, 825, 5295, 5160, "Courier", 9.75, nullptr, nullptr, true, 0},
+    {"lblFolder", 225, 6075, 8220, 225, "Courier", 9.75, nullptr, "#ffffff", false, 'C'},
+    {"cmdGetCache", 225, 6450, 2175, 420, "Arial", 12, nullptr, nullptr, false, 0},
+    {"lblFolderName", 225, 5700, 1695, 375, "Arial", 14.25, "#ffffff", nullptr, false, 'R'},
+    {"cmdExit", 7575, 6450, 920, 420, "Arial", 12, nullptr, nullptr, true, 0},
+    {"cmdRefresh", 2550, 6450, 2415, 420, "Arial", 12, nullptr, nullptr, false, 0},
+    {"lblWarning", 825, 6975, 6840, 315, nullptr, 0, "#c0c0c0", "#000080", false, 'C'},
+    {"lblLocate", 225, 6450, 7215, 390, "Arial", 14.25, "#ffffff", nullptr, true, 'C'},
+    {"cmdSort", 5100, 6450, 2340, 420, "Arial", 12, nullptr, nullptr, false, 0},
+    {"lblInfo", 7200, 300, 1215, 315, nullptr, 0, "#ffffff", "#000080", true, 'C'},
+    {"imgLogo", 225, 150, 480, 480, nullptr, 0, nullptr, nullptr, true, 'L'},
+};
+const Look kInfo[] = {
+    {"Label1", 525, 375, 3690, 315, "Arial", 9.75, "#e0e0e0", "#000080", true, 'L'},
+    {"Label2", 525, 900, 3690, 315, "Arial", 9.75, "#e0e0e0", "#000080", true, 'C'},
+    {"Label3", 525, 1500, 3690, 315, "Arial", 9.75, "#e0e0e0", "#000080", true, 'C'},
+    {"Label4", 75, 2175, 4515, 315, "Arial", 9.75, "#ffff00", "#000080", true, 'C'},
+    {"Label5", 525, 1200, 3690, 315, "Arial", 9.75, "#e0e0e0", "#000080", true, 'C'},
+    {"Label6", 3525, 150, 915, 390, nullptr, 0, "#808080", "#000080", true, 'R'},
+    {"cmdBack", 1650, 2550, 1215, 390, "Arial", 12, nullptr, nullptr, true, 0},
+};
+
+void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size, const char* title) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(std::tuple(window.size(), window.windowTitle(), window.palette().color(QPalette::Window).name()),
+              std::tuple(size, QString::fromLatin1(title), QString("#000080")));
+    EXPECT_FALSE(window.windowIcon().isNull());
+    const auto px = [](int twips) { return qRound(twips / 15.0); };
+    const QStringList hand{"cmdGetCache", "cmdRefresh", "cmdSort", "cmdExit", "lblInfo", "cmdBack"};
+    for (const Look* look = begin; look != end; ++look) {
+        SCOPED_TRACE(look->name);
+        auto* control = window.findChild<QWidget*>(QString::fromLatin1(look->name));
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), QRect(px(look->left), px(look->top), px(look->width), px(look->height)));
+        const QFont font = control->font();
+        if (look->family)
+            EXPECT_EQ(std::tuple(font.family(), font.pointSizeF(), font.bold(), font.underline()),
+                      std::tuple(QString::fromLatin1(look->family), look->points, false, false));
+        else
+            EXPECT_EQ(font, QApplication::font(control));
+        if (look->text) EXPECT_EQ(control->palette().color(QPalette::Active, QPalette::WindowText).name(), look->text);
+        EXPECT_EQ(control->autoFillBackground(), look->background != nullptr);
+        if (look->background) EXPECT_EQ(control->palette().color(QPalette::Window).name(), look->background);
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
+            EXPECT_EQ(button->palette().color(QPalette::Button).name(), "#e0e0e0");
+            EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        }
+        if (auto* label = qobject_cast<QLabel*>(control))
+            EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask,
+                      look->align == 'L' ? Qt::AlignLeft : look->align == 'R' ? Qt::AlignRight : Qt::AlignHCenter);
+        EXPECT_EQ(control->isVisible(), look->shown);
+        // The pointing hand, hot spot at the fingertip, over the clickable controls only.
+        const QCursor cursor = control->cursor();
+        if (hand.contains(control->objectName()))
+            EXPECT_EQ(std::tuple(cursor.shape(), cursor.hotSpot(), cursor.pixmap().size()),
+                      std::tuple(Qt::BitmapCursor, QPoint(12, 1), QSize(32, 32)));
+        else
+            EXPECT_FALSE(control->testAttribute(Qt::WA_SetCursor));
+    }
+}
+
+TEST(Look, EveryControlOfBothWindowsStandsAsLaidOut) {
+    WindowHarness h;
+    ExpectLooks(*h.window, std::begin(kConverter), std::end(kConverter), {578, 485}, "Tarnel Cache Converter");
+    EXPECT_FALSE(h.Get("Label1")->isEnabled());
+    EXPECT_EQ(h.Get<QLabel>("lblInfo")->frameShape(), QFrame::Box);
+    const QLabel* logo = h.Get<QLabel>("imgLogo");
+    EXPECT_EQ(std::tuple(logo->pixmap().size(), logo->hasScaledContents()), std::tuple(QSize(32, 32), false));
+    EXPECT_NE(logo->pixmap().toImage(), h.window->windowIcon().pixmap(32, 32).toImage()) << "not the window icon";
+
+    Info info;
+    ExpectLooks(info, std::begin(kInfo), std::end(kInfo), {312, 213}, "Information");
+    EXPECT_TRUE(info.findChild<QLabel*>("Label4")->font().italic());
+    EXPECT_EQ(info.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+              Qt::WindowCloseButtonHint);
+    QTest::keyClick(&info, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), info.findChild<QWidget*>("cmdBack")) << "the only control with the focus";
+}
+
+std::vector<QString> TabCycle(int presses) {
+    std::vector<QString> order;
+    for (int i = 0; i < presses; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        order.push_back(QApplication::focusWidget()->objectName());
+    return order;
+}
+
+TEST(Look, StartFocusTabOrderAndAccessKeys) {
+    WindowHarness h;
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(TabCycle(5), (std::vector<QString>{"drvDriveBox", "dirDirBox", "filFileBox", "cmdExit", "drvDriveBox"}));
+    QStringList pressed;
+    for (const char* name : {"cmdGetCache", "cmdRefresh", "cmdSort"})
+        QObject::connect(h.Get<QPushButton>(name), &QPushButton::clicked, [&pressed, name] { pressed << name; });
+    const auto keys = [&](std::initializer_list<Qt::Key> keys) {
+        for (Qt::Key key : keys) QTest::keyClick(h.window.get(), key, Qt::AltModifier);
+        QTest::qWait(250);  // an access key presses its button with a short animation
+    };
+    keys({Qt::Key_C, Qt::Key_R, Qt::Key_S});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(pressed.empty() && h.window->isVisible()) << "hidden buttons answer no key; no default or cancel button";
+
+    h.Open("/vol/a/Cache");
+    h.drives()->setFocus();
+    EXPECT_EQ(TabCycle(8), (std::vector<QString>{"drvDriveBox", "dirDirBox", "filFileBox", "cmdGetCache", "cmdExit",
+                                                 "cmdRefresh", "cmdSort", "drvDriveBox"}));
+    keys({Qt::Key_C, Qt::Key_R, Qt::Key_S});
+    h.Get("cmdSort")->setFocus();
+    QTest::keyClick(h.Get("cmdSort"), Qt::Key_Return);
+    EXPECT_EQ(pressed, QStringList({"cmdGetCache", "cmdRefresh", "cmdSort", "cmdSort"})) << "Enter presses the focused button";
+    keys({Qt::Key_X});
+    EXPECT_FALSE(h.window->isVisible());
+}
+
+TEST(DriveList, OffersTheVolumesAUserWouldPickAndTheLastMountOnAPoint) {
+    const auto volumes = UserVolumesFromMountTable(
+        "/dev/sda2 / ext4 rw 0 0\nproc /proc proc rw 0 0\ntmpfs /run tmpfs rw 0 0\n/dev/sda3 /home ext4 rw 0 0\n"
+        "/dev/sda4 /home/user/data ext4 rw 0 0\n/dev/sdb1 /media/user/MY\\040STICK vfat rw 0 0\n"
+        "server:/share /mnt/share nfs rw 0 0\n/dev/sdc1 /run/media/user/disk ext4 rw 0 0\n"
+        "/dev/sdd1 /mediaX ext4 rw 0 0\n/dev/sde1 /mnt ext4 rw 0 0\n/dev/sdf1 /run/media/user/disk ext4 rw 0 0\n",
+        {{"/dev/sdb1", "MY STICK"}});
+    std::vector<std::string> entries;
+    for (const Volume& volume : volumes) entries.push_back(DriveListBox::EntryText(volume));
+    EXPECT_EQ(entries, (std::vector<std::string>{"/ [sda2]", "/home [sda3]", "/media/user/MY STICK [MY STICK]",
+                                                 "/mnt/share [server:/share]", "/run/media/user/disk [sdf1]"}));
+}
+
+const std::string kNotAvailable = "Drive is not available.";
+
+// A change to the drive /vol/<to> with the volumes of `letters`, after `opened`
+// was opened; the first operation under `failPath` fails once; the user answers
+// Retry `retries` times before the drive is ready, then Cancel.
+struct DriveCase {
+    const char *what, *letters, *unready, *opened, *to, *failPath;
+    int failNumber, retries;
+    std::string told;  // by each message box
+    int messages, driveChanges, dirChanges;
+    const char *endDrive, *chosen;
+};
+const DriveCase kDriveCases[] = {
+    {"opens the root", "abc", "", nullptr, "c", "", 0, 0, "", 0, 1, 1, "c", "/vol/c"},
+    {"Retry asks again", "abc", "b", nullptr, "b", "", 0, 2, kNotAvailable, 2, 1, 1, "b", "/vol/b"},
+    {"Cancel runs the change to the second entry in full inside the first", "acb", "b", "/vol/a", "b", "", 0, 0,
+     kNotAvailable, 1, 2, 1, "c", "/vol/c"},
+    {"an unavailable second entry ends both changes", "abd", "bd", "/vol/a/Cache", "d", "", 0, 0, kNotAvailable, 2,
+     2, 0, "b", "/vol/a/Cache"},
+    {"Cancel with one entry ends the change", "b", "b", nullptr, "b", "", 0, 0, kNotAvailable, 1, 1, 0, "b", "none"},
+    {"the fallback runs first, the interrupted change then moves to its drive", "acd", "", "/vol/a/Cache", "d",
+     "/vol/a/Cache", kDeviceUnavailable, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
+    {"another error is told, the lists keep the old folder", "ad", "", "/vol/a/Cache", "d", "/vol/d",
+     kPermissionDenied, 0, "Permission denied: /vol/d", 1, 1, 0, "d", "/vol/a/Cache"},
+};
+
+TEST(DriveChange, StepsNestingAndRecovery) {
+    for (const DriveCase& c : kDriveCases) {
+        SCOPED_TRACE(c.what);
+        WindowHarness h(c.letters);
+        if (c.opened) h.Open(c.opened);
+        for (const char* x = c.unready; *x; ++x) h.volumes->unready.insert("/vol/" + std::string(1, *x));
+        h.answers.assign(c.retries, Answer::Retry);
+        h.onMessage = [&](const Message&) { if (int(h.messages.size()) == c.retries) h.volumes->unready.clear(); };
+        h.disk.SetHook([&, failed = false](const MemoryDisk::Op& op) mutable -> std::optional<int> {
+            if (failed || !*c.failPath || op.path.rfind(c.failPath, 0) != 0) return std::nullopt;
+            return failed = true, c.failNumber;
+        });
+        QSignalSpy driveChanges(h.drives(), &DriveListBox::Change);
+        QSignalSpy dirChanges(h.dirs(), &DirListBox::Change);
+        h.drives()->SetDrive(h.Entry(*c.to));
+        ASSERT_EQ(h.messages.size(), std::size_t(c.messages));
+        const bool drive = c.told == kNotAvailable;
+        for (const Message& m : h.messages)
+            EXPECT_EQ(std::tuple(m.text, m.title, m.buttons, m.icon),
+                      std::tuple(c.told, drive ? "Tarnel Cache Converter" : "", drive ? Buttons::RetryCancel : Buttons::Ok,
+                                 drive ? Icon::Error : Icon::Warning));
+        EXPECT_EQ(std::tuple(driveChanges.count(), dirChanges.count()), std::tuple(c.driveChanges, c.dirChanges));
+        EXPECT_EQ(h.drives()->Drive(), h.Entry(*c.endDrive));
+        EXPECT_EQ(h.Chosen(), c.chosen);
+        if (*c.chosen == '/') EXPECT_EQ(h.files()->Path(), c.chosen);
+        EXPECT_TRUE(h.FolderControlsShown());
+    }
+}
+
+template <typename List>
+std::vector<std::string> Entries(const List* list) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < list->ListCount(); ++i) entries.push_back(list->List(i));
+    return entries;
+}
+
+// Clicks the entry of a list at `row`, or with the text `entry`, once or twice as a double click.
+void Click(QAbstractItemView* list, int row, bool twice = false) {
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+void Click(DirListBox* list, const std::string& entry, bool twice = false) {
+    const auto all = Entries(list);
+    ASSERT_NE(std::find(all.begin(), all.end(), entry), all.end()) << entry;
+    Click(list, int(std::find(all.begin(), all.end(), entry) - all.begin()), twice);
+}
+
+TEST(Navigation, DirectoryChangeFileClickAndAnErrorInAnEvent) {
+    WindowHarness h;
+    for (const char* file : {"b.uxx", "A.UNR", ".hidden", "sub/x", ".game/x"}) h.disk.AddFile(std::string("/vol/a/Cache/") + file);
+    h.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));
+    ASSERT_EQ(Entries(h.files()), (std::vector<std::string>{"start.txt"}));
+    Click(h.files(), 0);
+    EXPECT_EQ(h.Chosen(), h.startFolder);
+    EXPECT_TRUE(h.Get("lblFolder")->isHidden() && h.Get("cmdGetCache")->isHidden()) << "no change yet";
+    EXPECT_FALSE(h.Get("lblLocate")->isHidden());
+
+    h.dirs()->SetPath("/vol/a");
+    QSignalSpy changes(h.dirs(), &DirListBox::Change);
+    Click(h.dirs(), "/vol/a/Cache", true);
+    ASSERT_EQ(changes.count(), 1);
+    // The folders above and the open folder, then the subfolders, hidden too.
+    EXPECT_EQ(Entries(h.dirs()), (std::vector<std::string>{"/", "/vol", "/vol/a", "/vol/a/Cache",
+                                                           "/vol/a/Cache/.game", "/vol/a/Cache/sub"}));
+    EXPECT_EQ(h.dirs()->ListIndex(), 3);
+    EXPECT_EQ(Entries(h.files()), (std::vector<std::string>{"A.UNR", "b.uxx"})) << "regular files only, not hidden";
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache");
+    EXPECT_TRUE(h.FolderControlsShown());
+
+    Click(h.dirs(), "/vol/a/Cache/sub");
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache") << "a single click only highlights";
+    Click(h.files(), 1);
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache/sub");
+    EXPECT_EQ(h.files()->Path(), "/vol/a/Cache");
+    EXPECT_EQ(h.files()->FileName(), "b.uxx");
+    Click(h.dirs(), "/vol/a/Cache/.game");
+    Click(h.files(), 1);
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache/.game") << "the selected file clicked again";
+    EXPECT_TRUE(h.messages.empty());
+
+    // An error in an event is told once and the window goes on.
+    Click(h.dirs(), "/vol/a/Cache/sub");
+    h.disk.SetHook([](const MemoryDisk::Op& op) {
+        return op.path.rfind("/vol/a/Cache/sub", 0) ? std::nullopt : std::optional(kPathNotFound);
+    });
+    Click(h.files(), 0);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].icon, Icon::Warning);
+    EXPECT_NE(h.messages[0].text.find(DescribeErrorNumber(kPathNotFound) + ": /vol/a/Cache/sub"), std::string::npos);
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache/.game");
+    Click(h.dirs(), "/vol/a/Cache/sub", true);
+    EXPECT_EQ(h.messages.size(), 2u);
+    h.disk.SetHook(nullptr);
+
+    h.dirs()->setFocus();
+    h.dirs()->setCurrentRow(5);
+    QTest::keyClick(h.dirs(), Qt::Key_Return);
+    EXPECT_EQ(changes.count(), 2) << "Enter opens the highlighted entry";
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache/sub");
+    h.dirs()->SetPath("/vol/a/Cache/sub");
+    EXPECT_EQ(changes.count(), 2) << "writing the open folder changes nothing";
+    // Back on a drive, the list returns to the folder last opened there.
+    h.drives()->SetDrive("/vol/b [B]");
+    h.drives()->SetDrive("/vol/a [A]");
+    EXPECT_EQ(h.dirs()->Path(), "/vol/a/Cache/sub");
+}
+
+int ShownInfoWindows() {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<Info*>(widget) && widget->isVisible();
+    return count;
+}
+
+TEST(AboutWindow, OneModelessCentredWindowAndTheProgramEndsWhenBothAreClosed) {
+    WindowHarness h;
+    h.window->show();
+    h.Click("lblInfo");
+    h.Click("lblInfo");
+    Info* about = h.window->info();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(std::tuple(ShownInfoWindows(), about->parent(), about->isModal()), std::tuple(1, nullptr, false));
+    about->move(0, 0);
+    QTest::mouseClick(about->findChild<QPushButton*>("cmdBack"), Qt::LeftButton);
+    EXPECT_EQ(ShownInfoWindows(), 0);
+    h.Click("lblInfo");
+    EXPECT_EQ(std::tuple(ShownInfoWindows(), h.window->info()), std::tuple(1, about));
+    EXPECT_LE((about->frameGeometry().center() - about->screen()->availableGeometry().center()).manhattanLength(), 2);
+    h.Open("/vol/a/Cache");
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache") << "the main window works meanwhile";
+
+    bool aboutClosed = false, endedEarly = false;
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { endedEarly = !aboutClosed; });
+    QTimer::singleShot(0, [&] {
+        h.Click("cmdExit");
+        EXPECT_EQ(std::tuple(h.window->isVisible(), ShownInfoWindows()), std::tuple(false, 1));
+    });
+    QTimer::singleShot(300, [&] { aboutClosed = true, about->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(endedEarly);
+}
+
+// A cache folder of n records, each with its cached file.
+void MakeCache(MemoryDisk& disk, int n) {
+    std::string index = "[Cache]\r\n";
+    for (int i = 0; i < n; ++i) {
+        index += "K" + std::to_string(i) + "=file" + std::to_string(i) + (i % 2 ? ".unr\r\n" : ".utx\r\n");
+        disk.AddFile("/vol/a/Cache/K" + std::to_string(i) + ".uxx", "x");
+    }
+    disk.AddFile("/vol/a/Cache/cache.ini", index);
+}
+
+TEST(Commands, ALongConversionShowsModalProgressAndReadsTheFolderSeldom) {
+    WindowHarness h;
+    const int n = 600;
+    MakeCache(h.disk, n);
+    h.Open("/vol/a/Cache");
+    h.window->show();
+    h.disk.SetHook([](const MemoryDisk::Op& op) {
+        return op.kind == "rename" && op.path == "/vol/a/Cache/K1.uxx" ? std::optional(kPermissionDenied) : std::nullopt;
+    });
+    h.Click("cmdGetCache");
+    EXPECT_EQ(std::tuple(h.messages.size(), h.files()->ListCount(), h.files()->List(1), h.files()->List(2)),
+              std::tuple(1u, n + 1, "file0.utx", "K1.uxx")) << "the list shows what the failed command did";
+
+    bool shown = false, shownEarly = false;
+    const auto start = std::chrono::steady_clock::now();
+    h.disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "rename") std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        for (auto* dialog : h.window->findChildren<QProgressDialog*>()) {
+            shown |= dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+            shownEarly |= std::chrono::steady_clock::now() - start < std::chrono::milliseconds(500);
+        }
+        return std::nullopt;
+    });
+    const long reads = h.disk.count("readdir");
+    h.Click("cmdGetCache");
+    EXPECT_TRUE(shown && !shownEarly) << "modal progress after about a second";
+    EXPECT_EQ(h.window->findChild<QProgressDialog*>(), nullptr) << "gone at the end";
+    EXPECT_LT(h.disk.count("readdir") - reads, 10);
+    EXPECT_EQ(std::tuple(h.window->state().cacheConverted, h.files()->ListCount(), h.files()->List(1)),
+              std::tuple(true, n + 1, "file0.utx"));
+}
+
+// Each file operation of a click fails in turn: the user is told exactly once,
+// and the same click again finishes the work.
+TEST(Commands, EveryFailingOperationOfAClickIsToldOnce) {
+    long points = 0;
+    for (const std::string button : {"cmdGetCache", "cmdSort", "cmdRefresh"}) {
+        for (long k = 1;; ++k, ++points) {
+            SCOPED_TRACE(button + " failing operation " + std::to_string(k));
+            WindowHarness h;
+            MakeCache(h.disk, 8);
+            h.disk.AddFile("/vol/a/Cache/maps/file1.unr", "old");
+            h.Open("/vol/a/Cache");
+            if (button != "cmdGetCache") h.Get<QPushButton>("cmdGetCache")->click();
+            h.messages.clear();
+            const int number = k % 2 ? kPermissionDenied : kDeviceUnavailable;
+            const long before = h.disk.operations();
+            h.disk.FailAt(k, number);
+            h.Get<QPushButton>(button.c_str())->click();
+            if (h.disk.operations() - before < k) break;
+            int told = 0;
+            for (const Message& m : h.messages) {
+                told += m.text.find(DescribeErrorNumber(number)) != std::string::npos;
+                EXPECT_NE(m.title, "Finished Sorting");
+            }
+            EXPECT_EQ(told, 1);
+            h.messages.clear();
+            h.Get<QPushButton>(button.c_str())->click();
+            for (const Message& m : h.messages) EXPECT_NE(m.icon, Icon::Warning) << m.text;
+            if (HasFailure()) return;
+        }
+    }
+    EXPECT_GT(points, 50);
+}
+
+}  // namespace
+}  // namespace tcc
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
