@@ -129,22 +129,25 @@ void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size
         EXPECT_EQ(std::tuple(font.family(), font.pointSizeF(), font.bold(), font.underline()),
                   std::tuple(look->family ? look->family : plain.family(), look->family ? look->points : plain.pointSizeF(),
                              false, false));
-        if (look->text) EXPECT_EQ(control->palette().color(QPalette::Active, QPalette::WindowText).name(), look->text);
+        if (look->text) { EXPECT_EQ(control->palette().color(QPalette::Active, QPalette::WindowText).name(), look->text); }
         EXPECT_EQ(control->autoFillBackground(), look->background != nullptr);
-        if (look->background) EXPECT_EQ(control->palette().color(QPalette::Window).name(), look->background);
-        if (auto* button = qobject_cast<QPushButton*>(control))
+        if (look->background) { EXPECT_EQ(control->palette().color(QPalette::Window).name(), look->background); }
+        if (auto* button = qobject_cast<QPushButton*>(control)) {
             EXPECT_EQ(std::tuple(button->palette().color(QPalette::Button).name(), button->isDefault(), button->autoDefault()),
                       std::tuple(QString("#e0e0e0"), false, false));
-        if (auto* label = qobject_cast<QLabel*>(control))
+        }
+        if (auto* label = qobject_cast<QLabel*>(control)) {
             EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask,
                       look->align == 'L' ? Qt::AlignLeft : look->align == 'R' ? Qt::AlignRight : Qt::AlignHCenter);
+        }
         EXPECT_EQ(control->isVisible(), look->shown);
         // The pointing hand, hot spot at the fingertip, over the clickable controls only.
         const QCursor cursor = control->cursor();
         EXPECT_EQ(control->testAttribute(Qt::WA_SetCursor), hand.contains(look->name));
-        if (hand.contains(look->name))
+        if (hand.contains(look->name)) {
             EXPECT_EQ(std::tuple(cursor.shape(), cursor.hotSpot(), cursor.pixmap().size()),
                       std::tuple(Qt::BitmapCursor, QPoint(12, 1), QSize(32, 32)));
+        }
     }
 }
 
@@ -252,15 +255,13 @@ TEST(DriveChange, StepsNestingAndRecovery) {
         QSignalSpy dirChanges(h.dirs(), &DirListBox::Change);
         h.drives()->SetDrive(h.Entry(*c.to));
         ASSERT_EQ(h.messages.size(), std::size_t(c.messages));
-        const bool drive = c.told == kNotAvailable;
-        for (const Message& m : h.messages)
-            EXPECT_EQ(std::tuple(m.text, m.title, m.buttons, m.icon),
-                      std::tuple(c.told, drive ? "Tarnel Cache Converter" : "", drive ? Buttons::RetryCancel : Buttons::Ok,
-                                 drive ? Icon::Error : Icon::Warning));
+        const auto told = c.told == kNotAvailable ? std::tuple(c.told, "Tarnel Cache Converter", Buttons::RetryCancel, Icon::Error)
+                                                  : std::tuple(c.told, "", Buttons::Ok, Icon::Warning);
+        for (const Message& m : h.messages) EXPECT_EQ(std::tuple(m.text, m.title, m.buttons, m.icon), told);
         EXPECT_EQ(std::tuple(driveChanges.count(), dirChanges.count()), std::tuple(c.driveChanges, c.dirChanges));
         EXPECT_EQ(h.drives()->Drive(), h.Entry(*c.endDrive));
         EXPECT_EQ(h.Chosen(), c.chosen);
-        if (*c.chosen == '/') EXPECT_EQ(h.files()->Path(), c.chosen);
+        if (*c.chosen == '/') { EXPECT_EQ(h.files()->Path(), c.chosen); }
         EXPECT_TRUE(h.FolderControlsShown());
     }
 }
@@ -340,9 +341,8 @@ TEST(Navigation, DirectoryChangeFileClickAndAnErrorInAnEvent) {
 }
 
 int ShownInfoWindows() {
-    int count = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) count += qobject_cast<Info*>(widget) && widget->isVisible();
-    return count;
+    const QWidgetList all = QApplication::topLevelWidgets();
+    return int(std::count_if(all.begin(), all.end(), [](QWidget* w) { return qobject_cast<Info*>(w) && w->isVisible(); }));
 }
 
 TEST(AboutWindow, OneModelessCentredWindowAndTheProgramEndsWhenBothAreClosed) {
@@ -407,10 +407,10 @@ TEST(Commands, ALongConversionShowsModalProgressAndReadsTheFolderSeldom) {
     const long reads = h.disk.count("readdir");
     h.Click("cmdGetCache");
     EXPECT_TRUE(shown && !shownEarly) << "modal progress after about a second";
-    EXPECT_EQ(h.window->findChild<QProgressDialog*>(), nullptr) << "gone at the end";
-    EXPECT_LT(h.disk.count("readdir") - reads, 10);
-    EXPECT_EQ(std::tuple(h.window->state().cacheConverted, h.files()->ListCount(), h.files()->List(1)),
-              std::tuple(true, n + 1, "file0.utx"));
+    EXPECT_LT(h.disk.count("readdir") - reads, 10) << "not once per file";
+    EXPECT_EQ(std::tuple(h.window->state().cacheConverted, h.files()->ListCount(), h.files()->List(1),
+                         h.window->findChild<QProgressDialog*>()),
+              std::tuple(true, n + 1, "file0.utx", nullptr)) << "the list brought up to date, the progress gone";
 }
 
 // Each operation of a conversion fails in turn: it is told exactly once, and the
