@@ -222,13 +222,6 @@ std::pair<std::string, std::string> FileSystem::SplitExistingParent(const std::s
     return {realParent, std::string(name)};
 }
 
-std::string FileSystem::Resolve(const std::string& path) {
-    CallScope scope(*this);
-    EntryInfo info;
-    std::string found = Find(path, &info);
-    return found.empty() ? path : found;
-}
-
 void FileSystem::NoteMoved(const std::string& from, const std::string& to) {
     std::string_view fromParent, toParent, name;
     SplitPath(from, &fromParent, &name);

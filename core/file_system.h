@@ -90,10 +90,6 @@ public:
     // Names of the regular, non-hidden files of a folder that match pattern.
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern);
 
-    // The path as it stands on disk, or the path as given when some
-    // component does not exist.
-    std::string Resolve(const std::string& path);
-
     Disk& disk() { return disk_; }
 
     // One operation, or a run of operations held together: within it each

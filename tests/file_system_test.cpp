@@ -31,15 +31,6 @@ TEST(TextReader, LineEndingsAtAnyReadBoundary) {
     }
 }
 
-TEST(Patterns, IgnoreCaseAndMatchWholeNames) {
-    EXPECT_TRUE(MatchesPattern("MAP.UNR", "*.unr"));
-    EXPECT_TRUE(MatchesPattern("a.u", "*.u"));
-    EXPECT_FALSE(MatchesPattern("a.unr", "*.u"));
-    EXPECT_TRUE(MatchesPattern("a.b.int", "*.int"));
-    EXPECT_TRUE(MatchesPattern("ab", "a?"));
-    EXPECT_FALSE(MatchesPattern("abc", "a?"));
-}
-
 TEST(FileSystem, FindsNamesWhateverTheirCaseAndPrefersTheExactOne) {
     TempDir dir;
     for (const char* name : {"Cache/abc.UXX", "Cache/Cache.ini", "Cache/maps/Old.unr", "Cache/same.txt",

@@ -68,14 +68,10 @@ void MemoryDisk::AddFile(const std::string& path, const std::string& content, bo
     Touch(path);
 }
 
-bool MemoryDisk::HasFile(const std::string& path) const {
-    const Node* n = Find(path);
-    return n && n->type == EntryType::File;
-}
+bool MemoryDisk::HasFile(const std::string& path) const { return Find(path) && Find(path)->type == EntryType::File; }
 
 bool MemoryDisk::HasFolder(const std::string& path) const {
-    const Node* n = Find(path);
-    return n && n->type == EntryType::Folder;
+    return Find(path) && Find(path)->type == EntryType::Folder;
 }
 
 std::string MemoryDisk::Content(const std::string& path) const {
@@ -174,27 +170,20 @@ std::unique_ptr<WriteStream> MemoryDisk::CreateNew(const std::string& path) {
     return std::make_unique<MemoryWriteStream>(*this, path);
 }
 
-void MemoryDisk::RenameNoReplace(const std::string& from, const std::string& to) {
-    Operation("rename", from, to);
-    const Node* src = Find(from);
-    if (!src) throw FileError(kFileNotFound, from);
-    if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
-    RequireParentFolder(to);
-    if (Find(to)) throw FileError(kFileAlreadyExists, to);
-    nodes_[to] = *src;
-    nodes_.erase(from);
-    Touch(from);
-    Touch(to);
-}
+void MemoryDisk::RenameNoReplace(const std::string& from, const std::string& to) { Move("rename", from, to); }
 
-void MemoryDisk::RenameReplace(const std::string& from, const std::string& to) {
-    Operation("replace", from, to);
+void MemoryDisk::RenameReplace(const std::string& from, const std::string& to) { Move("replace", from, to); }
+
+void MemoryDisk::Move(const std::string& kind, const std::string& from, const std::string& to) {
+    Operation(kind, from, to);
     const Node* src = Find(from);
     if (!src) throw FileError(kFileNotFound, from);
     if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
     RequireParentFolder(to);
-    const Node* old = Find(to);
-    if (old && old->type != EntryType::File) throw FileError(kPathFileAccessError, to);
+    if (const Node* old = Find(to)) {
+        if (kind == "rename") throw FileError(kFileAlreadyExists, to);
+        if (old->type != EntryType::File) throw FileError(kPathFileAccessError, to);
+    }
     Node moved = *src;
     nodes_.erase(from);
     nodes_[to] = moved;

@@ -70,6 +70,7 @@ private:
     };
 
     const Node* Find(const std::string& path) const;
+    void Move(const std::string& kind, const std::string& from, const std::string& to);
     void RequireParentFolder(const std::string& path) const;
     void Touch(const std::string& path);
 
