@@ -106,19 +106,6 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
 }
 
-TEST_F(Conversion, AFailedRenameEndsTheCommandAndKeepsDoneWork) {
-    Index("[Cache]\r\nA=First.unr\r\nB=Second.unr\r\nC=Third.unr\r\n");
-    for (const char* name : {"A.uxx", "B.uxx", "C.uxx"}) File(name);
-    disk.SetHook([](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "rename" && op.path2.ends_with("Second.unr")) return kPermissionDenied;
-        return std::nullopt;
-    });
-    EXPECT_EQ(ErrorOf([&] { Convert(); }), kPermissionDenied);
-    EXPECT_TRUE(Has("First.unr") && Has("B.uxx") && Has("C.uxx"));
-    EXPECT_FALSE(state.cacheConverted);
-    EXPECT_EQ(disk.openStreams(), 0);
-}
-
 TEST_F(Conversion, ATargetThatAppearsAfterTheCheckIsNeverReplaced) {
     Index("[Cache]\r\nA=Map.unr\r\n");
     File("A.uxx", "cached");

@@ -164,19 +164,6 @@ TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
     EXPECT_EQ(window.messages.back().text, "Locate the game's Cache directory.");
 }
 
-TEST_F(Reset, AFailureLeavesTheOldIndexIntactAndNoTemporaryFile) {
-    state.cacheConverted = true;
-    File("cache.ini", kOld);
-    const auto before = disk.Files();
-    disk.SetHook([](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "replace") return kPathFileAccessError;
-        return std::nullopt;
-    });
-    EXPECT_EQ(ErrorOf([&] { Run(kDir); }), kPathFileAccessError);
-    EXPECT_EQ(disk.Files(), before);
-    EXPECT_EQ(disk.openStreams(), 0);
-}
-
 TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {
     TempDir dir;
     const std::string index = dir / "Cache/cache.ini";
