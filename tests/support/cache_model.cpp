@@ -5,35 +5,35 @@
 namespace tcc::model {
 namespace {
 
-// The index's lines: CR LF, LF or a lone CR ends a line; a last line
-// without an end still counts.
+// CR LF, LF or a lone CR ends a line; a last line without an end counts.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0, i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] != '\r' && text[i] != '\n') {
             ++i;
+            continue;
         }
+        lines.push_back(text.substr(start, i - start));
+        i += text.substr(i, 2) == "\r\n" ? 2 : 1;
+        start = i;
     }
     if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
 }
 
 bool Inside(std::string_view name) {
-    if (name == "." || name == "..") return false;
-    for (char c : name) {
-        if (c == '/' || c == '\\' || c == '\0') return false;
-    }
-    return true;
+    return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
-std::string Join(const std::string& dir, const std::string& name) {
-    return dir.empty() ? name : dir + "/" + name;
+// The folder's own entry named `name` as the program finds it: the exact
+// name, else the smallest that equals it without regard to case; "" if none.
+std::string Lookup(const Tree& tree, const std::string& name) {
+    if (tree.count(name)) return name;
+    for (const auto& [path, entry] : tree) {
+        if (path.find('/') == std::string::npos && Fold(path) == Fold(name)) return path;
+    }
+    return {};
 }
 
 }  // namespace
@@ -46,95 +46,80 @@ std::string Fold(std::string_view name) {
     return out;
 }
 
-std::string Lookup(const Tree& tree, const std::string& dir, const std::string& name) {
-    std::string exact = Join(dir, name);
-    if (tree.count(exact)) return exact;
-    const std::string prefix = dir.empty() ? "" : dir + "/";
-    const std::string folded = Fold(name);
-    for (const auto& [path, entry] : tree) {  // in name order: the first is the smallest
-        if (path.compare(0, prefix.size(), prefix) != 0) continue;
-        std::string rest = path.substr(prefix.size());
-        if (rest.find('/') == std::string::npos && Fold(rest) == folded) return path;
-    }
-    return {};
-}
-
 bool Convert(Tree& tree, std::string_view index) {
     std::vector<std::string_view> lines = Lines(index);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::string_view line = lines[i];
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        std::string key(line.substr(0, eq));
-        std::size_t eq2 = line.find('=', eq + 1);
-        std::string real(line.substr(eq + 1, eq2 == std::string_view::npos ? std::string_view::npos : eq2 - eq - 1));
-        std::string cached = key + ".uxx";
+        std::string cached = std::string(line.substr(0, eq)) + ".uxx";
+        std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
         std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
         if (!Inside(cached) || !Inside(target)) continue;
-
-        std::string from = Lookup(tree, "", cached);
-        if (from.empty() || tree[from].kind != Kind::File) continue;
-        std::string taken = Lookup(tree, "", target);
-        if (!taken.empty() && tree[taken].kind == Kind::File) continue;
+        std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
+        if (from.empty() || tree[from].kind != Kind::File || (!taken.empty() && tree[taken].kind == Kind::File)) continue;
         if (!taken.empty()) return false;  // a folder holds the name: the rename fails
-        Entry moved = tree[from];
+        tree[target] = tree[from];
         tree.erase(from);
-        tree[target] = moved;
     }
     return true;
 }
 
 bool Sort(Tree& tree) {
     for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
-        std::string found = Lookup(tree, "", name);
-        if (found.empty()) {
-            tree[name] = {Kind::Folder, "", false};
-        } else if (tree[found].kind != Kind::Folder) {
-            return false;  // a file holds the folder's name
-        }
+        std::string found = Lookup(tree, name);
+        if (found.empty()) tree[name] = {Kind::Folder, "", false};
+        else if (tree[found].kind != Kind::Folder) return false;  // a file holds the folder's name
     }
-
-    struct Pass {
-        const char* extension;
-        const char* folder;
-    };
-    const Pass passes[] = {{".unr", "Maps"},   {".utx", "Textures"}, {".uax", "Sounds"},
-                           {".umx", "Music"},  {".unk", "Unknown Extensions"},
-                           {".u", "System"},   {".dll", "System"},  {".int", "System"}};
-    std::vector<std::string> names;  // the folder's visible files, in name order
-    for (const auto& [path, entry] : tree) {
-        if (entry.kind == Kind::File && path.find('/') == std::string::npos && path[0] != '.') names.push_back(path);
-    }
+    const std::pair<std::string_view, const char*> passes[] = {
+        {".unr", "Maps"}, {".utx", "Textures"}, {".uax", "Sounds"}, {".umx", "Music"},
+        {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
-    for (const std::string& name : names) {
-        const std::string folded = Fold(name);
+    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || name[0] == '.') continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
-            std::string_view ext = passes[p].extension;
-            if (folded.size() >= ext.size() && folded.compare(folded.size() - ext.size(), ext.size(), ext) == 0) {
+            if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);
                 break;
             }
         }
     }
     for (std::size_t p = 0; p < std::size(passes); ++p) {
-        const std::string folder = Lookup(tree, "", passes[p].folder);
+        const std::string folder = Lookup(tree, passes[p].second) + "/";
         for (const std::string& name : byPass[p]) {
             std::vector<std::string> sameNamed;
             for (const auto& [path, entry] : tree) {
-                if (path.compare(0, folder.size() + 1, folder + "/") != 0) continue;
-                std::string rest = path.substr(folder.size() + 1);
-                if (rest.find('/') == std::string::npos && Fold(rest) == Fold(name)) sameNamed.push_back(path);
-            }
-            for (const std::string& other : sameNamed) {
-                if (tree[other].kind != Kind::File || tree[other].readOnly) return false;
+                std::string rest = path.substr(std::min(path.size(), folder.size()));
+                if (path.starts_with(folder) && rest.find('/') == std::string::npos && Fold(rest) == Fold(name)) {
+                    if (entry.kind != Kind::File || entry.readOnly) return false;
+                    sameNamed.push_back(path);
+                }
             }
             for (const std::string& other : sameNamed) tree.erase(other);
-            Entry moved = tree[name];
+            tree[folder + name] = tree[name];
             tree.erase(name);
-            tree[folder + "/" + name] = moved;
         }
     }
     return true;
+}
+
+Tree Below(const Files& files, const std::string& root) {
+    Tree tree;
+    for (const auto& [path, content] : files) {
+        if (path.starts_with(root + "/")) tree[path.substr(root.size() + 1)] = {Kind::File, content, false};
+    }
+    return tree;
+}
+
+std::string Diff(const Tree& want, const Tree& got) {
+    for (const auto& [path, entry] : want) {
+        auto it = got.find(path);
+        if (it == got.end() || !(it->second == entry)) return (it == got.end() ? "missing " : "changed ") + path;
+    }
+    for (const auto& [path, entry] : got) {
+        if (!want.count(path)) return "unexpected " + path;
+    }
+    return "";
 }
 
 }  // namespace tcc::model

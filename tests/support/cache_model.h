@@ -6,39 +6,37 @@
 
 namespace tcc::model {
 
-// A plain model of where the commands must put each file, written apart
-// from the program so that tests can compare its answer with the disk.
-//
-// The tree holds the cache folder's entries by their path below it: "name"
-// for the folder's own entries, "Maps/name" for the files of a subfolder.
+// A plain model of where the commands put each file, written apart from the
+// program. The tree holds entries by their path below the cache folder:
+// "name" for its own entries, "Maps/name" for a subfolder's.
 enum class Kind { File, Folder };
 
 struct Entry {
     Kind kind = Kind::File;
     std::string content;
     bool readOnly = false;
+    bool operator==(const Entry& o) const { return kind == o.kind && content == o.content; }
 };
 
 using Tree = std::map<std::string, Entry>;
+using Files = std::map<std::string, std::string>;  // full path -> content, as the in-memory disk lists files
 
 // ASCII letters fold to small letters; every other byte stays.
 std::string Fold(std::string_view name);
 
-// The entry of `dir` (empty: the cache folder) named `name` as the program
-// finds it: the exact name when present, else the smallest name that equals
-// it without regard to case. Empty when there is none.
-std::string Lookup(const Tree& tree, const std::string& dir, const std::string& name);
-
-// Converts the cache by the index's bytes. Answers false when the
-// conversion must stop with an error (a rename onto a folder of the target
-// name); the tree then holds what was done up to that point.
+// Converts by the index's bytes; false when the conversion must stop with an
+// error (a folder holds a target name), the tree then as far as it got.
 bool Convert(Tree& tree, std::string_view index);
 
-// Sorts the cache folder's files into the sort folders, creating the ones
-// that are missing. Within a pass the files go in name order, so of two
-// names that differ only in case the later one ends in the sort folder.
-// Answers false when the sort must stop with an error (a sort folder's name
-// taken by a file; a same-named read-only file or a folder in the way).
+// Sorts the folder's files into the sort folders, creating missing ones, in
+// name order within a pass; false when the sort must stop with an error (a
+// file holds a sort folder's name; a read-only file or folder in the way).
 bool Sort(Tree& tree);
+
+// The files below `root` by their path below it.
+Tree Below(const Files& files, const std::string& root);
+
+// The first difference between the trees ("" when none), shown for a failure.
+std::string Diff(const Tree& want, const Tree& got);
 
 }  // namespace tcc::model
