@@ -136,19 +136,32 @@ void TextReader::Close() { stream_.reset(); }
 
 FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
+FileSystem::Listing* FileSystem::Kept(std::string_view folder) {
+    // Most lookups in a row are in one folder: remember the last one found.
+    if (recent_ && recentFolder_ == folder) return recent_;
+    auto it = listings_.find(folder);
+    if (it == listings_.end()) return nullptr;
+    recentFolder_ = it->first;
+    recent_ = &it->second;
+    return recent_;
+}
+
 FileSystem::Listing* FileSystem::ListingOf(std::string_view folderView) {
-    auto it = listings_.find(folderView);
+    Listing* kept = Kept(folderView);
     // Within one operation a folder's stamp is checked once.
-    if (it != listings_.end() && it->second.checkedInCall == call_) return &it->second;
+    if (kept && kept->checkedInCall == call_) return kept;
     const std::string folder(folderView);
     DirStamp stamp = disk_.Stamp(folder);
     if (stamp == DirStamp{}) {
-        if (it != listings_.end()) listings_.erase(it);
+        if (kept) {
+            recent_ = nullptr;
+            listings_.erase(folder);
+        }
         return nullptr;
     }
-    if (it != listings_.end() && it->second.stamp == stamp) {
-        it->second.checkedInCall = call_;
-        return &it->second;
+    if (kept && kept->stamp == stamp) {
+        kept->checkedInCall = call_;
+        return kept;
     }
     // The stamp is taken before reading, so a change made while reading
     // shows as a new stamp next time.
@@ -163,9 +176,9 @@ FileSystem::Listing* FileSystem::ListingOf(std::string_view folderView) {
         std::sort(entries.begin(), entries.end(),
                   [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
     }
-    Listing& kept = listings_[folder];
-    kept = std::move(fresh);
-    return &kept;
+    Listing& slot = listings_[folder];
+    slot = std::move(fresh);
+    return &slot;
 }
 
 std::string FileSystem::Find(const std::string& rawPath, EntryInfo* info) {
@@ -174,7 +187,7 @@ std::string FileSystem::Find(const std::string& rawPath, EntryInfo* info) {
     const bool split = SplitPath(path, &parent, &name);
     // A folder whose listing is kept answers from it, after a cheap check of
     // its stamp. Only the type is known then, not the read-only bit.
-    if (split && listings_.find(parent) != listings_.end()) {
+    if (split && Kept(parent)) {
         if (Listing* listing = ListingOf(parent)) return Lookup(*listing, parent, name, info);
     }
     auto self = listings_.find(path);
@@ -233,10 +246,9 @@ void FileSystem::NoteMoved(const std::string& from, const std::string& to) {
 }
 
 void FileSystem::Restamp(std::string_view folder) {
-    auto it = listings_.find(folder);
-    if (it != listings_.end()) {
-        it->second.stamp = disk_.Stamp(it->first);
-        it->second.checkedInCall = call_;
+    if (Listing* kept = Kept(folder)) {
+        kept->stamp = disk_.Stamp(std::string(folder));
+        kept->checkedInCall = call_;
     }
 }
 
@@ -247,14 +259,16 @@ void FileSystem::NoteRemoved(const std::string& path) { Forget(path, true); }
 void FileSystem::Add(const std::string& path, EntryType type, bool restamp) {
     std::string_view parent, name;
     if (!SplitPath(path, &parent, &name)) return;
-    auto it = listings_.find(parent);
-    if (it == listings_.end()) return;
-    auto& entries = it->second.names[FoldCase(name)];
+    Listing* kept = Kept(parent);
+    if (!kept) return;
+    auto& entries = kept->names[FoldCase(name)];
     auto same = std::find_if(entries.begin(), entries.end(), [&](const DirEntry& e) { return e.name == name; });
     if (same == entries.end()) {
         entries.push_back({std::string(name), type});
-        std::sort(entries.begin(), entries.end(),
-                  [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+        if (entries.size() > 1) {
+            std::sort(entries.begin(), entries.end(),
+                      [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+        }
     } else {
         same->type = type;
     }
@@ -264,12 +278,12 @@ void FileSystem::Add(const std::string& path, EntryType type, bool restamp) {
 void FileSystem::Forget(const std::string& path, bool restamp) {
     std::string_view parent, name;
     if (!SplitPath(path, &parent, &name)) return;
-    auto it = listings_.find(parent);
-    if (it == listings_.end()) return;
-    auto entries = it->second.names.find(FoldCase(name));
-    if (entries != it->second.names.end()) {
+    Listing* kept = Kept(parent);
+    if (!kept) return;
+    auto entries = kept->names.find(FoldCase(name));
+    if (entries != kept->names.end()) {
         std::erase_if(entries->second, [&](const DirEntry& e) { return e.name == name; });
-        if (entries->second.empty()) it->second.names.erase(entries);
+        if (entries->second.empty()) kept->names.erase(entries);
     }
     if (restamp) Restamp(parent);
 }

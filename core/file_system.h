@@ -128,6 +128,8 @@ private:
     // The listing of a folder, read again when its stamp changed; null when
     // the folder does not exist.
     Listing* ListingOf(std::string_view folder);
+    // The kept listing of a folder, unchecked; null when none is kept.
+    Listing* Kept(std::string_view folder);
     std::string Lookup(const Listing& listing, std::string_view folder, std::string_view name, EntryInfo* info);
     // Keep kept listings in step with a change this service made, and take
     // the folder's new stamp so that the change is not mistaken for one made
@@ -145,6 +147,8 @@ private:
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
     std::unordered_map<std::string, Listing, PathHash, std::equal_to<>> listings_;
+    Listing* recent_ = nullptr;
+    std::string_view recentFolder_;  // the key of recent_ in listings_
     std::uint64_t call_ = 0;
     int depth_ = 0;
 };
