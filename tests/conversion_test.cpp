@@ -46,23 +46,6 @@ TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
     EXPECT_TRUE(state.cacheConverted);
 }
 
-TEST_F(Conversion, RecordsReachingOutsideTheFolderTouchNothing) {
-    disk.AddFile("/home/p/game/x.uxx", "outside");
-    Index(std::string("[Cache]\r\nK1=../System/evil.u\r\nK2=a/b.unr\r\nK3=a\\b.unr\r\n..=..\r\n../x=free.unr\r\n") +
-          "K4=..\r\nK5=.\r\n" + std::string("K6=a\0b.unr\r\nK\0=ok.unr\r\n", 23) + "K7=Fine.unr\r\n");
-    for (const char* k : {"K1", "K2", "K3", "K4", "K5", "K6", "K7"}) File(std::string(k) + ".uxx");
-    File("...uxx");
-    Convert();
-    EXPECT_TRUE(Has("Fine.unr"));
-    EXPECT_EQ(disk.Files().size(), 10u);
-    for (const MemoryDisk::Op& op : disk.log()) {
-        if (op.kind == "stamp" || op.kind == "stat") continue;
-        for (const std::string& p : {op.path, op.path2}) {
-            if (!p.empty()) EXPECT_EQ((p + "/").rfind(kDir + "/", 0), 0u) << op.kind << " " << p;
-        }
-    }
-}
-
 TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
     for (const std::string content : {"", "[Cache]\r\n"}) {
         MemoryDisk d;
