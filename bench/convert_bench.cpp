@@ -45,12 +45,7 @@ void RunConvertBench(long n) {
     Compare("convert", n,
             {MakeCache,
              [](const std::string& root) {
-                 RealDisk disk;
-                 CacheFolderState state(disk);
-                 NullWindow window;
-                 state.ChooseFolder(root + "/Cache");
-                 cmdGetCache_Click(state, window);
-                 if (!state.cacheConverted) std::abort();
+                 if (!RunHeadless(root + "/Cache", cmdGetCache_Click)) std::abort();
              },
              [n](const std::string& root) { return std::filesystem::exists(root + "/Cache/" + Target(n - 1)); },
              [n](const std::string& root) {

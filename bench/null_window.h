@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "core/cache_state.h"
 #include "core/window.h"
 
 namespace tcc::bench {
@@ -15,5 +18,17 @@ public:
     void RefreshFileList() override {}
     void RefreshDirList() override {}
 };
+
+// Runs a command on a folder through the real disk, headless; returns the
+// state it leaves.
+template <typename Command>
+bool RunHeadless(const std::string& folder, Command command) {
+    RealDisk disk;
+    CacheFolderState state(disk);
+    NullWindow window;
+    state.ChooseFolder(folder);
+    command(state, window);
+    return state.cacheConverted;
+}
 
 }  // namespace tcc::bench

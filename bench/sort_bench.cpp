@@ -65,13 +65,7 @@ bool Sorted(const std::string& cache, long n) {
 void RunSortBench(long n) {
     Compare("sort", n,
             {MakeCache,
-             [](const std::string& root) {
-                 RealDisk disk;
-                 CacheFolderState state(disk);
-                 NullWindow window;
-                 state.ChooseFolder(root + "/Cache");
-                 cmdSort_Click(state, window);
-             },
+             [](const std::string& root) { RunHeadless(root + "/Cache", cmdSort_Click); },
              [n](const std::string& root) { return Sorted(root + "/Cache", n); },
              // The baseline knows every name and folder in advance.
              [n](const std::string& root) {

@@ -17,6 +17,7 @@
 #include "core/cache_conversion.h"
 #include "core/cache_state.h"
 #include "core/disk.h"
+#include "bench/null_window.h"
 #include "sort/sort_folders.h"
 #include "ui/converter.h"
 #include "ui/dir_list_box.h"
@@ -57,18 +58,6 @@ double Seconds(const std::function<void()>& run) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Shows nothing and answers every question with its first button.
-class NullWindow : public tcc::Window {
-public:
-    tcc::Answer MessageBox(const std::string&, const std::string&, tcc::Buttons buttons,
-                           tcc::Icon) override {
-        return buttons == tcc::Buttons::YesNo ? tcc::Answer::Yes : tcc::Answer::Ok;
-    }
-    void ShowLabel(tcc::Label) override {}
-    void RefreshFileList() override {}
-    void RefreshDirList() override {}
-};
-
 void Report(const char* command, double seconds, double baseline) {
     std::printf("%s n=%d seconds=%.2f baseline_seconds=%.2f ratio=%.2f\n", command, kFiles, seconds,
                 baseline, seconds / baseline);
@@ -93,7 +82,7 @@ int main(int argc, char** argv) {
     auto* convert = window.findChild<QPushButton*>(QStringLiteral("cmdGetCache"));
     auto* sort = window.findChild<QPushButton*>(QStringLiteral("cmdSort"));
     tcc::RealDisk disk;
-    NullWindow headless;
+    tcc::bench::NullWindow headless;
 
     // The best of a few rounds, each on fresh copies, so that other work on
     // the machine weighs as little as it can.
