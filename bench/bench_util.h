@@ -93,7 +93,10 @@ struct Comparison {
 inline void Compare(const char* what, long n, const Comparison& c) {
     Measure best, bestBaseline;
     for (int round = 0; round < kRounds; ++round) {
+        // Files just made are written back first, so that the write-back
+        // does not fall into either timed run.
         std::string a = c.make(n);
+        ::sync();
         Measure run = MeasureInChild([&] { c.command(a); });
         if (!c.done(a)) {
             std::fprintf(stderr, "%s did not do its work\n", what);
@@ -101,6 +104,7 @@ inline void Compare(const char* what, long n, const Comparison& c) {
         }
         std::filesystem::remove_all(a);
         std::string b = c.make(n);
+        ::sync();
         Measure baseline = MeasureInChild([&] { c.baseline(b); });
         std::filesystem::remove_all(b);
         best = KeepBest(best, run, round);
