@@ -82,12 +82,20 @@ void ConvertCache(CacheFolderState& state, Window& window) {
         const std::string cachedName = key + ".uxx";
         const std::string targetName = realName.find('.') != std::string::npos ? realName : realName + ".unk";
         // A record that would reach outside the chosen folder touches nothing.
-        if (!StaysInFolder(cachedName) || !StaysInFolder(targetName)) continue;
+        if (!StaysInFolder(cachedName) || !StaysInFolder(targetName)) {
+            window.Note({FileAction::Kind::Skip, key, {}, "name leaves the folder"});
+            continue;
+        }
 
         state.realFilePath = state.PathIn(targetName);
         state.cachedFilePath = state.PathIn(cachedName);
-        if (fs.FileExists(state.cachedFilePath) && !fs.FileExists(state.realFilePath)) {
+        if (!fs.FileExists(state.cachedFilePath)) {
+            window.Note({FileAction::Kind::Skip, key, {}, "cached file missing"});
+        } else if (fs.FileExists(state.realFilePath)) {
+            window.Note({FileAction::Kind::Skip, key, {}, "target taken"});
+        } else {
             RenameCachedFile(state, window);
+            window.Note({FileAction::Kind::Rename, cachedName, targetName, {}});
         }
     }
     batch.reset();

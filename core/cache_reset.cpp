@@ -31,6 +31,7 @@ void ResetCacheIndex(CacheFolderState& state, Window& window) {
     // Written beside the old index and renamed over it, so the folder never
     // holds an empty or half-written index. A read-only index is refused.
     fs.ReplaceFileContent(state.cacheIndexPath, kFreshIndex);
+    window.Note({FileAction::Kind::Write, {}, "cache.ini", {}});
 }
 
 }  // namespace tcc

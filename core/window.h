@@ -11,6 +11,17 @@ enum class Buttons { Ok, YesNo, RetryCancel };
 enum class Icon { None, Error, Warning };
 enum class Answer { Ok, Yes, No, Retry, Cancel };
 
+// One change a command made on disk, or a record or file it passed over.
+// Names are relative to the chosen folder ("Map.unr", "Maps/Map.unr"). The
+// command line prints them; the window has no use for them.
+struct FileAction {
+    enum class Kind { Rename, Move, Replace, Write, Skip };
+    Kind kind = Kind::Skip;
+    std::string from;    // Rename, Move: the old name. Skip: the record's key or the file's name.
+    std::string to;      // Rename, Move, Replace, Write: the new name.
+    std::string reason;  // Skip: why, in a few words ("target taken").
+};
+
 // Labels of the main window that the commands show.
 enum class Label { Folder, FolderName, Warning };
 
@@ -30,6 +41,8 @@ public:
     virtual void RefreshFileList() = 0;
     // The folder's subfolders changed: the directory list must show them.
     virtual void RefreshDirList() = 0;
+    // A command made a change or passed a record over.
+    virtual void Note(const FileAction& action) { (void)action; }
     // A long command reports how far it has come (done of total units).
     virtual void Progress(std::uint64_t done, std::uint64_t total) {
         (void)done;

@@ -104,11 +104,14 @@ void SortIntoFolders(CacheFolderState& state, Window& window) {
         for (const std::string* name : byPass[p]) {
             const std::string source = state.PathIn(*name);
             const std::string target = JoinPath(folder, *name);
+            const std::string shown = JoinPath(File{folder}.Name(), *name);
             if (fs.FileExists(target)) {
                 // The moved file takes the old one's place in one step.
                 fs.MoveFileReplacing(source, target);
+                window.Note({FileAction::Kind::Replace, *name, shown, {}});
             } else {
                 fs.MoveFile(source, target);
+                window.Note({FileAction::Kind::Move, *name, shown, {}});
             }
             if (++done % kProgressEvery == 0) window.Progress(done, total);
         }

@@ -2,6 +2,7 @@
 #include <QIcon>
 #include <QLabel>
 
+#include "core/version.h"
 #include "ui/info.h"
 #include "ui/look.h"
 
@@ -54,7 +55,7 @@ void Info::CreateLabels() {
                          Qt::AlignHCenter);
     Label5 = CreateLabel("Label5", tr("Tarnel Workshop"), TwipsRect(525, 1200, 3690, 315), text,
                          kLightGrey, Qt::AlignHCenter);
-    Label6 = CreateLabel("Label6", tr("Version1.1"), TwipsRect(3525, 150, 915, 390), font(),
+    Label6 = CreateLabel("Label6", QStringLiteral("Version") + QString::fromLatin1(kVersion), TwipsRect(3525, 150, 915, 390), font(),
                          kGrey, Qt::AlignRight);
 }
 
