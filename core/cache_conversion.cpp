@@ -35,18 +35,19 @@ constexpr unsigned kProgressEvery = 256;
 
 }  // namespace
 
-void cmdGetCache_Click(CacheFolderState& state, Window& window) {
+bool cmdGetCache_Click(CacheFolderState& state, Window& window) {
     window.ShowLabel(Label::Folder);
     window.ShowLabel(Label::FolderName);
-    if (!state.HasFolder(window)) return;
+    if (!state.HasFolder(window)) return false;
     state.cacheIndexPath = state.PathIn("cache.ini");
-    if (!state.IsCacheFolder(window)) return;
-    if (state.fs().FileExists(state.cacheIndexPath)) {
-        ConvertCache(state, window);
-    } else {
+    if (!state.IsCacheFolder(window)) return false;
+    if (!state.fs().FileExists(state.cacheIndexPath)) {
         window.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
                           Buttons::Ok, Icon::None);
+        return false;
     }
+    ConvertCache(state, window);
+    return true;
 }
 
 void ConvertCache(CacheFolderState& state, Window& window) {

@@ -10,28 +10,29 @@ constexpr const char* kFreshIndex = "[Cache]\r\n";
 
 }  // namespace
 
-void cmdRefresh_Click(CacheFolderState& state, Window& window) {
-    if (!state.HasFolder(window)) return;
+bool cmdRefresh_Click(CacheFolderState& state, Window& window) {
+    if (!state.HasFolder(window)) return false;
     if (!state.cacheConverted) {
         Answer answer = window.MessageBox(
             "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
             "settings?",
             "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None);
-        if (answer != Answer::Yes) return;
+        if (answer != Answer::Yes) return false;
     }
-    ResetCacheIndex(state, window);
+    return ResetCacheIndex(state, window);
 }
 
-void ResetCacheIndex(CacheFolderState& state, Window& window) {
+bool ResetCacheIndex(CacheFolderState& state, Window& window) {
     state.cacheIndexPath = state.PathIn("cache.ini");
     FileSystem& fs = state.fs();
     // An existing index is replaced whatever the folder is called; a new one
     // is made only in a cache folder.
-    if (!fs.FileExists(state.cacheIndexPath) && !state.IsCacheFolder(window)) return;
+    if (!fs.FileExists(state.cacheIndexPath) && !state.IsCacheFolder(window)) return false;
     // Written beside the old index and renamed over it, so the folder never
     // holds an empty or half-written index. A read-only index is refused.
     fs.ReplaceFileContent(state.cacheIndexPath, kFreshIndex);
     window.Note({FileAction::Kind::Write, {}, "cache.ini", {}});
+    return true;
 }
 
 }  // namespace tcc

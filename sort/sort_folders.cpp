@@ -62,9 +62,9 @@ void MakeFolderIfMissing(CacheFolderState& state, const char* name) {
 
 }  // namespace
 
-void cmdSort_Click(CacheFolderState& state, Window& window) {
-    if (!state.HasFolder(window)) return;
-    SortIntoFolders(state, window);
+bool cmdSort_Click(CacheFolderState& state, Window& window) {
+    if (!state.HasFolder(window)) return false;
+    return SortIntoFolders(state, window);
 }
 
 bool MakeSortFolders(CacheFolderState& state, Window& window) {
@@ -76,8 +76,8 @@ bool MakeSortFolders(CacheFolderState& state, Window& window) {
     return true;
 }
 
-void SortIntoFolders(CacheFolderState& state, Window& window) {
-    if (!MakeSortFolders(state, window)) return;
+bool SortIntoFolders(CacheFolderState& state, Window& window) {
+    if (!MakeSortFolders(state, window)) return false;
     FileSystem& fs = state.fs();
 
     // The folder itself is the enumeration: its files as they stand now,
@@ -120,6 +120,7 @@ void SortIntoFolders(CacheFolderState& state, Window& window) {
     }
     window.Progress(total, total);
     window.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
+    return true;
 }
 
 }  // namespace tcc

@@ -51,7 +51,7 @@ std::string SameName(const std::string& path) {
 struct Command {
     const char* name;
     bool converted;  // cacheConverted before the command
-    void (*click)(CacheFolderState&, Window&);
+    bool (*click)(CacheFolderState&, Window&);
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 

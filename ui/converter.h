@@ -91,7 +91,7 @@ private:
     bool RunDriveStep(const std::function<void()>& step);
     void ShowFolderControls();
     void ChooseFolder();
-    using Command = void (*)(CacheFolderState&, Window&);
+    using Command = bool (*)(CacheFolderState&, Window&);
     void RunCommand(Command command, const QString& progressText);
     void ReadFileListNow();
     void EndProgress();
