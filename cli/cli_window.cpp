@@ -130,30 +130,45 @@ void CliWindow::Note(const FileAction& action) {
 }
 
 void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
-    if (!options_.progressOnTerminal || options_.quiet || total == 0) return;
+    if (!options_.progressOnTerminal || total == 0) return;
     // Shown once the command has run a second, at most ten times a second.
     const auto now = std::chrono::steady_clock::now();
     if (now - started_ < std::chrono::seconds(1)) return;
-    if (progressShown_ && now - drawn_ < std::chrono::milliseconds(100) && done < total) return;
+    if (progressShown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
     drawn_ = now;
+    progress_ = command_ + ": " + std::to_string(done * 100 / total) + "%";
     progressShown_ = true;
-    std::fprintf(stderr, "\r%s: %3d%%", command_.c_str(), static_cast<int>(done * 100 / total));
+    DrawProgress();
+}
+
+void CliWindow::DrawProgress() {
+    std::fprintf(stderr, "\r%s", progress_.c_str());
     std::fflush(stderr);
+}
+
+void CliWindow::EraseProgress() {
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_.size()), "");
 }
 
 void CliWindow::ClearProgress() {
     if (!progressShown_) return;
     progressShown_ = false;
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(command_.size() + 6), "");
+    EraseProgress();
     std::fflush(stderr);
 }
 
 void CliWindow::Line(std::FILE* stream, const std::string& text) {
-    ClearProgress();
+    // A line for the terminal the progress is on goes above it.
+    const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
+    if (aboveProgress) EraseProgress();
     if (stream == stderr) std::fflush(stdout);  // keeps the order when both go to one place
     const std::string line = Printable(text);
     std::fwrite(line.data(), 1, line.size(), stream);
     std::fputc('\n', stream);
+    if (aboveProgress) {
+        std::fflush(stream);
+        DrawProgress();
+    }
 }
 
 void CliWindow::Message(std::FILE* stream, const std::string& text) {

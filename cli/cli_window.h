@@ -13,9 +13,10 @@ namespace tcc {
 struct CliOptions {
     bool dryRun = false;  // lines say "would ..."
     bool yes = false;     // questions are answered Yes
-    bool quiet = false;   // only errors and warnings are printed
+    bool quiet = false;   // only errors and warnings are printed (and the passing progress line)
     bool askOnTerminal = false;   // standard input is a terminal to ask on
     bool progressOnTerminal = false;  // standard error is a terminal
+    bool outputOnTerminal = false;    // standard output is a terminal
 };
 
 // The window of the command line: prints one line per change or record
@@ -54,6 +55,10 @@ private:
     // A message's lines, each prefixed with the program's name.
     void Message(std::FILE* stream, const std::string& text);
     void PrintHeld(bool ran);
+    // The progress line is kept below the other lines on the terminal until
+    // the command ends.
+    void DrawProgress();
+    void EraseProgress();
     void ClearProgress();
 
     CliOptions options_;
@@ -63,6 +68,7 @@ private:
     std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0;
     std::chrono::steady_clock::time_point started_, drawn_;
     bool progressShown_ = false;
+    std::string progress_;
 };
 
 }  // namespace tcc

@@ -93,8 +93,9 @@ int main(int argc, char** argv) {
 
     options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
     options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
+    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
     // Many lines may follow: a larger buffer when they go to a file or pipe.
-    if (::isatty(STDOUT_FILENO) != 1) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
     tcc::CliWindow window(options);
     tcc::RealDisk realDisk;
