@@ -45,9 +45,9 @@ Command CommandNamed(const std::string& name) {
 // The folder as an absolute path without "." or ".." parts, so that its last
 // part is its name, as in the window's folder list.
 std::string FolderPath(const std::string& argument) {
-    std::string path = std::filesystem::absolute(argument).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
+    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
+    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
+    return path.string();
 }
 
 }  // namespace
@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
         if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
+        if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
             if (!CommandNamed(words[i])) {
                 throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh or sort)");
