@@ -13,9 +13,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <sstream>
-#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
