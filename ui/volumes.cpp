@@ -6,6 +6,8 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 #include <sstream>
 
 namespace tcc {
@@ -33,8 +35,9 @@ bool StartsWithFolder(const std::string& path, const std::string& folder) {
 }
 
 bool IsUserMount(const std::string& mountPoint) {
-    return mountPoint == "/" || mountPoint == "/home" || StartsWithFolder(mountPoint, "/media") ||
-           StartsWithFolder(mountPoint, "/mnt") || StartsWithFolder(mountPoint, "/run/media");
+    return mountPoint == "/" || mountPoint == "/home" || mountPoint == "/media" || mountPoint == "/mnt" ||
+           StartsWithFolder(mountPoint, "/media") || StartsWithFolder(mountPoint, "/mnt") ||
+           StartsWithFolder(mountPoint, "/run/media");
 }
 
 std::string LastComponent(const std::string& path) {
@@ -73,12 +76,29 @@ public:
         const auto mounted = UserVolumesFromMountTable(ReadFile("/proc/self/mounts"), {});
         bool listed = std::any_of(mounted.begin(), mounted.end(),
                                   [&](const Volume& v) { return v.root == volume.root; });
-        struct stat info {};
-        return listed && ::stat(volume.root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        return listed && AnswersWithin(
+                             [root = volume.root] {
+                                 struct stat info {};
+                                 return ::stat(root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+                             },
+                             std::chrono::seconds(2));
     }
 };
 
 }  // namespace
+
+bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit) {
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> future = answer->get_future();
+    std::thread([answer, check = std::move(check)] {
+        try {
+            answer->set_value(check());
+        } catch (...) {
+            answer->set_value(false);
+        }
+    }).detach();
+    return future.wait_for(limit) == std::future_status::ready && future.get();
+}
 
 std::vector<Volume> UserVolumesFromMountTable(
     const std::string& table,

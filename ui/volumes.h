@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,8 +27,14 @@ public:
 };
 
 // The volumes of this machine: the root, a separate home, and removable and
-// network volumes mounted under /media, /mnt and /run/media.
+// network volumes mounted on or under /media and /mnt, and under /run/media.
+// A volume is ready when its root answers within two seconds.
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
+
+// Runs check on a thread of its own and waits at most limit for its answer;
+// no answer by then counts as false. A dead network mount can keep the
+// thread for minutes; it is left to end on its own.
+bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit);
 
 // Picks the volumes a user would choose from a mount table in the format of
 // /proc/self/mounts. labels maps a device path to its volume label.
