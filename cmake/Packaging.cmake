@@ -29,6 +29,7 @@ if(TARGET tarnel-cache AND NOT CMAKE_CROSSCOMPILING)
   if(TCC_HELP2MAN AND TCC_GZIP)
     set(page ${PROJECT_BINARY_DIR}/share/man/tarnel-cache.1)
     add_custom_command(OUTPUT ${page}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/share/man
       COMMAND ${TCC_HELP2MAN} --no-info "--name=give a game's cached files their real names and sort them into folders" --output=${page}
               $<TARGET_FILE:tarnel-cache>
       COMMAND ${TCC_GZIP} -9nf ${page}
