@@ -20,29 +20,38 @@ TEST_F(Conversion, RenamesEveryRecordIncludingTheLastLine) {
     for (int i = 1; i <= 7; ++i) File("A" + std::to_string(i) + ".uxx", "c" + std::to_string(i));
     Convert();
     const std::map<std::string, std::string> expected = {
-        {"Map.unr", "c1"}, {"Readme.unk", "c2"}, {".unk", "c3"}, {"one.unk", "c4"},
+        {"Map.unr", "c1"}, {"Readme.unk", "c2"}, {"A3.uxx", "c3"}, {"one.unk", "c4"},
         {".hidden", "c5"}, {"dot.", "c6"},       {"Last.utx", "c7"}};
     for (const auto& [name, content] : expected) EXPECT_EQ(At(name), content) << name;
     EXPECT_EQ(disk.Files().size(), 8u);
     EXPECT_TRUE(state.cacheConverted);
-    EXPECT_EQ(window.fileListRefreshes, 7);
+    EXPECT_EQ(window.fileListRefreshes, 6);
+    EXPECT_EQ(window.notes.size(), 7u);  // each record once
+    EXPECT_EQ(window.notes[2].reason, "no real name");
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(window.events[2], "label:2");  // the notice, before any record
 }
 
 TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
     // Blank and "="-less lines, a missing cached file, targets taken in any
-    // letter case, and a cached file whose name differs from its key in case.
-    Index("header\n\nnoequals\nGONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\n\n");
-    File("B.uxx");
-    File("C.uxx");
+    // letter case, a cached file whose name differs from its key in case, and
+    // two real names that differ only in case: the first one is given.
+    Index("header\n\nnoequals\nGONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\nE=Twin.unr\nF=TWIN.unr\n\n");
+    for (const char* name : {"B.uxx", "C.uxx", "E.uxx", "F.uxx"}) File(name);
     File("D.UXX", "d");
     File("Taken.unr", "old");
     Convert();
     EXPECT_EQ(At("Taken.unr"), "old");
-    EXPECT_TRUE(Has("B.uxx") && Has("C.uxx"));
+    EXPECT_TRUE(Has("B.uxx") && Has("C.uxx") && Has("F.uxx") && !Has("E.uxx"));
     EXPECT_EQ(At("Free.unr"), "d");
-    EXPECT_EQ(window.fileListRefreshes, 1);
+    EXPECT_EQ(At("Twin.unr"), "E.uxx");
+    EXPECT_EQ(window.fileListRefreshes, 2);
+    std::vector<std::string> skipped;
+    for (const FileAction& note : window.notes) {
+        if (note.kind == FileAction::Kind::Skip) skipped.push_back(note.from + ": " + note.reason);
+    }
+    EXPECT_EQ(skipped, (std::vector<std::string>{"GONE: cached file missing", "B: target taken", "C: target taken",
+                                                 "F: target taken"}));
     EXPECT_TRUE(state.cacheConverted);
 }
 
@@ -89,16 +98,38 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
 }
 
-TEST_F(Conversion, ATargetThatAppearsAfterTheCheckIsNeverReplaced) {
-    Index("[Cache]\r\nA=Map.unr\r\n");
-    File("A.uxx", "cached");
-    disk.SetHook([this](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "rename" && !Has("Map.unr")) File("Map.unr", "newcomer");
-        return std::nullopt;
-    });
-    EXPECT_EQ(ErrorOf([&] { Convert(); }), kFileAlreadyExists);
-    EXPECT_EQ(At("Map.unr"), "newcomer");
-    EXPECT_EQ(At("A.uxx"), "cached");
+// Changes made by others between the listing and the rename: a target that
+// appears is never replaced (the record is passed over), a cached file that
+// vanishes ends the command with its path.
+TEST_F(Conversion, ChangesBehindItsBackAreMetByTheDisk) {
+    for (const bool vanish : {false, true}) {
+        MemoryDisk d;
+        d.AddFile(kDir + "/cache.ini", "[Cache]\r\nA=Map.unr\r\nB=Next.unr\r\n");
+        d.AddFile(kDir + "/A.uxx", "cached");
+        d.AddFile(kDir + "/B.uxx", "b");
+        d.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+            if (op.kind != "rename" || !op.path.ends_with("/A.uxx")) return std::nullopt;
+            if (vanish && d.HasFile(op.path)) d.Remove(op.path);
+            if (!vanish && !d.HasFile(kDir + "/Map.unr")) d.AddFile(kDir + "/Map.unr", "newcomer");
+            return std::nullopt;
+        });
+        CacheFolderState s(d);
+        RecordingWindow w;
+        s.ChooseFolder(kDir);
+        try {
+            cmdGetCache_Click(s, w);
+            EXPECT_FALSE(vanish);
+            EXPECT_EQ(d.Content(kDir + "/Map.unr"), "newcomer");
+            EXPECT_EQ(d.Content(kDir + "/A.uxx"), "cached");
+            EXPECT_EQ(w.notes.at(0).reason, "target taken");
+            EXPECT_EQ(d.Content(kDir + "/Next.unr"), "b");  // and the conversion goes on
+        } catch (const FileError& e) {
+            EXPECT_TRUE(vanish);
+            EXPECT_EQ(e.number(), kFileNotFound);
+            EXPECT_EQ(e.path(), kDir + "/A.uxx");
+            EXPECT_TRUE(w.notes.empty() && !s.cacheConverted);
+        }
+    }
 }
 
 TEST_F(Conversion, IndexesBeyondSixteenBitLineCountsConvertFully) {

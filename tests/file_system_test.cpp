@@ -57,19 +57,23 @@ TEST(FileSystem, FindsNamesWhateverTheirCaseAndPrefersTheExactOne) {
     }
 }
 
-TEST(FileSystem, KeepsListingsButSeesChangesMadeBehindItsBack) {
+TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
     MemoryDisk disk;
     for (int i = 0; i < 50; ++i) disk.AddFile("/c/Cache/f" + std::to_string(i) + ".uxx");
     FileSystem fs(disk);
-    for (int i = 0; i < 200; ++i) EXPECT_FALSE(fs.FileExists("/c/Cache/missing" + std::to_string(i)));
-    fs.MoveFile("/c/Cache/f1.uxx", "/c/Cache/Moved.unr");
-    EXPECT_TRUE(fs.FileExists("/c/Cache/MOVED.unr"));
-    EXPECT_FALSE(fs.FileExists("/c/Cache/F1.uxx"));
-    EXPECT_EQ(disk.count("readdir"), 1);
-
+    {
+        FileSystem::Command command(fs);
+        for (int i = 0; i < 200; ++i) EXPECT_FALSE(fs.FileExists("/c/Cache/missing" + std::to_string(i)));
+        fs.MoveFile("/c/Cache/f1.uxx", "/c/Cache/Moved.unr");
+        EXPECT_TRUE(fs.FileExists("/c/Cache/MOVED.unr"));
+        EXPECT_FALSE(fs.FileExists("/c/Cache/F1.uxx"));
+        EXPECT_EQ(disk.count("readdir"), 1);
+    }
     disk.AddFile("/c/Cache/Outside.unr");
+    disk.AddFile("/c/Cache/.hidden.unr");
     EXPECT_TRUE(fs.FileExists("/c/Cache/outside.UNR"));
-    EXPECT_EQ(disk.count("readdir"), 2);
+    EXPECT_EQ(fs.ListFiles("/c/Cache", "*.UNR"), (std::vector<std::string>{"Moved.unr", "Outside.unr"}));
+    EXPECT_EQ(disk.count("readdir"), 3);
 }
 
 TEST(FileSystem, DeleteRefusesReadOnlyFilesEvenForRoot) {

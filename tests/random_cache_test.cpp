@@ -1,5 +1,6 @@
-// Random caches on the real file system: Convert then Sort, compared with the
-// model. Each cache comes from its seed, so a failure names the seed.
+// Random caches, Convert then Sort, compared with the model: on the real file
+// system, where letter case counts, and on an in-memory disk that folds case.
+// Each cache comes from its seed, so a failure names the seed.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -34,7 +35,8 @@ model::Tree Snapshot(const std::string& root) {
 // duplicates, case variants, "/", "\", "..", empty names, a second "="),
 // cached files present or missing, taken targets, other files, and sometimes
 // a sort folder in some letter case holding files of the names the sort brings.
-model::Tree MakeCache(unsigned seed) {
+// Where the disk folds case, no two names in a folder differ only in case.
+model::Tree MakeCache(unsigned seed, bool foldCase) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
@@ -47,10 +49,14 @@ model::Tree MakeCache(unsigned seed) {
     const char* const folders[] = {"Maps", "maps", "System", "SYSTEM", "Unknown Extensions", "music"};
     model::Tree tree;
     int serial = 0;
+    auto taken = [&](const std::string& path) {
+        if (!foldCase) return tree.count(path) != 0;
+        return std::any_of(tree.begin(), tree.end(), [&](const auto& e) { return model::Fold(e.first) == model::Fold(path); });
+    };
     auto add = [&](const std::string& path, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
-        if (base.empty() || base == "." || base == ".." || base.find('/') != std::string::npos || tree.count(path) ||
+        if (base.empty() || base == "." || base == ".." || base.find('/') != std::string::npos || taken(path) ||
             (slash != std::string::npos && !tree.count(path.substr(0, slash)))) {
             return;
         }
@@ -74,36 +80,55 @@ model::Tree MakeCache(unsigned seed) {
     for (int i = rng() % 6; i > 0; --i) add(pick(names) + pick(exts));
     if (rng() % 3 == 0) {
         const std::string folder = pick(folders);
+        if (foldCase && taken(folder)) return tree;
         tree[folder] = kFolder;
         for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), rng() % 8 == 0);
     }
     return tree;
 }
 
-TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
+class RandomCaches : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
     constexpr unsigned kCaches = 300;
+    const bool foldCase = GetParam();
     int errors = 0;
     for (unsigned seed = 1; seed <= kCaches; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = MakeCache(seed);
+        const model::Tree start = MakeCache(seed, foldCase);
         TempDir temp;
-        const std::string cache = temp / "game/Cache";
+        const std::string root = foldCase ? "/t" : temp.path();
+        const std::string cache = root + "/game/Cache";
+        RealDisk realDisk;
+        MemoryDisk memory(true);
+        memory.AddFolder(cache);
         fs::create_directories(cache);
-        for (const auto& [path, entry] : start) {
-            if (entry.kind == model::Kind::Folder) fs::create_directories(cache + "/" + path);
-            if (entry.kind == model::Kind::Folder) continue;
-            TempDir::Write(cache + "/" + path, entry.content);
-            if (entry.readOnly) ::chmod((cache + "/" + path).c_str(), 0444);
-        }
+        auto write = [&](const std::string& path, const model::Entry& entry) {
+            if (foldCase) {
+                if (entry.kind == model::Kind::Folder) memory.AddFolder(path);
+                else memory.AddFile(path, entry.content, entry.readOnly);
+                return;
+            }
+            if (entry.kind == model::Kind::Folder) {
+                fs::create_directories(path);
+                return;
+            }
+            TempDir::Write(path, entry.content);
+            if (entry.readOnly) ::chmod(path.c_str(), 0444);
+        };
+        for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
         // Sentinels outside the folder, named as files the index may reach.
-        TempDir::Write(temp / "game/System/keep.u", "sentinel keep.u");
-        TempDir::Write(temp / "k1.uxx", "sentinel k1.uxx");
+        const model::Tree outside = {{"game", kFolder},
+                                     {"game/Cache", kFolder},
+                                     {"game/System", kFolder},
+                                     {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
+                                     {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+        for (const auto& [path, entry] : outside) write(root + "/" + path, entry);
 
         model::Tree rules = start;
         const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
         const int sortError = convertError || model::Sort(rules) ? 0 : 1;
-        RealDisk disk;
-        CacheFolderState state(disk);
+        CacheFolderState state(foldCase ? static_cast<Disk&>(memory) : realDisk);
         RecordingWindow window;
         state.ChooseFolder(cache);
         EXPECT_EQ(ErrorOf([&] { cmdGetCache_Click(state, window); }) != 0, convertError != 0);
@@ -113,18 +138,20 @@ TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         }
         errors += convertError || sortError;
 
-        // The whole temporary tree: the cache as the rules say, the sentinels as they were.
-        model::Tree expected = {{"game", kFolder},
-                                {"game/Cache", kFolder},
-                                {"game/System", kFolder},
-                                {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
-                                {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+        // The whole tree: the cache as the rules say, the sentinels as they were.
+        model::Tree expected = outside;
         for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
-        const std::string diff = model::Diff(expected, Snapshot(temp.path()));
-        ASSERT_EQ(diff, "");
+        model::Tree got = foldCase ? model::Below(memory.Files(), root) : Snapshot(root);
+        for (const auto& [path, entry] : expected) {
+            if (foldCase && entry.kind == model::Kind::Folder && memory.HasFolder(root + "/" + path)) got[path] = entry;
+        }
+        ASSERT_EQ(model::Diff(expected, got), "");
     }
     std::printf("random caches checked: %u, %d ended in an error the rules foresee\n", kCaches, errors);
 }
+
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "FoldingCaseInMemory" : "CaseSensitiveOnDisk"; });
 
 }  // namespace
 }  // namespace tcc
