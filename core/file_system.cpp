@@ -281,17 +281,6 @@ std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const 
 
 // --- changes -----------------------------------------------------------------
 
-void FileSystem::DeleteFile(const std::string& path, bool force) {
-    Command scope(*this);
-    auto [parent, name] = SplitExistingParent(path);
-    EntryType type = EntryType::None;
-    const std::string found = Find(JoinPath(parent, name), &type);
-    if (found.empty() || type != EntryType::File) throw FileError(kFileNotFound, path);
-    if (!force && disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
-    disk_.Remove(found);
-    if (Listing* kept = Kept(parent)) kept->Remove(LastComponent(found));
-}
-
 Folder FileSystem::CreateFolder(const std::string& path) {
     Command scope(*this);
     auto [parent, name] = SplitExistingParent(path);
@@ -303,19 +292,6 @@ Folder FileSystem::CreateFolder(const std::string& path) {
     return Folder{target};
 }
 
-void FileSystem::MoveFile(const std::string& from, const std::string& to) {
-    Command scope(*this);
-    const File source = GetFile(from);
-    auto [parent, name] = SplitExistingParent(to);
-    std::string_view sourceParent, sourceName;
-    SplitPath(source.path, &sourceParent, &sourceName);
-    Listing& here = ListingAt(sourceParent);
-    Listing& there = ListingAt(parent);
-    if (there.Find(name) || !Move(here, std::string(sourceName), there, name)) {
-        throw FileError(kFileAlreadyExists, JoinPath(parent, name));
-    }
-}
-
 bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::string& newName) {
     const std::string source = JoinPath(from.path_, name);
     const std::string target = JoinPath(to.path_, newName);
@@ -325,7 +301,7 @@ bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::s
         if (e.number() != kFileAlreadyExists) throw;
         // Taken meanwhile: from now on the listing knows the newcomer.
         const EntryInfo newcomer = disk_.Stat(target);
-        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, newName[0] == '.', false});
+        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, newName[0] == '.', true});
         return false;
     }
     const Entry* moved = from.Find(name);

@@ -77,7 +77,9 @@ public:
         std::string name;
         EntryType type = EntryType::Other;
         bool hidden = false;
-        bool movedIn = false;  // put there by the running command
+        // Came in during the running command: moved in by it, or found when
+        // the disk refused its rename because the name was taken meanwhile.
+        bool fresh = false;
     };
 
     // A folder's entries as the running command knows them.
@@ -122,11 +124,7 @@ public:
     File GetFile(const std::string& path);       // 53 when there is no file
     TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
     std::uint64_t FileSize(const File& file);
-    // force false refuses a read-only file with 70.
-    void DeleteFile(const std::string& path, bool force);
     Folder CreateFolder(const std::string& path);
-    // Moves a file to a free path; 58 when the new path is taken by anything.
-    void MoveFile(const std::string& from, const std::string& to);
     // Gives `path` the content `bytes` through a temporary file in the same
     // folder, renamed over the old file: the old content stays intact until
     // the new one is complete. A read-only old file is refused with 70. A

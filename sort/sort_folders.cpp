@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
@@ -107,7 +108,9 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
     for (std::size_t p = 0; p < kPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
-        const std::string sub = here.Find(kPasses[p].folder)->name;
+        const FileSystem::Entry* made = here.Find(kPasses[p].folder);
+        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
+        const std::string sub = made->name;
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         for (const std::string* name : byPass[p]) {
             const std::string shown = JoinPath(sub, *name);
@@ -119,9 +122,10 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
                 } else {
                     window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
                 }
-            } else if (std::any_of(same->begin(), same->end(), [](const auto& e) { return e.movedIn; })) {
+            } else if (std::any_of(same->begin(), same->end(), [](const auto& e) { return e.fresh; })) {
                 // Two files whose names differ only in case: the one this
-                // sort moved in stays, the later one stays here untouched.
+                // sort moved in (or one that came in meanwhile) stays, and
+                // the later one stays here untouched.
                 window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
             } else {
                 // The moved file takes the old one's place in one step.

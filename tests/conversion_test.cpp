@@ -2,6 +2,7 @@
 
 #include "core/cache_conversion.h"
 #include "tests/support/cache_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
@@ -57,15 +58,11 @@ TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
 
 TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
     for (const std::string content : {"", "[Cache]\r\n"}) {
-        MemoryDisk d;
-        d.AddFile(kDir + "/cache.ini", content);
-        d.AddFile(kDir + "/A.uxx");
-        CacheFolderState s(d);
-        RecordingWindow w;
-        s.ChooseFolder(kDir);
-        cmdGetCache_Click(s, w);
-        EXPECT_TRUE(s.cacheConverted && w.Shown(Label::Warning) && d.HasFile(kDir + "/A.uxx"));
-        EXPECT_EQ(w.fileListRefreshes, 0);
+        Index(content);
+        File("A.uxx");
+        Convert();
+        EXPECT_TRUE(state.cacheConverted && window.Shown(Label::Warning) && Has("A.uxx"));
+        EXPECT_EQ(window.fileListRefreshes, 0);
     }
 }
 
@@ -98,50 +95,49 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
 }
 
-// Changes made by others between the listing and the rename: a target that
-// appears is never replaced (the record is passed over), a cached file that
-// vanishes ends the command with its path.
+// Others change the folder between the listing and the renames: a target
+// that appears is never replaced (the record is passed over), a cached file
+// that vanishes ends the command with its path.
 TEST_F(Conversion, ChangesBehindItsBackAreMetByTheDisk) {
-    for (const bool vanish : {false, true}) {
-        MemoryDisk d;
-        d.AddFile(kDir + "/cache.ini", "[Cache]\r\nA=Map.unr\r\nB=Next.unr\r\n");
-        d.AddFile(kDir + "/A.uxx", "cached");
-        d.AddFile(kDir + "/B.uxx", "b");
-        d.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
-            if (op.kind != "rename" || !op.path.ends_with("/A.uxx")) return std::nullopt;
-            if (vanish && d.HasFile(op.path)) d.Remove(op.path);
-            if (!vanish && !d.HasFile(kDir + "/Map.unr")) d.AddFile(kDir + "/Map.unr", "newcomer");
-            return std::nullopt;
-        });
-        CacheFolderState s(d);
-        RecordingWindow w;
-        s.ChooseFolder(kDir);
-        try {
-            cmdGetCache_Click(s, w);
-            EXPECT_FALSE(vanish);
-            EXPECT_EQ(d.Content(kDir + "/Map.unr"), "newcomer");
-            EXPECT_EQ(d.Content(kDir + "/A.uxx"), "cached");
-            EXPECT_EQ(w.notes.at(0).reason, "target taken");
-            EXPECT_EQ(d.Content(kDir + "/Next.unr"), "b");  // and the conversion goes on
-        } catch (const FileError& e) {
-            EXPECT_TRUE(vanish);
-            EXPECT_EQ(e.number(), kFileNotFound);
-            EXPECT_EQ(e.path(), kDir + "/A.uxx");
-            EXPECT_TRUE(w.notes.empty() && !s.cacheConverted);
-        }
+    Index("[Cache]\r\nA=Map.unr\r\nB=Next.unr\r\n");
+    File("A.uxx", "cached");
+    File("B.uxx");
+    disk.SetHook([this](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "rename" && !Has("Map.unr")) File("Map.unr", "newcomer");
+        if (op.kind == "rename" && op.path == kDir + "/B.uxx" && Has("B.uxx")) disk.Remove(op.path);
+        return std::nullopt;
+    });
+    try {
+        Convert();
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.number(), kFileNotFound);
+        EXPECT_EQ(e.path(), kDir + "/B.uxx");
     }
+    EXPECT_EQ(At("Map.unr"), "newcomer");
+    EXPECT_EQ(At("A.uxx"), "cached");
+    EXPECT_EQ(window.notes.size(), 1u);
+    EXPECT_EQ(window.notes[0].reason, "target taken");
 }
 
-TEST_F(Conversion, IndexesBeyondSixteenBitLineCountsConvertFully) {
-    std::string index = "[Cache]\r\n";
-    for (int i = 0; i < 33000; ++i) {
-        index += "K" + std::to_string(i) + "=N" + std::to_string(i) + ".unr\r\n";
-        File("K" + std::to_string(i) + ".uxx");
+// A name too long for the file system names nothing: the record is passed
+// over, whichever comes first.
+TEST(ConversionOnDisk, NamesTooLongToHoldArePassedOverInAnyOrder) {
+    const std::string tooLong(300, 'n'), records[] = {"L=" + tooLong + "\n" + tooLong + "=x.unr\n", "A=Map.unr\n"};
+    for (const bool longFirst : {true, false}) {
+        TempDir dir;
+        TempDir::Write(dir / "Cache/cache.ini", "[Cache]\n" + records[!longFirst] + records[longFirst]);
+        TempDir::Write(dir / "Cache/L.uxx", "l");
+        TempDir::Write(dir / "Cache/A.uxx", "a");
+        RealDisk disk;
+        CacheFolderState state(disk);
+        RecordingWindow window;
+        state.ChooseFolder(dir / "Cache");
+        EXPECT_FALSE(state.fs().FileExists(dir / ("Cache/" + tooLong)));
+        EXPECT_EQ(ErrorOf([&] { cmdGetCache_Click(state, window); }), 0);
+        EXPECT_TRUE(TempDir::Read(dir / "Cache/Map.unr") == "a" && TempDir::Read(dir / "Cache/L.uxx") == "l");
+        EXPECT_EQ(window.notes.size(), 3u);
     }
-    Index(index);
-    Convert();
-    EXPECT_TRUE(Has("N0.unr") && Has("N32999.unr"));
-    EXPECT_EQ(window.fileListRefreshes, 33000);
 }
 
 }  // namespace

@@ -101,22 +101,14 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         const std::string cache = root + "/game/Cache";
         RealDisk realDisk;
         MemoryDisk memory(true);
-        memory.AddFolder(cache);
-        fs::create_directories(cache);
         auto write = [&](const std::string& path, const model::Entry& entry) {
-            if (foldCase) {
-                if (entry.kind == model::Kind::Folder) memory.AddFolder(path);
-                else memory.AddFile(path, entry.content, entry.readOnly);
-                return;
-            }
-            if (entry.kind == model::Kind::Folder) {
-                fs::create_directories(path);
-                return;
-            }
-            TempDir::Write(path, entry.content);
-            if (entry.readOnly) ::chmod(path.c_str(), 0444);
+            const bool folder = entry.kind == model::Kind::Folder;
+            if (foldCase && folder) memory.AddFolder(path);
+            if (foldCase && !folder) memory.AddFile(path, entry.content, entry.readOnly);
+            if (!foldCase && folder) fs::create_directories(path);
+            if (!foldCase && !folder) TempDir::Write(path, entry.content);
+            if (!foldCase && entry.readOnly) ::chmod(path.c_str(), 0444);
         };
-        for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
         // Sentinels outside the folder, named as files the index may reach.
         const model::Tree outside = {{"game", kFolder},
                                      {"game/Cache", kFolder},
@@ -124,6 +116,7 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
                                      {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
                                      {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
         for (const auto& [path, entry] : outside) write(root + "/" + path, entry);
+        for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
 
         model::Tree rules = start;
         const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/cache_reset.h"
 #include "sort/sort_folders.h"
 #include "tests/support/cache_fixture.h"
@@ -126,9 +128,7 @@ TEST_P(Sort, NamesThatDifferOnlyInCaseAndChangesBehindItsBack) {
     File("Taken.utx", "mine");
     File("Gone.uax");
     disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "rename" && op.path == kDir + "/Taken.utx" && !Has("Textures/Taken.utx")) {
-            disk.AddFile(kDir + "/Textures/Taken.utx", "newcomer");
-        }
+        if (op.kind == "rename" && op.path == kDir + "/Taken.utx") disk.AddFile(kDir + "/Textures/Taken.utx", "newcomer");
         if (op.kind == "rename" && op.path == kDir + "/Gone.uax" && Has("Gone.uax")) disk.Remove(op.path);
         return std::nullopt;
     });
@@ -136,22 +136,15 @@ TEST_P(Sort, NamesThatDifferOnlyInCaseAndChangesBehindItsBack) {
         Run();
         FAIL() << "no error";
     } catch (const FileError& e) {
-        EXPECT_EQ(e.number(), kFileNotFound);
         EXPECT_EQ(e.path(), kDir + "/Gone.uax");
+        EXPECT_EQ(e.number(), kFileNotFound);
     }
-    EXPECT_EQ(At("Maps/Map.unr"), "first");
-    EXPECT_FALSE(disk.Files().count(kDir + "/Maps/MAP.UNR"));
-    EXPECT_EQ(At("Textures/Taken.utx"), "newcomer");
-    EXPECT_EQ(At("Taken.utx"), "mine");
-    std::vector<std::string> notes;
-    for (const FileAction& note : window.notes) notes.push_back(note.from + " " + note.reason);
-    std::vector<std::string> expected = {"Map.unr ", "map.unr target taken", "Taken.utx target taken"};
-    if (GetParam()) {
-        expected.erase(expected.begin() + 1);
-    } else {
-        EXPECT_EQ(At("map.unr"), "second");
-    }
-    EXPECT_EQ(notes, expected);
+    EXPECT_TRUE(At("Maps/Map.unr") == "first" && !disk.Files().count(kDir + "/Maps/MAP.UNR"));
+    EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "mine");
+    std::string notes;
+    for (const FileAction& note : window.notes) notes += note.from + " " + note.reason + ";";
+    EXPECT_EQ(notes, GetParam() ? "Map.unr ;Taken.utx target taken;" : "Map.unr ;map.unr target taken;Taken.utx target taken;");
+    EXPECT_EQ(At("map.unr"), GetParam() ? "" : "second");
 }
 
 INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Values(false, true),
@@ -209,6 +202,30 @@ TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
     CacheFolderState none(disk);
     cmdRefresh_Click(none, window);
     EXPECT_EQ(window.messages.back().text, "Locate the game's Cache directory.");
+}
+
+// A temporary name left by a run cut short is passed over; a failure names
+// the index, and the old index stays.
+TEST_F(Reset, ALeftoverTemporaryNameIsPassedOverAndAFailureNamesTheIndex) {
+    disk.AddFile("/g/Cache/cache.ini", kOld);
+    state.cacheConverted = true;
+    int creates = 0;
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "create" && ++creates == 1) return kFileAlreadyExists;
+        return op.kind == "write" && creates == 2 ? std::optional<int>(kPermissionDenied) : std::nullopt;
+    });
+    try {
+        Run("/g/Cache");
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), "/g/Cache/cache.ini");
+    }
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", kOld}}));
+    Run("/g/Cache");
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\r\n");
+    std::set<std::string> temporary;  // every attempt under a name of its own
+    for (const MemoryDisk::Op& op : disk.log()) temporary.insert(op.kind == "create" ? op.path : "");
+    EXPECT_EQ(temporary.size(), 4u);
 }
 
 TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {
