@@ -89,7 +89,6 @@ void DryRunDisk::Put(const std::string& rawPath, Node node) {
     auto [parent, name] = Split(path);
     auto [it, added] = nodes_.insert_or_assign(path, std::move(node));
     if (added) changedIn_[parent].push_back(name);
-    ++changeCount_[parent];
 }
 
 DryRunDisk::Node DryRunDisk::Take(const std::string& from) {
@@ -116,7 +115,9 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
     std::erase_if(entries, [&](const DirEntry& e) { return names.count(e.name) != 0; });
     for (const std::string& name : changed->second) {
         const Node& node = nodes_.at(JoinPath(folder, name));
-        if (node.info.type != EntryType::None) entries.push_back({name, node.info.type});
+        // Names the commands give are hidden by the leading "." rule only
+        // where the platform hides by name.
+        if (node.info.type != EntryType::None) entries.push_back({name, node.info.type, kHiddenByName && name[0] == '.'});
     }
     return entries;
 }
@@ -170,19 +171,6 @@ void DryRunDisk::MakeDir(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
     Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr});
-}
-
-// The base folder's stamp, moved on by every change kept here in that folder.
-DirStamp DryRunDisk::Stamp(const std::string& rawFolder) {
-    const std::string folder = Trimmed(rawFolder);
-    auto count = changeCount_.find(folder);
-    const std::uint64_t changes = count == changeCount_.end() ? 0 : count->second;
-    if (const Node* node = Find(folder)) {
-        return node->info.type == EntryType::Folder ? DirStamp{1, 0, changes} : DirStamp{};
-    }
-    DirStamp stamp = base_.Stamp(folder);
-    if (stamp != DirStamp{}) stamp.c += changes;
-    return stamp;
 }
 
 }  // namespace tcc

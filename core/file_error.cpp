@@ -6,6 +6,7 @@ namespace tcc {
 
 std::string DescribeErrorNumber(int number) {
     switch (number) {
+    case kBadFileName: return "Bad file name or number";
     case kFileNotFound: return "File not found";
     case kFileAlreadyExists: return "File already exists";
     case kInputPastEndOfFile: return "Input past end of file";
@@ -35,6 +36,7 @@ int ErrorNumberFromErrno(int err) {
     switch (err) {
     case ENOENT: return kFileNotFound;
     case ENOTDIR: return kPathNotFound;
+    case ENAMETOOLONG: return kBadFileName;
     case EEXIST:
     case ENOTEMPTY: return kFileAlreadyExists;
     case EACCES:

@@ -1,5 +1,6 @@
 #include "tests/support/cache_model.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tcc::model {
@@ -54,6 +55,7 @@ bool Convert(Tree& tree, std::string_view index) {
         if (eq == std::string_view::npos) continue;
         std::string cached = std::string(line.substr(0, eq)) + ".uxx";
         std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
+        if (real.empty()) continue;  // no real name
         std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
         if (!Inside(cached) || !Inside(target)) continue;
         std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
@@ -84,9 +86,12 @@ bool Sort(Tree& tree) {
             }
         }
     }
+    std::vector<std::string> movedIn;  // folded paths this sort moved in
     for (std::size_t p = 0; p < std::size(passes); ++p) {
         const std::string folder = Lookup(tree, passes[p].second) + "/";
         for (const std::string& name : byPass[p]) {
+            if (std::find(movedIn.begin(), movedIn.end(), Fold(folder + name)) != movedIn.end()) continue;
+            movedIn.push_back(Fold(folder + name));
             std::vector<std::string> sameNamed;
             for (const auto& [path, entry] : tree) {
                 std::string rest = path.substr(std::min(path.size(), folder.size()));

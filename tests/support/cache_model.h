@@ -24,12 +24,14 @@ using Files = std::map<std::string, std::string>;  // full path -> content, as t
 // ASCII letters fold to small letters; every other byte stays.
 std::string Fold(std::string_view name);
 
-// Converts by the index's bytes; false when the conversion must stop with an
+// Converts by the index's bytes, passing over records without a real name;
+// false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
 bool Convert(Tree& tree, std::string_view index);
 
 // Sorts the folder's files into the sort folders, creating missing ones, in
-// name order within a pass; false when the sort must stop with an error (a
+// name order within a pass; a file whose name equals one this sort moved in
+// but for case stays where it is; false when the sort must stop with an error (a
 // file holds a sort folder's name; a read-only file or folder in the way).
 bool Sort(Tree& tree);
 
