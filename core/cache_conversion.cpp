@@ -87,6 +87,11 @@ void ConvertCache(CacheFolderState& state, Window& window) {
             window.Note({FileAction::Kind::Skip, key, {}, "name leaves the folder"});
             continue;
         }
+        // Nor does one whose names this disk cannot hold as written.
+        if (!fs.disk().CanHoldName(cachedName) || !fs.disk().CanHoldName(targetName)) {
+            window.Note({FileAction::Kind::Skip, key, {}, "name not allowed on this disk"});
+            continue;
+        }
 
         state.realFilePath = state.PathIn(targetName);
         state.cachedFilePath = state.PathIn(cachedName);

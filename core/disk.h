@@ -4,16 +4,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tcc {
 
 // The platform's path separator. Paths are byte strings, passed through as
 // they are: names in the cache index and on disk are never re-encoded.
+// On Windows "/" separates too, as the system itself takes it.
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
+inline constexpr std::string_view kSeparators = "\\/";
 #else
 inline constexpr char kSeparator = '/';
+inline constexpr std::string_view kSeparators = "/";
 #endif
 
 enum class EntryType { None, File, Folder, Other };
@@ -78,9 +82,16 @@ public:
     virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     virtual void MakeDir(const std::string& path) = 0;
+
+    // Can a file on this disk bear `name` exactly as written? A name the
+    // system would change or refuse (on Windows a trailing "." or space, a
+    // reserved character or device name, or a name outside the ANSI code
+    // page) cannot be given, and the commands pass it over.
+    virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
 };
 
-// The disk of the operating system.
+#ifndef _WIN32
+// The disk of a POSIX system.
 class RealDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
@@ -99,5 +110,31 @@ public:
 private:
     bool forceLinkFallback_ = false;
 };
+using PlatformDisk = RealDisk;
+
+// Maps an errno value of a failed system call to the error numbers of FileError.
+int ErrorNumberFromErrno(int err);
+#else
+// The disk of Windows, on the wide-character API. Paths and names stay
+// narrow strings in the ANSI code page, as the game's index has them, and
+// are converted to and from UTF-16 only here.
+class WinDisk : public Disk {
+public:
+    EntryInfo Stat(const std::string& path) override;
+    DirStamp Stamp(const std::string& folder) override;
+    std::vector<DirEntry> ReadDir(const std::string& folder) override;
+    std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
+    std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
+    void RenameNoReplace(const std::string& from, const std::string& to) override;
+    void RenameReplace(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+    void MakeDir(const std::string& path) override;
+    bool CanHoldName(std::string_view name) override;
+};
+using PlatformDisk = WinDisk;
+
+// Maps a Win32 error code to the error numbers of FileError.
+int ErrorNumberFromWin32(unsigned long err);
+#endif
 
 }  // namespace tcc

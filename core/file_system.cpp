@@ -11,25 +11,33 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-bool IsSeparator(char c) { return c == kSeparator; }
+bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
 
-// Drops separators at the end, but keeps a lone root separator.
+// The length of the root a path starts with: "/" here, "/" or "C:\" on
+// Windows (where "C:" alone names the drive's current folder).
+std::size_t RootLength(std::string_view p) {
+    if (kSeparator == '\\' && p.size() >= 3 && p[1] == ':' && IsSeparator(p[2])) return 3;
+    return !p.empty() && IsSeparator(p[0]) ? 1 : 0;
+}
+
+// Drops separators at the end, but keeps the root.
 std::string_view Trimmed(std::string_view p) {
-    while (p.size() > 1 && IsSeparator(p.back())) p.remove_suffix(1);
+    const std::size_t root = std::max<std::size_t>(RootLength(p), 1);
+    while (p.size() > root && IsSeparator(p.back())) p.remove_suffix(1);
     return p;
 }
 
 std::string LastComponent(const std::string& path) {
     std::string_view p = Trimmed(path);
-    auto pos = p.rfind(kSeparator);
+    auto pos = p.find_last_of(kSeparators);
     return std::string(pos == std::string_view::npos ? p : p.substr(pos + 1));
 }
 
 // Splits a trimmed path into parent and name; the parent of "/x" is "/".
 bool SplitPath(std::string_view path, std::string_view* parent, std::string_view* name) {
-    auto pos = path.rfind(kSeparator);
+    auto pos = path.find_last_of(kSeparators);
     if (pos == std::string_view::npos || pos + 1 >= path.size()) return false;
-    *parent = pos == 0 ? path.substr(0, 1) : path.substr(0, pos);
+    *parent = path.substr(0, std::max(pos, RootLength(path)));
     *name = path.substr(pos + 1);
     return true;
 }

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include "core/file_error.h"
@@ -37,7 +35,7 @@ TEST(FileSystem, FindsNamesWhateverTheirCaseAndPrefersTheExactOne) {
                              "Cache/SAME.TXT"}) {
         TempDir::Write(dir / name, name);
     }
-    RealDisk disk;
+    PlatformDisk disk;
     FileSystem fs(disk);
     EXPECT_TRUE(fs.FileExists(dir / "Cache/ABC.uxx"));
     EXPECT_TRUE(fs.FileExists(dir / "Cache/cache.ini"));
@@ -75,8 +73,8 @@ TEST(FileSystem, KeepsListingsButSeesChangesMadeBehindItsBack) {
 TEST(FileSystem, DeleteRefusesReadOnlyFilesEvenForRoot) {
     TempDir dir;
     TempDir::Write(dir / "locked.unr", "keep");
-    ::chmod((dir / "locked.unr").c_str(), 0444);
-    RealDisk disk;
+    TempDir::SetReadOnly(dir / "locked.unr");
+    PlatformDisk disk;
     FileSystem fs(disk);
     EXPECT_EQ(ErrorOf([&] { fs.DeleteFile(dir / "LOCKED.unr", false); }), kPermissionDenied);
     EXPECT_EQ(TempDir::Read(dir / "locked.unr"), "keep");
@@ -90,8 +88,10 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
     TempDir dir;
     TempDir::Write(dir / "a.uxx", "new");
     TempDir::Write(dir / "Map.unr", "old");
-    RealDisk disk;
+    PlatformDisk disk;
+#ifndef _WIN32
     disk.ForceLinkFallback(GetParam());
+#endif
     // At the disk level, as when the target appears after the caller looked.
     EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "a.uxx", dir / "Map.unr"); }), kFileAlreadyExists);
     // Through the service a name taken in another letter case is taken too.
@@ -105,8 +105,13 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
     EXPECT_FALSE(std::filesystem::exists(dir / "a.uxx"));
 }
 
+// Linux: renameat2 and, where it is missing, a hard link; Windows: MoveFileExW.
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(WinDisk, NoReplace, ::testing::Values(false), [](const auto&) { return "MoveFileExW"; });
+#else
 INSTANTIATE_TEST_SUITE_P(RealDisk, NoReplace, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "LinkFallback" : "Renameat2"; });
+#endif
 
 }  // namespace
 }  // namespace tcc

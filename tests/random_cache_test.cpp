@@ -2,7 +2,6 @@
 // model. Each cache comes from its seed, so a failure names the seed.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -24,7 +23,7 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 model::Tree Snapshot(const std::string& root) {
     model::Tree tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        tree[e.path().string().substr(root.size() + 1)] =
+        tree[e.path().generic_string().substr(root.size() + 1)] =
             e.is_directory() ? kFolder : model::Entry{model::Kind::File, TempDir::Read(e.path())};
     }
     return tree;
@@ -93,7 +92,7 @@ TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
             if (entry.kind == model::Kind::Folder) fs::create_directories(cache + "/" + path);
             if (entry.kind == model::Kind::Folder) continue;
             TempDir::Write(cache + "/" + path, entry.content);
-            if (entry.readOnly) ::chmod((cache + "/" + path).c_str(), 0444);
+            if (entry.readOnly) TempDir::SetReadOnly(cache + "/" + path);
         }
         // Sentinels outside the folder, named as files the index may reach.
         TempDir::Write(temp / "game/System/keep.u", "sentinel keep.u");
@@ -102,7 +101,7 @@ TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         model::Tree rules = start;
         const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
         const int sortError = convertError || model::Sort(rules) ? 0 : 1;
-        RealDisk disk;
+        PlatformDisk disk;
         CacheFolderState state(disk);
         RecordingWindow window;
         state.ChooseFolder(cache);
