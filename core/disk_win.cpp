@@ -257,7 +257,20 @@ void WinDisk::RenameReplace(const std::string& from, const std::string& to) {
 }
 
 void WinDisk::Remove(const std::string& path) {
-    if (!DeleteFileW(Wide(path).c_str())) Fail(GetLastError(), path);
+    const std::wstring wide = Wide(path);
+    if (DeleteFileW(wide.c_str())) return;
+    DWORD err = GetLastError();
+    // Windows will not delete a read-only file; POSIX asks only the folder.
+    // Callers decide about the read-only mark before they remove.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (err == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) &&
+        SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        if (DeleteFileW(wide.c_str())) return;
+        err = GetLastError();
+        SetFileAttributesW(wide.c_str(), attributes);
+    }
+    Fail(err, path);
 }
 
 void WinDisk::MakeDir(const std::string& path) {

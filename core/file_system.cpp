@@ -61,7 +61,10 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path;
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder);
-    if (path.empty() || !IsSeparator(path.back())) path.push_back(kSeparator);
+    // A path keeps the one separator it was written with ("C:/x/y" as Qt
+    // writes paths on Windows), else the platform's.
+    const std::size_t last = folder.find_last_of(kSeparators);
+    if (path.empty() || !IsSeparator(path.back())) path.push_back(last == std::string_view::npos ? kSeparator : folder[last]);
     path.append(name);
     return path;
 }
@@ -390,16 +393,26 @@ void FileSystem::MoveFileReplacing(const std::string& from, const std::string& t
         else others.push_back(other);
     }
 
+    bool replacedOthers = false;
     if (exactTaken) {
         // One step: the moved file takes the old one's place.
         disk_.RenameReplace(source.path, target);
     } else {
-        disk_.RenameNoReplace(source.path, target);
+        try {
+            disk_.RenameNoReplace(source.path, target);
+        } catch (const FileError& e) {
+            // A disk that folds case (Windows) takes the name in other letter
+            // case for this very name: the new file replaces it in one step.
+            if (e.number() != kFileAlreadyExists || others.size() != 1) throw;
+            disk_.RenameReplace(source.path, target);
+            // (Wine keeps the old name's letter case then.)
+            replacedOthers = true;
+        }
     }
     NoteMoved(source.path, target);
     // The same name in other letter case goes only once the new file is in.
     for (const std::string& other : others) {
-        disk_.Remove(other);
+        if (!replacedOthers) disk_.Remove(other);
         NoteRemoved(other);
     }
 }

@@ -45,7 +45,12 @@ TEST(FileSystem, FindsNamesWhateverTheirCaseAndPrefersTheExactOne) {
     EXPECT_FALSE(fs.FolderExists(dir / "Cache/abc.uxx"));
     EXPECT_EQ(fs.GetFile(dir / "Cache/SAME.TXT").path, dir / "Cache/SAME.TXT");
     EXPECT_EQ(fs.GetFile(dir / "Cache/same.txt").path, dir / "Cache/same.txt");
+#ifdef _WIN32
+    // A folding file system answers the path as written before any listing is read.
+    EXPECT_EQ(fs.GetFolder(dir / "CACHE/").Name(), "CACHE");
+#else
     EXPECT_EQ(fs.GetFolder(dir / "CACHE/").Name(), "Cache");
+#endif
     try {
         fs.GetFolder(dir / "Nowhere");
         FAIL() << "no error";

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -22,9 +23,12 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 
 model::Tree Snapshot(const std::string& root) {
     model::Tree tree;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        tree[e.path().generic_string().substr(root.size() + 1)] =
-            e.is_directory() ? kFolder : model::Entry{model::Kind::File, TempDir::Read(e.path())};
+    for (const auto& e : fs::recursive_directory_iterator(NativePath(root))) {
+        const std::string path = NarrowPath(e.path());
+        std::string relative = path.substr(root.size() + 1);
+        std::replace(relative.begin(), relative.end(), kSeparator, '/');
+        tree[relative] =
+            e.is_directory() ? kFolder : model::Entry{model::Kind::File, TempDir::Read(path)};
     }
     return tree;
 }
@@ -49,7 +53,12 @@ model::Tree MakeCache(unsigned seed) {
     auto add = [&](const std::string& path, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
-        if (base.empty() || base == "." || base == ".." || base.find('/') != std::string::npos || tree.count(path) ||
+        // Windows folds case: a name there is taken in every letter case.
+        const bool taken = model::kFoldingDisk ? std::any_of(tree.begin(), tree.end(), [&](const auto& e) {
+            return model::Fold(e.first) == model::Fold(path);
+        }) : tree.count(path) > 0;
+        if (base.empty() || base == "." || base == ".." || base.find_first_of(model::kFoldingDisk ? "/\\" : "/") != std::string::npos || taken ||
+            (model::kFoldingDisk && (base.back() == '.' || base.back() == ' ')) ||
             (slash != std::string::npos && !tree.count(path.substr(0, slash)))) {
             return;
         }

@@ -23,6 +23,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
 }
 
 bool Inside(std::string_view name) {
+    if (kFoldingDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
+        return false;
+    }
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
@@ -96,7 +99,8 @@ bool Sort(Tree& tree) {
                 }
             }
             for (const std::string& other : sameNamed) tree.erase(other);
-            tree[folder + name] = tree[name];
+            // A folding disk holds one same-named file, replaced in place under its old letter case.
+            tree[kFoldingDisk && sameNamed.size() == 1 ? sameNamed[0] : folder + name] = tree[name];
             tree.erase(name);
         }
     }
