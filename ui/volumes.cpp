@@ -117,6 +117,10 @@ std::vector<Volume> UserVolumesFromMountTable(
     return volumes;
 }
 
+std::string VolumeEntryText(const Volume& volume) {
+    return volume.name.empty() ? volume.root : volume.root + " [" + volume.name + "]";
+}
+
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource() {
     return std::make_unique<SystemVolumeSource>();
 }

@@ -24,9 +24,14 @@ public:
     virtual bool IsReady(const Volume& volume) = 0;
 };
 
-// The volumes of this machine: the root, a separate home, and removable and
-// network volumes mounted under /media, /mnt and /run/media.
+// The volumes of this machine. Linux: the root, a separate home, and
+// removable and network volumes mounted under /media, /mnt and /run/media.
+// Windows: the logical drives.
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
+
+// A volume's entry in the drive list, as the system's own lists show it:
+// "/media/x [LABEL]" on Linux, "c: [System]" on Windows.
+std::string VolumeEntryText(const Volume& volume);
 
 // Picks the volumes a user would choose from a mount table in the format of
 // /proc/self/mounts. labels maps a device path to its volume label.
