@@ -12,6 +12,8 @@
 #include "tests/support/temp_dir.h"
 #include "ui/volumes.h"
 
+#include <windows.h>  // last: its macros rename DeleteFile and MoveFile
+
 namespace tcc {
 namespace {
 
@@ -70,8 +72,18 @@ TEST(Volumes, TheLogicalDrivesAsWindowsListsThem) {
     }
     EXPECT_TRUE(c) << "drive C: ready";
     EXPECT_EQ(VolumeEntryText({"D:\\", "Games"}), "d: [Games]");
-    // A drive that went away since the list was read (a card taken out).
-    EXPECT_FALSE(source->IsReady({"Q:\\", ""}));
+    // A drive that went away since the list was read (a card taken out), and
+    // a drive letter with nothing behind it: listed, but not ready.
+    char letter = 'R';
+    while (GetLogicalDrives() & (1u << (letter - 'A'))) ++letter;
+    const std::string device = std::string(1, letter) + ":";
+    EXPECT_FALSE(source->IsReady({device + "\\", ""}));
+    ASSERT_TRUE(DefineDosDeviceA(0, device.c_str(), "C:\\tcc-no-such-card"));
+    const auto volumes = source->Volumes();
+    auto listed = std::find_if(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == device + "\\"; });
+    EXPECT_TRUE(listed != volumes.end() && VolumeEntryText(*listed) == std::string(1, std::tolower(letter)) + ":" &&
+                !source->IsReady(*listed));
+    DefineDosDeviceA(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
 }
 
 }  // namespace

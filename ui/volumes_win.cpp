@@ -55,8 +55,9 @@ public:
         }
         // "A:\", "C:\", ... each ended by a NUL.
         for (const wchar_t* root = roots.c_str(); *root; root += wcslen(root) + 1) {
+            // Every drive letter in use is listed, as Windows' own drive
+            // lists do, even one with nothing behind it right now.
             const UINT type = GetDriveTypeW(root);
-            if (type == DRIVE_NO_ROOT_DIR) continue;
             Volume volume{Narrow(root), {}};
             // Removable and optical drives are not asked for a label: that
             // would spin them up or wait for a medium.
@@ -73,8 +74,12 @@ public:
         std::wstring root(static_cast<std::size_t>(n), L'\0');
         MultiByteToWideChar(CP_ACP, 0, volume.root.c_str(), -1, root.data(), n);
         root.pop_back();
+        // An empty card reader or optical drive fails both; a drive letter
+        // whose folder or share went away fails the second.
         std::string label;
-        return VolumeLabel(root, &label);
+        const DWORD attributes = GetFileAttributesW(root.c_str());
+        return VolumeLabel(root, &label) && attributes != INVALID_FILE_ATTRIBUTES &&
+               (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 };
 
