@@ -11,14 +11,8 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
-
-// The length of the root a path starts with: "/" here, "/" or "C:\" on
-// Windows (where "C:" alone names the drive's current folder).
-std::size_t RootLength(std::string_view p) {
-    if (kSeparator == '\\' && p.size() >= 3 && p[1] == ':' && IsSeparator(p[2])) return 3;
-    return !p.empty() && IsSeparator(p[0]) ? 1 : 0;
-}
+bool IsSeparator(char c) { return IsPathSeparator(c); }
+std::size_t RootLength(std::string_view p) { return PathRootLength(p); }
 
 // Drops separators at the end, but keeps the root.
 std::string_view Trimmed(std::string_view p) {
@@ -45,6 +39,14 @@ bool SplitPath(std::string_view path, std::string_view* parent, std::string_view
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
+
+bool IsPathSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+// On Windows "C:" alone names the drive's current folder: "C:\" is the root.
+std::size_t PathRootLength(std::string_view p) {
+    if (kSeparator == '\\' && p.size() >= 3 && p[1] == ':' && IsPathSeparator(p[2])) return 3;
+    return !p.empty() && IsPathSeparator(p[0]) ? 1 : 0;
+}
 
 std::string Folder::Name() const { return LastComponent(path); }
 std::string File::Name() const { return LastComponent(path); }

@@ -57,6 +57,11 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 std::string FoldCase(std::string_view name);
 // Names that start with "." are hidden on this platform.
 bool IsHiddenName(const std::string& name);
+// Is c a path separator here ("/"; "\\" or "/" on Windows)?
+bool IsPathSeparator(char c);
+// The length of the root a path starts with: 1 for "/", 3 for "C:\\" on
+// Windows, 0 for a relative path.
+std::size_t PathRootLength(std::string_view path);
 // Joins a folder path and a name with the platform separator.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
