@@ -8,6 +8,7 @@
 namespace tcc::bench {
 void RunConvertBench(long n);
 void RunSortBench(long n);
+void RunCliBench(long n);
 }
 
 int main(int argc, char** argv) {
@@ -18,12 +19,13 @@ int main(int argc, char** argv) {
         if (std::isdigit(static_cast<unsigned char>(argv[i][0]))) sizes.push_back(std::atol(argv[i]));
         else what.emplace_back(argv[i]);
     }
-    if (what.empty()) what = {"convert", "sort"};
+    if (what.empty()) what = {"convert", "sort", "cli"};
     if (sizes.empty()) sizes = {1000, 10000, 100000};
     for (const std::string& w : what) {
         for (long n : sizes) {
             if (w == "convert") tcc::bench::RunConvertBench(n);
             if (w == "sort") tcc::bench::RunSortBench(n);
+            if (w == "cli") tcc::bench::RunCliBench(n);
         }
     }
     return 0;

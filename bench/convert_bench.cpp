@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +43,16 @@ std::string MakeCache(long n) {
     return root;
 }
 
+bool Converted(long n, const std::string& root) { return std::filesystem::exists(root + "/Cache/" + Target(n - 1)); }
+
+// The baseline: the same renames as bare rename() calls.
+void RenameLoop(long n, const std::string& root) {
+    const std::string cache = root + "/Cache/";
+    for (long i = 0; i < n; ++i) {
+        if (std::rename((cache + Key(i) + ".uxx").c_str(), (cache + Target(i)).c_str()) != 0) std::abort();
+    }
+}
+
 }  // namespace
 
 void RunConvertBench(long n) {
@@ -47,15 +61,29 @@ void RunConvertBench(long n) {
              [](const std::string& root) {
                  if (!RunHeadless(root + "/Cache", cmdGetCache_Click)) std::abort();
              },
-             [n](const std::string& root) { return std::filesystem::exists(root + "/Cache/" + Target(n - 1)); },
-             [n](const std::string& root) {
-                 const std::string cache = root + "/Cache/";
-                 for (long i = 0; i < n; ++i) {
-                     if (std::rename((cache + Key(i) + ".uxx").c_str(), (cache + Target(i)).c_str()) != 0) {
-                         std::abort();
-                     }
+             [n](const std::string& root) { return Converted(n, root); },
+             [n](const std::string& root) { RenameLoop(n, root); }});
+}
+
+// The command line as a process, its line per rename written to /dev/null.
+void RunCliBench(long n) {
+    Compare("cli convert", n,
+            {MakeCache,
+             [](const std::string& root) {
+                 const std::string folder = root + "/Cache";
+                 const pid_t pid = ::fork();
+                 if (pid == 0) {
+                     ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+                     ::execl(TCC_CLI, "tarnel-cache", "convert", folder.c_str(), static_cast<char*>(nullptr));
+                     ::_exit(127);
                  }
-             }});
+                 int status = 0;
+                 if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+                     std::abort();
+                 }
+             },
+             [n](const std::string& root) { return Converted(n, root); },
+             [n](const std::string& root) { RenameLoop(n, root); }});
 }
 
 }  // namespace tcc::bench

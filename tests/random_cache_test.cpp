@@ -9,6 +9,7 @@
 
 #include "core/cache_conversion.h"
 #include "core/disk.h"
+#include "core/dry_run_disk.h"
 #include "sort/sort_folders.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/cache_model.h"
@@ -21,14 +22,19 @@ namespace fs = std::filesystem;
 
 const model::Entry kFolder{model::Kind::Folder, "", false};
 
-model::Tree Snapshot(const std::string& root) {
+// The tree below root as a disk shows it, read through its interface.
+model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "") {
     model::Tree tree;
-    for (const auto& e : fs::recursive_directory_iterator(NativePath(root))) {
-        const std::string path = NarrowPath(e.path());
-        std::string relative = path.substr(root.size() + 1);
-        std::replace(relative.begin(), relative.end(), kSeparator, '/');
-        tree[relative] =
-            e.is_directory() ? kFolder : model::Entry{model::Kind::File, TempDir::Read(path)};
+    for (const DirEntry& e : disk.ReadDir(below.empty() ? root : root + "/" + below)) {
+        const std::string path = below.empty() ? e.name : below + "/" + e.name;
+        if (e.type == EntryType::Folder) {
+            tree[path] = kFolder;
+            tree.merge(Snapshot(disk, root, path));
+            continue;
+        }
+        std::string content(1 << 12, '\0');
+        content.resize(disk.OpenRead(root + "/" + path)->Read(content.data(), content.size()));
+        tree[path] = {model::Kind::File, content};
     }
     return tree;
 }
@@ -88,6 +94,24 @@ model::Tree MakeCache(unsigned seed) {
     return tree;
 }
 
+// Every action noted, and the error numbers of Convert and Sort (0: none).
+struct CommandRun : RecordingWindow {
+    std::vector<std::string> notes;
+    int convert = 0, sort = 0;
+    bool converted = false;
+    void Note(const FileAction& a) override {
+        notes.push_back(std::to_string(static_cast<int>(a.kind)) + " " + a.from + " " + a.to + " " + a.reason);
+    }
+};
+
+void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run) {
+    CacheFolderState state(disk);
+    state.ChooseFolder(folder);
+    run.convert = ErrorOf([&] { cmdGetCache_Click(state, run); });
+    run.converted = state.cacheConverted;
+    if (!run.convert) run.sort = ErrorOf([&] { cmdSort_Click(state, run); });
+}
+
 TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
     constexpr unsigned kCaches = 300;
     int errors = 0;
@@ -110,15 +134,24 @@ TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         model::Tree rules = start;
         const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
         const int sortError = convertError || model::Sort(rules) ? 0 : 1;
+        // A dry run first: it changes nothing and foresees every action and
+        // error of the real run.
         PlatformDisk disk;
-        CacheFolderState state(disk);
-        RecordingWindow window;
-        state.ChooseFolder(cache);
-        EXPECT_EQ(ErrorOf([&] { cmdGetCache_Click(state, window); }) != 0, convertError != 0);
-        EXPECT_EQ(state.cacheConverted, convertError == 0);
+        DryRunDisk dryRunDisk(disk);
+        const model::Tree before = Snapshot(disk, temp.path());
+        CommandRun dry, real;
+        ConvertThenSort(dryRunDisk, cache, dry);
+        const model::Tree foreseen = Snapshot(dryRunDisk, temp.path());
+        ASSERT_EQ(model::Diff(before, Snapshot(disk, temp.path())), "");
+        ConvertThenSort(disk, cache, real);
+        EXPECT_EQ(model::Diff(Snapshot(disk, temp.path()), foreseen), "");
+        EXPECT_EQ(real.convert != 0, convertError != 0);
+        EXPECT_EQ(real.converted, convertError == 0);
         if (!convertError) {
-            EXPECT_EQ(ErrorOf([&] { cmdSort_Click(state, window); }) != 0, sortError != 0);
+            EXPECT_EQ(real.sort != 0, sortError != 0);
         }
+        EXPECT_EQ(dry.notes, real.notes);
+        EXPECT_EQ(std::pair(dry.convert, dry.sort), std::pair(real.convert, real.sort));
         errors += convertError || sortError;
 
         // The whole temporary tree: the cache as the rules say, the sentinels as they were.
@@ -128,7 +161,7 @@ TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
                                 {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
                                 {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
         for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
-        const std::string diff = model::Diff(expected, Snapshot(temp.path()));
+        const std::string diff = model::Diff(expected, Snapshot(disk, temp.path()));
         ASSERT_EQ(diff, "");
     }
     std::printf("random caches checked: %u, %d ended in an error the rules foresee\n", kCaches, errors);

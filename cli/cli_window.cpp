@@ -1,0 +1,185 @@
+#include "cli/cli_window.h"
+
+#include <iostream>
+
+namespace tcc {
+namespace {
+
+constexpr const char* kProgram = "tarnel-cache: ";
+
+// The caption of the main window's notice label, shown by every conversion.
+constexpr const char* kNotice =
+    "Notice: Some files may not be able to be converted due to 'cache.ini' file records not available.";
+
+// Control bytes in a name would break the one-line-per-action output (a file
+// name may hold a line feed): they are shown as \xNN.
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c != 0x7f) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        static const char kHex[] = "0123456789abcdef";
+        out += "\\x";
+        out.push_back(kHex[c >> 4]);
+        out.push_back(kHex[c & 15]);
+    }
+    return out;
+}
+
+}  // namespace
+
+CliWindow::CliWindow(const CliOptions& options) : options_(options) {}
+
+void CliWindow::Begin(const std::string& command) {
+    command_ = command;
+    held_.clear();
+    noticeShown_ = false;
+    renamed_ = moved_ = replaced_ = skipped_ = 0;
+    started_ = std::chrono::steady_clock::now();
+}
+
+void CliWindow::End(bool ran) {
+    ClearProgress();
+    PrintHeld(ran);
+    if (!ran || options_.quiet) return;
+    std::string summary = command_ + ": ";
+    if (command_ == "convert") {
+        summary += std::to_string(renamed_) + " renamed, " + std::to_string(skipped_) + " passed over";
+    } else if (command_ == "sort") {
+        summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced";
+    } else {
+        summary += "cache.ini reset";
+    }
+    Line(stdout, (options_.dryRun ? "would " : "") + summary);
+}
+
+void CliWindow::Fail(const std::string& error) {
+    ClearProgress();
+    PrintHeld(false);
+    Error(error);
+}
+
+void CliWindow::Error(const std::string& text) { Message(stderr, text); }
+
+void CliWindow::PrintHeld(bool ran) {
+    for (const Held& held : held_) {
+        const bool problem = held.problem || !ran;
+        if (!problem && options_.quiet) continue;
+        Message(problem ? stderr : stdout, held.text);
+    }
+    held_.clear();
+}
+
+Answer CliWindow::MessageBox(const std::string& text, const std::string&, Buttons buttons, Icon icon) {
+    if (buttons == Buttons::Ok) {
+        held_.push_back({text, icon != Icon::None});
+        return Answer::Ok;
+    }
+    if (buttons == Buttons::YesNo) {
+        if (options_.yes) return Answer::Yes;
+        if (options_.askOnTerminal) {
+            ClearProgress();
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s%s [y/N] ", kProgram, Printable(text).c_str());
+            std::fflush(stderr);
+            std::string reply;
+            std::getline(std::cin, reply);
+            return reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes" ? Answer::Yes : Answer::No;
+        }
+        held_.push_back({text, true});
+        held_.push_back({"no terminal to answer on, so " + command_ + " was not run (--yes answers yes)", true});
+        return Answer::No;
+    }
+    held_.push_back({text, true});
+    return Answer::Cancel;
+}
+
+void CliWindow::ShowLabel(Label label) {
+    if (label != Label::Warning || noticeShown_) return;
+    noticeShown_ = true;
+    if (!options_.quiet) Message(stdout, kNotice);
+}
+
+void CliWindow::Note(const FileAction& action) {
+    std::string line;
+    switch (action.kind) {
+    case FileAction::Kind::Rename:
+        ++renamed_;
+        line = "rename " + action.from + " -> " + action.to;
+        break;
+    case FileAction::Kind::Move:
+        ++moved_;
+        line = "move " + action.from + " -> " + action.to;
+        break;
+    case FileAction::Kind::Replace:
+        ++replaced_;
+        line = "replace " + action.to;
+        break;
+    case FileAction::Kind::Write:
+        line = "write " + action.to;
+        break;
+    case FileAction::Kind::Skip:
+        ++skipped_;
+        line = "skip " + action.from + ": " + action.reason;
+        break;
+    }
+    if (!options_.quiet) Line(stdout, (options_.dryRun ? "would " : "") + line);
+}
+
+void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
+    if (!options_.progressOnTerminal || total == 0) return;
+    // Shown once the command has run a second, at most ten times a second.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - started_ < std::chrono::seconds(1)) return;
+    if (progressShown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
+    drawn_ = now;
+    progress_ = command_ + ": " + std::to_string(done * 100 / total) + "%";
+    progressShown_ = true;
+    DrawProgress();
+}
+
+void CliWindow::DrawProgress() {
+    std::fprintf(stderr, "\r%s", progress_.c_str());
+    std::fflush(stderr);
+}
+
+void CliWindow::EraseProgress() {
+    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_.size()), "");
+}
+
+void CliWindow::ClearProgress() {
+    if (!progressShown_) return;
+    progressShown_ = false;
+    EraseProgress();
+    std::fflush(stderr);
+}
+
+void CliWindow::Line(std::FILE* stream, const std::string& text) {
+    // A line for the terminal the progress is on goes above it.
+    const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
+    if (aboveProgress) EraseProgress();
+    if (stream == stderr) std::fflush(stdout);  // keeps the order when both go to one place
+    const std::string line = Printable(text);
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fputc('\n', stream);
+    if (aboveProgress) {
+        std::fflush(stream);
+        DrawProgress();
+    }
+}
+
+void CliWindow::Message(std::FILE* stream, const std::string& text) {
+    // A line break inside a message (CR LF) starts a new output line.
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find("\r\n", start);
+        Line(stream, kProgram + text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return;
+        start = end + 2;
+    }
+}
+
+}  // namespace tcc

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/window.h"
+
+namespace tcc {
+
+struct CliOptions {
+    bool dryRun = false;  // lines say "would ..."
+    bool yes = false;     // questions are answered Yes
+    bool quiet = false;   // only errors and warnings are printed (and the passing progress line)
+    bool askOnTerminal = false;   // standard input is a terminal to ask on
+    bool progressOnTerminal = false;  // standard error is a terminal
+    bool outputOnTerminal = false;    // standard output is a terminal
+};
+
+// The window of the command line: prints one line per change or record
+// passed over, the window's messages and a summary per command.
+//
+// Messages are held until the command returns: from a command that ran to
+// its end they are information (standard output), from one that refused or
+// failed they say why (standard error).
+class CliWindow : public Window {
+public:
+    explicit CliWindow(const CliOptions& options);
+
+    void Begin(const std::string& command);
+    // The command returned: ran is false when it refused or was answered No.
+    void End(bool ran);
+    // The command stopped on an error.
+    void Fail(const std::string& error);
+    // An error outside any command.
+    void Error(const std::string& text);
+
+    Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override;
+    void ShowLabel(Label label) override;
+    void RefreshFileList() override {}
+    void RefreshDirList() override {}
+    void Note(const FileAction& action) override;
+    void Progress(std::uint64_t done, std::uint64_t total) override;
+
+private:
+    struct Held {
+        std::string text;
+        bool problem;  // a warning or an error, whatever the outcome
+    };
+
+    // One line of output, control bytes shown as \xNN.
+    void Line(std::FILE* stream, const std::string& text);
+    // A message's lines, each prefixed with the program's name.
+    void Message(std::FILE* stream, const std::string& text);
+    void PrintHeld(bool ran);
+    // The progress line is kept below the other lines on the terminal until
+    // the command ends.
+    void DrawProgress();
+    void EraseProgress();
+    void ClearProgress();
+
+    CliOptions options_;
+    std::string command_;
+    std::vector<Held> held_;
+    bool noticeShown_ = false;
+    std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0;
+    std::chrono::steady_clock::time_point started_, drawn_;
+    bool progressShown_ = false;
+    std::string progress_;
+};
+
+}  // namespace tcc

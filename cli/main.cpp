@@ -1,0 +1,130 @@
+// tarnel-cache: the commands of the main window, run from a shell.
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_window.h"
+#include "core/cache_conversion.h"
+#include "core/cache_reset.h"
+#include "core/cache_state.h"
+#include "core/dry_run_disk.h"
+#include "core/version.h"
+#include "sort/sort_folders.h"
+
+namespace {
+
+constexpr int kRefused = 1;  // a command stopped on an error or was refused
+constexpr int kUsage = 2;
+
+// The help: usage, then the description with the commands, the options and
+// the footer; the positional words are explained by the description.
+class Formatter : public CLI::Formatter {
+public:
+    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
+        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] COMMAND... FOLDER\n"
+               "       tarnel-cache --help | --version\n\n" +
+               app->get_description() + "\n" + make_groups(app, mode) + "\n" + make_footer(app) + "\n";
+    }
+};
+
+using Command = bool (*)(tcc::CacheFolderState&, tcc::Window&);
+
+Command CommandNamed(const std::string& name) {
+    if (name == "convert") return tcc::cmdGetCache_Click;
+    if (name == "refresh") return tcc::cmdRefresh_Click;
+    if (name == "sort") return tcc::cmdSort_Click;
+    return nullptr;
+}
+
+// The folder as an absolute path without "." or ".." parts, so that its last
+// part is its name, as in the window's folder list.
+std::string FolderPath(const std::string& argument) {
+    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
+    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
+    return path.string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tcc::CliOptions options;
+    std::vector<std::string> words;
+
+    CLI::App app{
+        "Runs the commands of Tarnel Cache Converter on the game's Cache folder FOLDER,\n"
+        "in the order given. COMMAND is one or more of:\n"
+        "  convert  rename the cached files to the real names that cache.ini gives\n"
+        "  refresh  rewrite cache.ini with its header line alone (asks first unless\n"
+        "           convert ran before it)\n"
+        "  sort     move the files into Maps, System, Textures, Sounds, Music and\n"
+        "           Unknown Extensions by their extension",
+        "tarnel-cache"};
+    app.formatter(std::make_shared<Formatter>());
+    app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
+    app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
+    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
+    app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
+    app.add_option("COMMAND... FOLDER", words);
+    app.footer(
+        "Exit status: 0 when every command ran to its end, 1 when one stopped on an error\n"
+        "or was refused, 2 for a usage error.\n\n"
+        "Example:\n"
+        "  tarnel-cache convert sort ~/.game/Cache");
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
+    });
+    try {
+        app.parse(argc, argv);
+        if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
+        if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
+        for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+            if (!CommandNamed(words[i])) {
+                throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh or sort)");
+            }
+        }
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : kUsage;
+    }
+
+    options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
+    options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
+    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+    // Many lines may follow: a larger buffer when they go to a file or pipe.
+    if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+
+    tcc::CliWindow window(options);
+    tcc::PlatformDisk realDisk;
+    tcc::DryRunDisk dryRunDisk(realDisk);
+    tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
+    int status = 0;
+    try {
+        state.ChooseFolder(FolderPath(words.back()));
+    } catch (const std::exception& e) {
+        window.Error(e.what());
+        status = kRefused;
+    }
+    // Each command runs as its button would; the first that stops ends the
+    // run, and the work done before it stays done.
+    for (std::size_t i = 0; status == 0 && i + 1 < words.size(); ++i) {
+        window.Begin(words[i]);
+        try {
+            const bool ran = CommandNamed(words[i])(state, window);
+            window.End(ran);
+            if (!ran) status = kRefused;
+        } catch (const std::exception& e) {
+            window.Fail(e.what());
+            status = kRefused;
+        }
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        window.Error("could not write to standard output");
+        return kRefused;
+    }
+    return status;
+}

@@ -1,0 +1,188 @@
+#include "core/dry_run_disk.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <unordered_set>
+
+#include "core/file_error.h"
+#include "core/file_system.h"
+
+namespace tcc {
+namespace {
+
+// The path without separators at its end; a lone root separator stays.
+std::string Trimmed(const std::string& path) {
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == kSeparator) --end;
+    return path.substr(0, end);
+}
+
+// Parent folder and name of a trimmed path; the parent of "/x" is "/".
+std::pair<std::string, std::string> Split(const std::string& path) {
+    const std::size_t pos = path.rfind(kSeparator);
+    if (pos == std::string::npos) return {std::string(), path};
+    return {path.substr(0, pos == 0 ? 1 : pos), path.substr(pos + 1)};
+}
+
+class MemoryReadStream : public ReadStream {
+public:
+    explicit MemoryReadStream(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+    std::size_t Read(char* buffer, std::size_t n) override {
+        n = std::min(n, bytes_->size() - pos_);
+        std::memcpy(buffer, bytes_->data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    // An open file reads what it held when opened, as on disk when it is
+    // replaced meanwhile.
+    std::shared_ptr<const std::string> bytes_;
+    std::size_t pos_ = 0;
+};
+
+class MemoryWriteStream : public WriteStream {
+public:
+    explicit MemoryWriteStream(std::shared_ptr<std::string> bytes) : bytes_(std::move(bytes)) {}
+    void Write(const char* data, std::size_t n) override { bytes_->append(data, n); }
+    void Close() override {}
+
+private:
+    std::shared_ptr<std::string> bytes_;
+};
+
+}  // namespace
+
+DryRunDisk::DryRunDisk(Disk& base) : base_(base) {}
+
+const DryRunDisk::Node* DryRunDisk::Find(const std::string& rawPath) {
+    if (nodes_.empty()) return nullptr;
+    const std::string path = Trimmed(rawPath);
+    auto it = nodes_.find(path);
+    if (it != nodes_.end()) return &it->second;
+    // Below a changed entry the base disk has nothing to show: changed
+    // entries are files or folders made here, never folders of the base.
+    for (std::size_t pos = path.rfind(kSeparator); pos != std::string::npos && pos > 0;
+         pos = path.rfind(kSeparator, pos - 1)) {
+        if (nodes_.count(path.substr(0, pos))) return &below_;
+    }
+    return nullptr;
+}
+
+EntryInfo DryRunDisk::Info(const std::string& path) {
+    const Node* node = Find(path);
+    if (!node) return base_.Stat(path);
+    EntryInfo info = node->info;
+    if (node->bytes) info.size = node->bytes->size();
+    return info;
+}
+
+void DryRunDisk::RequireParentFolder(const std::string& path) {
+    const std::string parent = Split(Trimmed(path)).first;
+    if (parent.empty() || Info(parent).type != EntryType::Folder) throw FileError(kPathNotFound, path);
+}
+
+void DryRunDisk::Put(const std::string& rawPath, Node node) {
+    const std::string path = Trimmed(rawPath);
+    auto [parent, name] = Split(path);
+    auto [it, added] = nodes_.insert_or_assign(path, std::move(node));
+    if (added) changedIn_[parent].push_back(name);
+    ++changeCount_[parent];
+}
+
+DryRunDisk::Node DryRunDisk::Take(const std::string& from) {
+    const Node* node = Find(from);
+    Node moved = node ? *node : Node{base_.Stat(from), from, nullptr};
+    Put(from, Node{});
+    return moved;
+}
+
+EntryInfo DryRunDisk::Stat(const std::string& path) { return Info(path); }
+
+std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
+    const std::string folder = Trimmed(rawFolder);
+    std::vector<DirEntry> entries;
+    if (const Node* node = Find(folder)) {
+        if (node->info.type != EntryType::Folder) throw FileError(kPathNotFound, folder);
+    } else {
+        entries = base_.ReadDir(folder);
+    }
+    auto changed = changedIn_.find(folder);
+    if (changed == changedIn_.end()) return entries;
+    // The base's entries that changed give way to what they are now.
+    const std::unordered_set<std::string> names(changed->second.begin(), changed->second.end());
+    std::erase_if(entries, [&](const DirEntry& e) { return names.count(e.name) != 0; });
+    for (const std::string& name : changed->second) {
+        const Node& node = nodes_.at(JoinPath(folder, name));
+        if (node.info.type != EntryType::None) entries.push_back({name, node.info.type});
+    }
+    return entries;
+}
+
+std::unique_ptr<ReadStream> DryRunDisk::OpenRead(const std::string& path) {
+    const Node* node = Find(path);
+    if (!node) return base_.OpenRead(path);
+    if (node->info.type == EntryType::None) throw FileError(kFileNotFound, path);
+    if (node->info.type != EntryType::File) throw FileError(ErrorNumberFromErrno(EISDIR), path);
+    if (node->bytes) return std::make_unique<MemoryReadStream>(node->bytes);
+    return base_.OpenRead(node->basePath);
+}
+
+std::unique_ptr<WriteStream> DryRunDisk::CreateNew(const std::string& path) {
+    RequireParentFolder(path);
+    if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
+    auto bytes = std::make_shared<std::string>();
+    Put(path, Node{{EntryType::File, false, 0}, {}, bytes});
+    return std::make_unique<MemoryWriteStream>(bytes);
+}
+
+void DryRunDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+    const EntryInfo source = Info(from);
+    if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
+    RequireParentFolder(to);
+    if (Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
+    // The commands move files only; a folder would take its contents along.
+    if (source.type == EntryType::Folder) throw FileError(kPathFileAccessError, from);
+    Put(to, Take(from));
+}
+
+void DryRunDisk::RenameReplace(const std::string& from, const std::string& to) {
+    const EntryInfo source = Info(from);
+    if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
+    RequireParentFolder(to);
+    if (source.type == EntryType::Folder || Info(to).type == EntryType::Folder) {
+        throw FileError(ErrorNumberFromErrno(EISDIR), from);
+    }
+    if (Trimmed(from) == Trimmed(to)) return;
+    Put(to, Take(from));
+}
+
+void DryRunDisk::Remove(const std::string& path) {
+    const EntryInfo info = Info(path);
+    if (info.type == EntryType::None) throw FileError(kFileNotFound, path);
+    if (info.type == EntryType::Folder) throw FileError(ErrorNumberFromErrno(EISDIR), path);
+    Put(path, Node{});
+}
+
+void DryRunDisk::MakeDir(const std::string& path) {
+    RequireParentFolder(path);
+    if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
+    Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr});
+}
+
+// The base folder's stamp, moved on by every change kept here in that folder.
+DirStamp DryRunDisk::Stamp(const std::string& rawFolder) {
+    const std::string folder = Trimmed(rawFolder);
+    auto count = changeCount_.find(folder);
+    const std::uint64_t changes = count == changeCount_.end() ? 0 : count->second;
+    if (const Node* node = Find(folder)) {
+        return node->info.type == EntryType::Folder ? DirStamp{1, 0, changes} : DirStamp{};
+    }
+    DirStamp stamp = base_.Stamp(folder);
+    if (stamp != DirStamp{}) stamp.c += changes;
+    return stamp;
+}
+
+}  // namespace tcc

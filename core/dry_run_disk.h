@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "core/disk.h"
+
+namespace tcc {
+
+// A disk for a dry run: it reads through to a base disk and keeps every
+// change in memory, so the commands run unchanged over it and see the folder
+// as a real run would leave it, while the base disk is never written.
+//
+// Files may be created, renamed, replaced and removed, and folders created,
+// as the commands do; moving or removing a folder is refused. Names are
+// compared exactly, as the base disk does on Linux.
+class DryRunDisk : public Disk {
+public:
+    explicit DryRunDisk(Disk& base);
+
+    EntryInfo Stat(const std::string& path) override;
+    DirStamp Stamp(const std::string& folder) override;
+    std::vector<DirEntry> ReadDir(const std::string& folder) override;
+    std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
+    std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
+    void RenameNoReplace(const std::string& from, const std::string& to) override;
+    void RenameReplace(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+    void MakeDir(const std::string& path) override;
+    bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
+
+private:
+    // A path changed in memory. A file keeps either its bytes here or the
+    // path of the base file it came from.
+    struct Node {
+        EntryInfo info;  // type None: removed
+        std::string basePath;
+        std::shared_ptr<std::string> bytes;
+    };
+
+    // The node of a path, or null when the base disk answers for it. A path
+    // below a changed entry (a removed file, a new folder) has a node of
+    // type None here: nothing of the base disk shows through there.
+    const Node* Find(const std::string& path);
+    EntryInfo Info(const std::string& path);
+    // Throws FileError 76 for `path` unless its parent is a folder.
+    void RequireParentFolder(const std::string& path);
+    void Put(const std::string& path, Node node);
+    Node Take(const std::string& from);
+
+    Disk& base_;
+    std::unordered_map<std::string, Node> nodes_;
+    // Folder -> names of its changed entries, for listings.
+    std::unordered_map<std::string, std::vector<std::string>> changedIn_;
+    // Folder -> number of changes made in it, for its stamp.
+    std::unordered_map<std::string, std::uint64_t> changeCount_;
+    Node below_;  // the answer for paths below a changed entry
+};
+
+}  // namespace tcc

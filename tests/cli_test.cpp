@@ -1,0 +1,144 @@
+// The built tarnel-cache run as a process on real temporary folders.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "core/version.h"
+#include "tests/support/cache_model.h"
+#include "tests/support/temp_dir.h"
+
+namespace tcc {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// Runs tarnel-cache with args ("%" stands for the folder temp) through the
+// shell, its input from /dev/null or else a terminal fed with `input`.
+Result RunCli(std::string args, const TempDir& temp, const char* input = nullptr) {
+    for (std::size_t at; (at = args.find('%')) != std::string::npos;) args.replace(at, 1, temp.path());
+    std::string command = std::string(TCC_CLI) + " " + args;
+    command = input ? "printf '" + std::string(input) + "' | script -qec '" + command + "' /dev/null"
+                    : command + " </dev/null";
+    const int status = std::system((command + " >" + temp / "out" + " 2>" + temp / "err").c_str());
+    return {WEXITSTATUS(status), TempDir::Read(temp / "out"), TempDir::Read(temp / "err")};
+}
+
+model::Tree Snapshot(const std::string& root) {
+    model::Tree tree;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        tree[e.path().string().substr(root.size() + 1)] = {
+            e.is_directory() ? model::Kind::Folder : model::Kind::File,
+            e.is_directory() ? "" : TempDir::Read(e.path())};
+    }
+    return tree;
+}
+
+TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
+    // Keys in other letter case on disk, a target taken before and one taken
+    // by an earlier record, a name leaving the folder, a missing cached file,
+    // a last record without line end, a sort folder in other case to replace in.
+    const std::string index = "[Cache]\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n"
+                              "K5=Song.umx\r\nK6=song.umx\r\nK7=Readme\r\nK8=Lib.u";
+    model::Tree start = {{"cache.ini", {model::Kind::File, index}}, {"music", {model::Kind::Folder, ""}}};
+    for (const char* name : {"AbC.UXX", "K2.uxx", "K3.uxx", "K5.uxx", "K6.uxx", "k7.uxx", "K8.uxx", "tex.UTX",
+                             "music/Song.umx", "notes.txt"}) {
+        start[name] = {model::Kind::File, std::string("was ") + name};
+    }
+    TempDir temp;
+    const std::string game = temp / "game";
+    for (const auto& [path, entry] : start) {
+        if (entry.kind == model::Kind::Folder) fs::create_directories(game + "/Cache/" + path);
+        else TempDir::Write(game + "/Cache/" + path, entry.content);
+    }
+    model::Tree rules = start;
+    ASSERT_TRUE(model::Convert(rules, index) && model::Sort(rules));
+
+    const model::Tree before = Snapshot(game);
+    const Result dry = RunCli("--dry-run convert sort %/game/Cache", temp);
+    EXPECT_EQ(model::Diff(before, Snapshot(game)), "");  // every name and byte as it was
+    const Result real = RunCli("convert sort %/game/Cache", temp);
+    model::Tree expected = {{"Cache", {model::Kind::Folder, ""}}};  // nothing beside it
+    for (const auto& [path, entry] : rules) expected["Cache/" + path] = entry;
+    EXPECT_EQ(model::Diff(expected, Snapshot(game)), "");
+
+    EXPECT_EQ(std::tuple(dry.status, real.status, dry.err, real.err), std::tuple(0, 0, "", ""));
+    std::string foreseen = "\n" + dry.out;
+    for (std::size_t at; (at = foreseen.find("\nwould ")) != std::string::npos;) foreseen.erase(at + 1, 6);
+    EXPECT_EQ(foreseen.substr(1), real.out);
+    EXPECT_EQ(real.out,
+              "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records "
+              "not available.\n"
+              "rename abc.uxx -> Map.unr\nskip K2: target taken\nskip K3: name leaves the folder\n"
+              "skip K4: cached file missing\nrename K5.uxx -> Song.umx\nskip K6: target taken\n"
+              "rename K7.uxx -> Readme.unk\nrename K8.uxx -> Lib.u\nconvert: 4 renamed, 4 passed over\n"
+              "move Map.unr -> Maps/Map.unr\nmove tex.UTX -> Textures/tex.UTX\nreplace music/Song.umx\n"
+              "move Readme.unk -> Unknown Extensions/Readme.unk\nmove Lib.u -> System/Lib.u\n"
+              "tarnel-cache: Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\n"
+              "tarnel-cache: the 'Cache' directory to the game's main directory, choosing overwrite.\n"
+              "sort: 4 moved, 1 replaced\n");
+}
+
+TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
+    const std::string version = std::string("tarnel-cache ") + kVersion + "\n";
+    const std::string index = "[Cache]\r\nk=A.unr\r\nj=B.unr";
+    struct Case {
+        const char* args;
+        const char* input;   // fed through a terminal; null: no terminal
+        int status;
+        std::string out;     // found in standard output; "" means it is empty
+        const char* err;     // found in standard error; "" means it is empty
+        std::string after;   // Cache/cache.ini afterwards
+        const char* exists;  // a path that must exist afterwards
+    };
+    const Case cases[] = {
+        {"refresh %/Cache", nullptr, 1, "", "(--yes answers yes)", index, "Cache/k.uxx"},
+        {"refresh %/Cache", "n\\n", 1, "[y/N]", "", index, "Cache/k.uxx"},
+        {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "[Cache]\r\n", "Cache/k.uxx"},
+        {"--yes refresh %/Cache", nullptr, 0, "write cache.ini\nrefresh: cache.ini reset\n", "", "[Cache]\r\n",
+         "Cache/k.uxx"},
+        {"--dry-run --yes refresh %/Cache", nullptr, 0, "would write cache.ini\n", "", index, "Cache/k.uxx"},
+        {"-q convert refresh sort %/Cache", nullptr, 0, "", "", "[Cache]\r\n", "Cache/Maps/B.unr"},
+        // The rename before the error stays done.
+        {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\n", "File already exists: %/Jam/cache/B.unr",
+         index, "Jam/cache/A.unr"},
+        {"convert %/Cache/k.uxx/Cache", nullptr, 1, "", "tarnel-cache: Path not found: %/Cache/k.uxx/Cache\n",
+         index, "Cache/k.uxx"},
+        {"convert %/Nowhere", nullptr, 1, "", "Path not found: %/Nowhere", index, "Cache/k.uxx"},
+        {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
+        {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
+        {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
+        {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
+        {"--force convert %/Cache", nullptr, 2, "", "--force", index, "Cache/k.uxx"},
+        {"--version", nullptr, 0, version, "", index, "Cache/k.uxx"},
+        {"--help", nullptr, 0, "Example:\n  tarnel-cache convert sort", "", index, "Cache/k.uxx"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args) + (c.input ? " answering " + std::string(c.input) : ""));
+        TempDir temp;
+        for (const std::string folder : {"Cache/", "Jam/cache/"}) {
+            TempDir::Write(temp / folder + "cache.ini", index);
+            TempDir::Write(temp / folder + "k.uxx", "k");
+            TempDir::Write(temp / folder + "j.uxx", "j");
+        }
+        fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
+        const Result r = RunCli(c.args, temp, c.input);
+        std::string err = c.err;
+        if (err.find('%') != std::string::npos) err.replace(err.find('%'), 1, temp.path());
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(c.out.empty() ? r.out.empty() : r.out.find(c.out) != std::string::npos) << r.out;
+        EXPECT_TRUE(err.empty() ? r.err.empty() : r.err.find(err) != std::string::npos) << r.err;
+        EXPECT_EQ(TempDir::Read(temp / "Cache/cache.ini"), c.after);
+        EXPECT_TRUE(fs::exists(temp / c.exists));
+    }
+}
+
+}  // namespace
+}  // namespace tcc
