@@ -88,6 +88,8 @@ public:
     // reserved character or device name, or a name outside the ANSI code
     // page) cannot be given, and the commands pass it over.
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
+    // Are names equal but for letter case one name here (Windows)?
+    virtual bool FoldsCase() { return false; }
 };
 
 #ifndef _WIN32
@@ -130,6 +132,7 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     bool CanHoldName(std::string_view name) override;
+    bool FoldsCase() override { return true; }
 };
 using PlatformDisk = WinDisk;
 

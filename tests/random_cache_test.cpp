@@ -10,6 +10,7 @@
 #include "core/cache_conversion.h"
 #include "core/disk.h"
 #include "core/dry_run_disk.h"
+#include "core/file_system.h"
 #include "sort/sort_folders.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/cache_model.h"
@@ -25,7 +26,9 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 // The tree below root as a disk shows it, read through its interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "") {
     model::Tree tree;
-    for (const DirEntry& e : disk.ReadDir(below.empty() ? root : root + "/" + below)) {
+    std::string folder = below.empty() ? root : root + "/" + below;
+    std::replace(folder.begin(), folder.end(), '/', kSeparator);  // one path, one spelling
+    for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name;
         if (e.type == EntryType::Folder) {
             tree[path] = kFolder;
@@ -33,7 +36,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             continue;
         }
         std::string content(1 << 12, '\0');
-        content.resize(disk.OpenRead(root + "/" + path)->Read(content.data(), content.size()));
+        content.resize(disk.OpenRead(JoinPath(folder, e.name))->Read(content.data(), content.size()));
         tree[path] = {model::Kind::File, content};
     }
     return tree;
