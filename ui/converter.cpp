@@ -37,6 +37,53 @@ constexpr int kProgressSteps = 1000;
 
 QString Local(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
+// The progress of a running command. A command cannot be stopped halfway,
+// so neither Escape nor the close box dismisses it; it has no close box.
+class CommandProgress : public QProgressDialog {
+public:
+    CommandProgress(const QString& text, QWidget* parent)
+        : QProgressDialog(text, QString(), 0, kProgressSteps, parent,
+                          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+        setWindowTitle(QString::fromLatin1(kAppTitle));
+        setWindowModality(Qt::ApplicationModal);
+        setCancelButton(nullptr);
+        setAutoClose(false);
+        setAutoReset(false);
+        setMinimumDuration(0);
+    }
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+// What the user does with mouse and keyboard, and the close box.
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::Close: return true;
+    default: return false;
+    }
+}
+
+// A list that cannot be read again keeps what it showed: what the command
+// reports must not be replaced by a failure to show its result.
+template <typename List>
+void RefreshOrKeep(List* list) {
+    try {
+        list->Refresh();
+    } catch (const std::exception&) {
+    }
+}
+
 }  // namespace
 
 Converter::Converter() : Converter(nullptr, MakeSystemVolumeSource()) {}
@@ -145,7 +192,9 @@ void Converter::drvDriveBox_Change() {
 
 void Converter::ChooseFolder() {
     state_.ChooseFolder(dirDirBox->List(dirDirBox->ListIndex()));
-    lblFolder->setText(QFile::decodeName(QByteArray::fromStdString(state_.currentFolder->path)));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(state_.currentFolder->path));
+    lblFolder->setText(path);
+    lblFolder->setAccessibleName(path);
 }
 
 void Converter::dirDirBox_Change() {
@@ -184,6 +233,19 @@ void Converter::lblInfo_Click() {
     });
 }
 
+bool Converter::eventFilter(QObject* watched, QEvent* event) {
+    // While a command runs, neither window takes input; its progress and
+    // its message boxes, windows of their own, do.
+    if (busy_ && watched->isWidgetType() && IsUserInput(event->type())) {
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        if (window == this || window == info_.get()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void Converter::closeEvent(QCloseEvent* event) {
     // A command runs to its end before the window can go.
     if (busy_)
@@ -200,6 +262,7 @@ void Converter::RunCommand(Command command, const QString& progressText) {
     lastProgressUpdate_ = 0;
     lastFileListRead_ = 0;
     fileListDirty_ = false;
+    qApp->installEventFilter(this);
 
     std::string failure;
     try {
@@ -209,14 +272,9 @@ void Converter::RunCommand(Command command, const QString& progressText) {
     }
 
     EndProgress();
+    qApp->removeEventFilter(this);
     busy_ = false;
-    if (fileListDirty_) {
-        try {
-            ReadFileListNow();
-        } catch (const std::exception& error) {
-            if (failure.empty()) failure = error.what();
-        }
-    }
+    if (fileListDirty_) ReadFileListNow();
     if (!failure.empty()) ReportError(failure);
 }
 
@@ -224,14 +282,17 @@ void Converter::ReadFileListNow() {
     fileListDirty_ = false;
     QElapsedTimer reading;
     reading.start();
-    filFileBox->Refresh();
+    RefreshOrKeep(filFileBox);
     fileListReadCost_ = reading.elapsed();
     lastFileListRead_ = commandClock_.isValid() ? commandClock_.elapsed() : 0;
 }
 
 void Converter::EndProgress() {
     if (!progress_) return;
-    delete progress_;
+    // This may run inside the dialog's own setValue: it goes once that has
+    // returned.
+    progress_->hide();
+    progress_->deleteLater();
     progress_ = nullptr;
 }
 
@@ -291,12 +352,14 @@ void Converter::RefreshFileList() {
     if (busy_)
         fileListDirty_ = true;
     else
-        filFileBox->Refresh();
+        RefreshOrKeep(filFileBox);
 }
 
-void Converter::RefreshDirList() { dirDirBox->Refresh(); }
+void Converter::RefreshDirList() { RefreshOrKeep(dirDirBox); }
 
 void Converter::Progress(std::uint64_t done, std::uint64_t total) {
+    // Called for every record or file: all but one call in 100 ms end here,
+    // after one look at the clock.
     if (!busy_) return;
     const qint64 now = commandClock_.elapsed();
     if (now - lastProgressUpdate_ < kProgressIntervalMs) return;
@@ -309,13 +372,7 @@ void Converter::Progress(std::uint64_t done, std::uint64_t total) {
         ReadFileListNow();
 
     if (!progress_) {
-        progress_ = new QProgressDialog(progressText_, QString(), 0, kProgressSteps, this);
-        progress_->setWindowTitle(tr("Tarnel Cache Converter"));
-        progress_->setWindowModality(Qt::ApplicationModal);
-        progress_->setCancelButton(nullptr);
-        progress_->setAutoClose(false);
-        progress_->setAutoReset(false);
-        progress_->setMinimumDuration(0);
+        progress_ = new CommandProgress(progressText_, this);
         progress_->show();
     }
     const std::uint64_t step =

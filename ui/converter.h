@@ -56,6 +56,7 @@ public:
     Info* info() const { return info_.get(); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -39,7 +39,10 @@ void Converter::CreateWindowFrame() {
 }
 
 void Converter::CreateTitle() {
-    Label1 = CreateLabel("Label1", tr("Tarnel Cache Converter"), TwipsRect(750, 150, 4665, 540));
+    // Wide enough for the whole title in "Arial" 24 on one line (about 340
+    // pixels), short of "Information" at 7200.
+    Label1 = CreateLabel("Label1", tr("Tarnel Cache Converter"), TwipsRect(750, 150, 5100, 540));
+    Describe(Label1, Label1->text(), tr("The program's title"));
     Label1->setFont(ArialFont(24));
     SetColours(Label1, kSilver);
     Label1->setEnabled(false);
@@ -53,6 +56,7 @@ void Converter::CreateTitle() {
     imgLogo->setGeometry(TwipsRect(225, 150, 480, 480));
     imgLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+    Describe(imgLogo, tr("Logo"), tr("The program's logo"));
 
     lblInfo = new ClickLabel(tr("Information"), this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
@@ -62,22 +66,27 @@ void Converter::CreateTitle() {
     lblInfo->setLineWidth(1);
     lblInfo->setCursor(HandCursor());
     SetColours(lblInfo, kWhite, kNavy);
+    Describe(lblInfo, lblInfo->text(), tr("Opens the window about the program's author and version"));
 }
 
 void Converter::CreateLists(std::unique_ptr<VolumeSource> volumes) {
     drvDriveBox = new DriveListBox(std::move(volumes), this);
     drvDriveBox->setObjectName(QStringLiteral("drvDriveBox"));
     drvDriveBox->setGeometry(TwipsRect(240, 825, 2775, 315));
+    Describe(drvDriveBox, tr("Drives"), tr("The drive that holds the game's Cache folder"));
 
     dirDirBox = new DirListBox(disk_, this);
     dirDirBox->setObjectName(QStringLiteral("dirDirBox"));
     dirDirBox->setGeometry(TwipsRect(240, 1275, 2775, 4365));
     dirDirBox->SetDriveList(drvDriveBox);
+    Describe(dirDirBox, tr("Folders"),
+             tr("The open folder, the folders above it and its subfolders; Enter or a double click opens one"));
 
     filFileBox = new FileListBox(disk_, this);
     filFileBox->setObjectName(QStringLiteral("filFileBox"));
     filFileBox->setGeometry(TwipsRect(3150, 825, 5295, 5160));
     filFileBox->setFont(CourierFont(9.75));
+    Describe(filFileBox, tr("Files"), tr("The files of the open folder; selecting one makes the highlighted folder current"));
 }
 
 void Converter::CreateFolderLabels() {
@@ -85,6 +94,7 @@ void Converter::CreateFolderLabels() {
     lblFolderName->setFont(ArialFont(14.25));
     lblFolderName->setAlignment(Qt::AlignRight | Qt::AlignTop);
     SetColours(lblFolderName, kWhite);
+    Describe(lblFolderName, lblFolderName->text(), tr("Heading of the current path"));
     lblFolderName->hide();
 
     // A fixed white box: a path too long for it is cut off, never wrapped.
@@ -93,20 +103,24 @@ void Converter::CreateFolderLabels() {
     lblFolder->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblFolder->setWordWrap(false);
     SetColours(lblFolder, QColor(), kWhite);
+    Describe(lblFolder, QString(), tr("The folder the commands work in"));
     lblFolder->hide();
 }
 
 void Converter::CreateCommandButtons() {
-    auto make = [this](const char* name, const QString& caption, const QRect& geometry) {
-        auto* button = new CommandButton(caption, this);
+    auto make = [this](const char* name, const QString& caption, const QRect& geometry, const QString& description) {
+        auto* button = new CommandButton(caption, description, this);
         button->setObjectName(QString::fromLatin1(name));
         button->setGeometry(geometry);
         return button;
     };
-    cmdGetCache = make("cmdGetCache", tr("1. &Convert Cache"), TwipsRect(225, 6450, 2175, 420));
-    cmdRefresh = make("cmdRefresh", tr("2. &Refresh \".ini\" File"), TwipsRect(2550, 6450, 2415, 420));
-    cmdSort = make("cmdSort", tr("3. &Sort Into Folders"), TwipsRect(5100, 6450, 2340, 420));
-    cmdExit = make("cmdExit", tr("E&xit"), TwipsRect(7575, 6450, 920, 420));
+    cmdGetCache = make("cmdGetCache", tr("1. &Convert Cache"), TwipsRect(225, 6450, 2175, 420),
+                       tr("Renames the cached files to the names the cache index gives them"));
+    cmdRefresh = make("cmdRefresh", tr("2. &Refresh \".ini\" File"), TwipsRect(2550, 6450, 2415, 420),
+                      tr("Writes the cache index anew with its header alone"));
+    cmdSort = make("cmdSort", tr("3. &Sort Into Folders"), TwipsRect(5100, 6450, 2340, 420),
+                   tr("Moves the converted files into folders by their kind"));
+    cmdExit = make("cmdExit", tr("E&xit"), TwipsRect(7575, 6450, 920, 420), tr("Closes the window"));
     cmdGetCache->hide();
     cmdRefresh->hide();
     cmdSort->hide();
@@ -118,6 +132,7 @@ void Converter::CreateNotices() {
     lblLocate->setFont(ArialFont(14.25));
     lblLocate->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     SetColours(lblLocate, kWhite);
+    Describe(lblLocate, lblLocate->text(), tr("Hint"));
 
     lblWarning = CreateLabel(
         "lblWarning",
@@ -126,6 +141,7 @@ void Converter::CreateNotices() {
         TwipsRect(825, 6975, 6840, 315));
     lblWarning->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     SetColours(lblWarning, kSilver, kNavy);
+    Describe(lblWarning, lblWarning->text(), tr("Notice"));
     lblWarning->hide();
 }
 

@@ -1,7 +1,9 @@
 #include "ui/file_list_box.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStringListModel>
 
 #include <algorithm>
@@ -66,17 +68,26 @@ std::string FileListBox::FileName() const {
 
 void FileListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QListView::currentChanged(current, previous);
-    if (!filling_ && current.isValid()) emit Click();
+    // Qt also moves the current entry when the list gets the focus; only
+    // the user's own choice is a click.
+    if (userSelecting_ && !filling_ && current.isValid()) emit Click();
 }
-
-}  // namespace tcc
-
-namespace tcc {
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     pressedOnCurrent_ = at.isValid() && at == currentIndex() ? QPersistentModelIndex(at) : QPersistentModelIndex();
+    const QScopedValueRollback byUser(userSelecting_, true);
     QListView::mousePressEvent(event);
+}
+
+void FileListBox::mouseMoveEvent(QMouseEvent* event) {
+    const QScopedValueRollback byUser(userSelecting_, true);
+    QListView::mouseMoveEvent(event);
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    const QScopedValueRollback byUser(userSelecting_, true);
+    QListView::keyPressEvent(event);
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* event) {

@@ -15,7 +15,8 @@ class Disk;
 
 // The file list: the regular, non-hidden files of its folder whose names
 // match its pattern without regard to letter case. Subfolders are never
-// entries. Selecting an entry fires Click.
+// entries. The user selecting an entry, with the mouse or the keys, fires
+// Click; the list getting the focus or being read again does not.
 class FileListBox : public QListView {
     Q_OBJECT
 public:
@@ -42,7 +43,9 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     // A click on the entry that is already selected is a click too.
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Show(const std::string& folder, const std::string& pattern);
@@ -53,6 +56,7 @@ private:
     std::string pattern_ = "*";
     std::vector<std::string> names_;
     bool filling_ = false;
+    bool userSelecting_ = false;
     QPersistentModelIndex pressedOnCurrent_;
 };
 

@@ -17,11 +17,17 @@ class Info : public QWidget {
 public:
     Info();
 
-    // Shows the window modeless, centred on screen when it was closed, and
-    // brings it to the front.
+    // Shows the window modeless, as laid out and centred on screen when it
+    // was closed, and brings it to the front.
     void Open(QScreen* screen);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    static QSize LaidOutSize();
+    void Centre(QScreen* screen);
+
     // Construction (info_layout.cpp).
     void CreateWindowFrame();
     void CreateLabels();

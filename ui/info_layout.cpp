@@ -25,9 +25,11 @@ void Info::CreateWindowFrame() {
     icon.addFile(QStringLiteral(":/images/info-icon-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/images/info-icon-16.png"), QSize(16, 16));
     setWindowIcon(icon);
-    resize(Twips(4680), Twips(3195));
+    resize(LaidOutSize());
     SetColours(this, QColor(), kNavy);
 }
+
+QSize Info::LaidOutSize() { return {Twips(4680), Twips(3195)}; }
 
 QLabel* Info::CreateLabel(const char* name, const QString& caption, const QRect& geometry,
                           const QFont& font, const QColor& colour, Qt::Alignment alignment) {
@@ -55,14 +57,29 @@ void Info::CreateLabels() {
                          Qt::AlignHCenter);
     Label5 = CreateLabel("Label5", tr("Tarnel Workshop"), TwipsRect(525, 1200, 3690, 315), text,
                          kLightGrey, Qt::AlignHCenter);
-    Label6 = CreateLabel("Label6", QStringLiteral("Version") + QString::fromLatin1(kVersion), TwipsRect(3525, 150, 915, 390), font(),
+    const QString version = QString::fromLatin1(kVersion);
+    Label6 = CreateLabel("Label6", QStringLiteral("Version") + version, TwipsRect(3525, 150, 915, 390), font(),
                          kGrey, Qt::AlignRight);
+
+    Describe(Label1, Label1->text(), tr("Heading"));
+    Describe(Label2, Label2->text(), tr("The author's name"));
+    Describe(Label3, Label3->text(), tr("The author's e-mail address"));
+    Describe(Label4, Label4->text(), tr("Where to report problems"));
+    Describe(Label5, Label5->text(), tr("The author's organisation"));
+    Describe(Label6, tr("Version %1").arg(version), tr("The program's version"));
+    // The whole window as one text, in reading order.
+    Describe(this, windowTitle(),
+             tr("%1 %2, %3, %4. %5 %6.")
+                 .arg(Label1->text(), Label2->text(), Label5->text(), Label3->text(), Label4->text(),
+                      Label6->accessibleName()));
 }
 
 void Info::CreateBackButton() {
-    cmdBack = new CommandButton(tr("Back"), this);
+    cmdBack = new CommandButton(tr("Back"), tr("Closes this window"), this);
     cmdBack->setObjectName(QStringLiteral("cmdBack"));
     cmdBack->setGeometry(TwipsRect(1650, 2550, 1215, 390));
+    // Focus given to the window goes to its only control.
+    setFocusProxy(cmdBack);
     cmdBack->setFocus();
 }
 

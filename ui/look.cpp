@@ -50,14 +50,20 @@ void SetColours(QWidget* widget, const QColor& text, const QColor& background) {
     widget->setPalette(palette);
 }
 
+void Describe(QWidget* widget, const QString& name, const QString& description) {
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description);
+}
+
 const QCursor& HandCursor() {
     LoadArtwork();
     static const QCursor cursor(QPixmap(QStringLiteral(":/images/hand.png")), 12, 1);
     return cursor;
 }
 
-CommandButton::CommandButton(const QString& caption, QWidget* parent)
+CommandButton::CommandButton(const QString& caption, const QString& description, QWidget* parent)
     : QPushButton(caption, parent) {
+    Describe(this, QString(caption).remove(QLatin1Char('&')), description);
     setFont(ArialFont(12));
     setCursor(HandCursor());
     setAutoDefault(false);

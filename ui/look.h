@@ -33,16 +33,20 @@ QFont CourierFont(qreal points);
 // widget transparent over its parent.
 void SetColours(QWidget* widget, const QColor& text, const QColor& background = QColor());
 
+// What a screen reader reads for a control: its name and what it is for.
+void Describe(QWidget* widget, const QString& name, const QString& description);
+
 // The pointing hand shown over every clickable control.
 const QCursor& HandCursor();
 
 // A command button of both windows: "Arial" 12 on a #E0E0E0 face, the hand
 // pointer, never the window's default button. Enter or Return presses it
-// when it has the focus, like Space.
+// when it has the focus, like Space. A screen reader reads its caption
+// without the access key's "&", then the description.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
-    CommandButton(const QString& caption, QWidget* parent);
+    CommandButton(const QString& caption, const QString& description, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -33,8 +33,9 @@ bool StartsWithFolder(const std::string& path, const std::string& folder) {
 }
 
 bool IsUserMount(const std::string& mountPoint) {
-    return mountPoint == "/" || mountPoint == "/home" || StartsWithFolder(mountPoint, "/media") ||
-           StartsWithFolder(mountPoint, "/mnt") || StartsWithFolder(mountPoint, "/run/media");
+    return mountPoint == "/" || mountPoint == "/home" || mountPoint == "/media" || mountPoint == "/mnt" ||
+           StartsWithFolder(mountPoint, "/media") || StartsWithFolder(mountPoint, "/mnt") ||
+           StartsWithFolder(mountPoint, "/run/media");
 }
 
 std::string LastComponent(const std::string& path) {
@@ -73,8 +74,12 @@ public:
         const auto mounted = UserVolumesFromMountTable(ReadFile("/proc/self/mounts"), {});
         bool listed = std::any_of(mounted.begin(), mounted.end(),
                                   [&](const Volume& v) { return v.root == volume.root; });
-        struct stat info {};
-        return listed && ::stat(volume.root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        return listed && AnswersWithin(
+                             [root = volume.root] {
+                                 struct stat info {};
+                                 return ::stat(root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+                             },
+                             std::chrono::seconds(2));
     }
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,13 +27,19 @@ public:
 };
 
 // The volumes of this machine. Linux: the root, a separate home, and
-// removable and network volumes mounted under /media, /mnt and /run/media.
-// Windows: the logical drives.
+// removable and network volumes mounted on or under /media and /mnt, and
+// under /run/media; a volume is ready when its root answers within two
+// seconds. Windows: the logical drives.
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
 
 // A volume's entry in the drive list, as the system's own lists show it:
 // "/media/x [LABEL]" on Linux, "c: [System]" on Windows.
 std::string VolumeEntryText(const Volume& volume);
+
+// Runs check on a thread of its own and waits at most limit for its answer;
+// no answer by then counts as false. A dead network mount can keep the
+// thread for minutes; it is left to end on its own.
+bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit);
 
 // Picks the volumes a user would choose from a mount table in the format of
 // /proc/self/mounts. labels maps a device path to its volume label.

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <chrono>
 
 #include "ui/volumes.h"
 
@@ -75,11 +76,17 @@ public:
         MultiByteToWideChar(CP_ACP, 0, volume.root.c_str(), -1, root.data(), n);
         root.pop_back();
         // An empty card reader or optical drive fails both; a drive letter
-        // whose folder or share went away fails the second.
-        std::string label;
-        const DWORD attributes = GetFileAttributesW(root.c_str());
-        return VolumeLabel(root, &label) && attributes != INVALID_FILE_ATTRIBUTES &&
-               (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        // whose folder went away fails the second; a share whose server went
+        // away may not answer for minutes.
+        return AnswersWithin(
+            [root] {
+                QuietCriticalErrors quiet;
+                std::string label;
+                const DWORD attributes = GetFileAttributesW(root.c_str());
+                return VolumeLabel(root, &label) && attributes != INVALID_FILE_ATTRIBUTES &&
+                       (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            },
+            std::chrono::seconds(2));
     }
 };
 

@@ -1,6 +1,8 @@
 // The main window and the about window, through their controls.
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -27,6 +29,7 @@
 
 namespace tcc {
 namespace {
+using namespace std::chrono_literals;
 
 struct FakeVolumes : VolumeSource {
     std::vector<Volume> volumes;
@@ -37,13 +40,14 @@ struct FakeVolumes : VolumeSource {
 
 struct Message { std::string text, title; Buttons buttons; Icon icon; };
 
-// A main window over an in-memory disk with the volumes /vol/x named X for each letter x; its message
-// boxes are recorded and answered by `answer`, else with Cancel or OK.
+QStringList Words(const char* text) { return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts); }
+
+// A main window over an in-memory disk with the volumes /vol/x named X for each word x of `names`; its
+// message boxes are recorded and answered by `answer`, else with Cancel or OK.
 struct WindowHarness {
-    explicit WindowHarness(const char* letters = "abc") {
+    explicit WindowHarness(const char* names = "a b c") {
         auto source = std::make_unique<FakeVolumes>();
-        for (const char* x = letters; *x; ++x)
-            source->volumes.push_back({Entry(*x).substr(0, 6), Entry(*x).substr(8, 1)}), disk.AddFolder(Entry(*x).substr(0, 6));
+        for (const QString& x : Words(names)) source->volumes.push_back({Root(x), x.toUpper().toStdString()}), disk.AddFolder(Root(x));
         disk.AddFile(startFolder + "/start.txt");
         volumes = source.get();
         window = std::make_unique<Converter>(disk, std::move(source));
@@ -52,7 +56,8 @@ struct WindowHarness {
             return answer ? answer(messages.back()) : buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
         });
     }
-    static std::string Entry(char x) { return "/vol/" + std::string(1, x) + " [" + char(toupper(x)) + "]"; }
+    static std::string Root(const QString& x) { return "/vol/" + x.toStdString(); }
+    static std::string Entry(const QString& x) { return Root(x) + " [" + x.toUpper().toStdString() + "]"; }
     template <typename T = QWidget> T* Get(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
     DriveListBox* drives() const { return Get<DriveListBox>("drvDriveBox"); }
     DirListBox* dirs() const { return Get<DirListBox>("dirDirBox"); }
@@ -61,7 +66,8 @@ struct WindowHarness {
     void Open(const std::string& folder) { disk.AddFolder(folder), dirs()->SetPath(folder); }
     std::string Chosen() const {
         const std::string path = window->state().currentFolder ? window->state().currentFolder->path : "";
-        EXPECT_EQ(Get<QLabel>("lblFolder")->text().toStdString(), path);
+        const QLabel* shown = Get<QLabel>("lblFolder");  // on screen and for screen readers
+        EXPECT_EQ(std::tuple(shown->text().toStdString(), shown->accessibleName().toStdString()), std::tuple(path, path));
         return path.empty() ? "none" : path;
     }
     bool FolderControlsShown() const {
@@ -78,26 +84,34 @@ struct WindowHarness {
     std::function<Answer(const Message&)> answer;
 };
 
-// Place and size in twips (15 to the pixel); no family: the toolkit's font; no
-// text colour: the default; no background: not painted; align L, C or R for a label.
+// Place and size in twips (15 to the pixel); no family: the toolkit's font; no text colour: the default; no
+// background: not painted; align L, C or R for a label; the caption; the name a screen reader reads, when it
+// is not the caption without "&".
 struct Look { const char* name; int left, top, width, height; const char* family; qreal points;
-              const char *text, *background; bool shown; char align; };
+              const char *text, *background; bool shown; char align; const char *caption, *access = nullptr; };
 const char *const A = "Arial", *const C = "Courier", *const N = nullptr, *const W = "#ffffff", *const B = "#000080",
            *const G = "#c0c0c0", *const E = "#e0e0e0";
 const Look kConverter[] = {
-    {"Label1", 750, 150, 4665, 540, A, 24, G, N, 1, 'L'}, {"drvDriveBox", 240, 825, 2775, 315, N, 0, N, N, 1, 0},
-    {"dirDirBox", 240, 1275, 2775, 4365, N, 0, N, N, 1, 0}, {"filFileBox", 3150, 825, 5295, 5160, C, 9.75, N, N, 1, 0},
-    {"lblFolder", 225, 6075, 8220, 225, C, 9.75, N, W, 0, 'C'}, {"cmdGetCache", 225, 6450, 2175, 420, A, 12, N, N, 0, 0},
-    {"lblFolderName", 225, 5700, 1695, 375, A, 14.25, W, N, 0, 'R'}, {"cmdExit", 7575, 6450, 920, 420, A, 12, N, N, 1, 0},
-    {"cmdRefresh", 2550, 6450, 2415, 420, A, 12, N, N, 0, 0}, {"lblWarning", 825, 6975, 6840, 315, N, 0, G, B, 0, 'C'},
-    {"lblLocate", 225, 6450, 7215, 390, A, 14.25, W, N, 1, 'C'}, {"cmdSort", 5100, 6450, 2340, 420, A, 12, N, N, 0, 0},
-    {"lblInfo", 7200, 300, 1215, 315, N, 0, W, B, 1, 'C'}, {"imgLogo", 225, 150, 480, 480, N, 0, N, N, 1, 'L'},
+    {"Label1", 750, 150, 5100, 540, A, 24, G, N, 1, 'L', "Tarnel Cache Converter"},
+    {"drvDriveBox", 240, 825, 2775, 315, N, 0, N, N, 1, 0, N, "Drives"},
+    {"dirDirBox", 240, 1275, 2775, 4365, N, 0, N, N, 1, 0, N, "Folders"},
+    {"filFileBox", 3150, 825, 5295, 5160, C, 9.75, N, N, 1, 0, N, "Files"},
+    {"lblFolder", 225, 6075, 8220, 225, C, 9.75, N, W, 0, 'C', ""}, {"cmdSort", 5100, 6450, 2340, 420, A, 12, N, N, 0, 0, "3. &Sort Into Folders"},
+    {"cmdGetCache", 225, 6450, 2175, 420, A, 12, N, N, 0, 0, "1. &Convert Cache"},
+    {"lblFolderName", 225, 5700, 1695, 375, A, 14.25, W, N, 0, 'R', "Current Path:"}, {"cmdExit", 7575, 6450, 920, 420, A, 12, N, N, 1, 0, "E&xit"},
+    {"cmdRefresh", 2550, 6450, 2415, 420, A, 12, N, N, 0, 0, "2. &Refresh \".ini\" File"},
+    {"lblWarning", 825, 6975, 6840, 315, N, 0, G, B, 0, 'C',
+     "Notice: Some files may not be able to be converted due to 'cache.ini' file records not available."},
+    {"lblLocate", 225, 6450, 7215, 390, A, 14.25, W, N, 1, 'C', "Locate the game's Cache directory."},
+    {"lblInfo", 7200, 300, 1215, 315, N, 0, W, B, 1, 'C', "Information"}, {"imgLogo", 225, 150, 480, 480, N, 0, N, N, 1, 'L', "", "Logo"},
 };
 const Look kInfo[] = {
-    {"Label1", 525, 375, 3690, 315, A, 9.75, E, B, 1, 'L'}, {"Label2", 525, 900, 3690, 315, A, 9.75, E, B, 1, 'C'},
-    {"Label3", 525, 1500, 3690, 315, A, 9.75, E, B, 1, 'C'}, {"Label4", 75, 2175, 4515, 315, A, 9.75, "#ffff00", B, 1, 'C'},
-    {"Label5", 525, 1200, 3690, 315, A, 9.75, E, B, 1, 'C'}, {"Label6", 3525, 150, 915, 390, N, 0, "#808080", B, 1, 'R'},
-    {"cmdBack", 1650, 2550, 1215, 390, A, 12, N, N, 1, 0},
+    {"Label1", 525, 375, 3690, 315, A, 9.75, E, B, 1, 'L', "Application Written By:"},
+    {"Label2", 525, 900, 3690, 315, A, 9.75, E, B, 1, 'C', "Ada Marsh"}, {"cmdBack", 1650, 2550, 1215, 390, A, 12, N, N, 1, 0, "Back"},
+    {"Label3", 525, 1500, 3690, 315, A, 9.75, E, B, 1, 'C', "ada.marsh@example.org"},
+    {"Label4", 75, 2175, 4515, 315, A, 9.75, "#ffff00", B, 1, 'C', "Feel free to e-mail me with any bugs or problems."},
+    {"Label5", 525, 1200, 3690, 315, A, 9.75, E, B, 1, 'C', "Tarnel Workshop"},
+    {"Label6", 3525, 150, 915, 390, N, 0, "#808080", B, 1, 'R', "Version1.1", "Version 1.1"},
 };
 
 void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size, const char* title) {
@@ -119,14 +133,19 @@ void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size
         if (look->text) { EXPECT_EQ(control->palette().color(QPalette::Active, QPalette::WindowText).name(), look->text); }
         EXPECT_EQ(control->autoFillBackground(), look->background != nullptr);
         if (look->background) { EXPECT_EQ(control->palette().color(QPalette::Window).name(), look->background); }
-        if (auto* button = qobject_cast<QPushButton*>(control)) {
+        const auto [button, label] = std::tuple(qobject_cast<QPushButton*>(control), qobject_cast<QLabel*>(control));
+        if (button) {
             EXPECT_EQ(std::tuple(button->palette().color(QPalette::Button).name(), button->isDefault(), button->autoDefault()),
                       std::tuple(QString(E), false, false));
         }
-        if (auto* label = qobject_cast<QLabel*>(control)) {
+        if (label) {
             EXPECT_EQ(label->alignment() & Qt::AlignHorizontal_Mask,
                       look->align == 'L' ? Qt::AlignLeft : look->align == 'R' ? Qt::AlignRight : Qt::AlignHCenter);
         }
+        if (look->caption) { EXPECT_EQ(label ? label->text() : button->text(), look->caption); }
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+        EXPECT_EQ(std::tuple(reader->text(QAccessible::Name), reader->text(QAccessible::Description).isEmpty()),
+                  std::tuple(QString(look->access ? look->access : look->caption).remove('&'), false));
         // The pointing hand, hot spot at the fingertip, over the clickable controls only.
         const QCursor cursor = control->cursor();
         const bool pointer = hand.contains(look->name);
@@ -154,17 +173,22 @@ TEST(Look, BothWindowsLaidOutThenFocusTabOrderAndAccessKeys) {
               Qt::WindowCloseButtonHint);
     QTest::keyClick(&info, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), info.findChild<QWidget*>("cmdBack")) << "the only control with the focus";
+    EXPECT_EQ(info.accessibleDescription(), "Application Written By: Ada Marsh, Tarnel Workshop, ada.marsh@example.org. "
+                                            "Feel free to e-mail me with any bugs or problems. Version 1.1.");
     info.hide();
 
     WindowHarness h;
     ExpectLooks(*h.window, std::begin(kConverter), std::end(kConverter), {578, 485}, "Tarnel Cache Converter");
-    EXPECT_FALSE(h.Get("Label1")->isEnabled());
+    const QLabel* title = h.Get<QLabel>("Label1");
+    EXPECT_EQ(std::tuple(title->isEnabled(), title->fontMetrics().boundingRect(title->text()).width() <= title->width()),
+              std::tuple(false, true)) << "disabled; the whole title on one line";
     EXPECT_EQ(h.Get<QLabel>("lblInfo")->frameShape(), QFrame::Box);
     const QLabel* logo = h.Get<QLabel>("imgLogo");
     EXPECT_EQ(std::tuple(logo->pixmap().size(), logo->hasScaledContents()), std::tuple(QSize(32, 32), false));
     EXPECT_NE(logo->pixmap().toImage(), h.window->windowIcon().pixmap(32, 32).toImage()) << "not the window icon";
     ASSERT_TRUE(QTest::qWaitForWindowActive(h.window.get()));
     EXPECT_EQ(TabCycle(5), QStringList({"drvDriveBox", "dirDirBox", "filFileBox", "cmdExit", "drvDriveBox"}));
+    EXPECT_EQ(h.Chosen(), "none") << "the file list getting the focus is no file click";
     QStringList pressed;
     for (const char* name : {"cmdGetCache", "cmdRefresh", "cmdSort"})
         QObject::connect(h.Get<QPushButton>(name), &QPushButton::clicked, [&pressed, name] { pressed << name; });
@@ -192,38 +216,43 @@ TEST(DriveList, OffersTheVolumesAUserWouldPickAndTheLastMountOnAPoint) {
     const auto volumes = UserVolumesFromMountTable(
         "/dev/sda2 / ext4 rw 0 0\nproc /proc proc rw 0 0\ntmpfs /run tmpfs rw 0 0\n/dev/sda3 /home ext4 rw 0 0\n"
         "/dev/sda4 /home/user/data ext4 rw 0 0\n/dev/sdb1 /media/user/MY\\040STICK vfat rw 0 0\n"
-        "server:/share /mnt/share nfs rw 0 0\n/dev/sdc1 /run/media/user/disk ext4 rw 0 0\n"
+        "server:/share /mnt/share nfs rw 0 0\n/dev/sdc1 /run/media/user/disk ext4 rw 0 0\n/dev/sdg1 /media ext4 rw 0 0\n"
         "/dev/sdd1 /mediaX ext4 rw 0 0\n/dev/sde1 /mnt ext4 rw 0 0\n/dev/sdf1 /run/media/user/disk ext4 rw 0 0\n",
         {{"/dev/sdb1", "MY STICK"}});
     std::vector<std::string> entries;
     for (const Volume& volume : volumes) entries.push_back(DriveListBox::EntryText(volume));
-    EXPECT_EQ(entries, (std::vector<std::string>{"/ [sda2]", "/home [sda3]", "/media/user/MY STICK [MY STICK]",
-                                                 "/mnt/share [server:/share]", "/run/media/user/disk [sdf1]"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{"/ [sda2]", "/home [sda3]", "/media [sdg1]", "/media/user/MY STICK [MY STICK]",
+                                                 "/mnt [sde1]", "/mnt/share [server:/share]", "/run/media/user/disk [sdf1]"}));
+    const auto start = std::chrono::steady_clock::now();  // a volume that does not answer in time is not ready
+    EXPECT_EQ(std::tuple(AnswersWithin([] { return std::this_thread::sleep_for(1s), true; }, 50ms), AnswersWithin([] { return true; }, 2s)),
+              std::tuple(false, true));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
 }
 
 const std::string kNotAvailable = "Drive is not available.";
 const char* const kCache = "/vol/a/Cache";
 
-// A change to the drive `to` with the volumes of `letters`, after `opened` was opened; the first operation
+// A change to the drive `to` with the volumes `names`, after `opened` was opened; the first operation
 // under `failPath` fails once; the user answers Retry `retries` times before the drive is ready, then Cancel.
-struct DriveCase { const char *what, *letters, *unready, *opened, *to, *failPath; int failNumber, retries;
+struct DriveCase { const char *what, *names, *unready, *opened, *to, *failPath; int failNumber, retries;
                    std::string told; int messages, driveChanges, dirChanges; const char *endDrive, *chosen; };
 const DriveCase kDriveCases[] = {
-    {"opens the root", "abc", "", nullptr, "c", "", 0, 0, "", 0, 1, 1, "c", "/vol/c"},
-    {"Retry asks again", "abc", "b", nullptr, "b", "", 0, 2, kNotAvailable, 2, 1, 1, "b", "/vol/b"},
-    {"Cancel: to the second entry, inside", "acb", "b", "/vol/a", "b", "", 0, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
-    {"second entry unavailable too", "abd", "bd", kCache, "d", "", 0, 0, kNotAvailable, 2, 2, 0, "b", kCache},
+    {"opens the root", "a b c", "", nullptr, "c", "", 0, 0, "", 0, 1, 1, "c", "/vol/c"},
+    {"Retry asks again", "a b c", "b", nullptr, "b", "", 0, 2, kNotAvailable, 2, 1, 1, "b", "/vol/b"},
+    {"Cancel: to the second entry, inside", "a c b", "b", "/vol/a", "b", "", 0, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
+    {"second entry unavailable too", "a b d", "b d", kCache, "d", "", 0, 0, kNotAvailable, 2, 2, 0, "b", kCache},
     {"Cancel with one entry", "b", "b", nullptr, "b", "", 0, 0, kNotAvailable, 1, 1, 0, "b", "none"},
-    {"fallback, then its drive", "acd", "", kCache, "d", kCache, kDeviceUnavailable, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
-    {"other error", "ad", "", kCache, "d", "/vol/d", kPermissionDenied, 0, "Permission denied: /vol/d", 1, 1, 0, "d", kCache},
+    {"fallback, then its drive", "a c d", "", kCache, "d", kCache, kDeviceUnavailable, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
+    {"other error", "a d", "", kCache, "d", "/vol/d", kPermissionDenied, 0, "Permission denied: /vol/d", 1, 1, 0, "d", kCache},
+    {"a root is a whole path component", "a ab", "", "/vol/abc", "ab", "", 0, 0, "", 0, 1, 1, "ab", "/vol/ab"},
 };
 
 TEST(DriveChange, StepsNestingAndRecovery) {
     for (const DriveCase& c : kDriveCases) {
         SCOPED_TRACE(c.what);
-        WindowHarness h(c.letters);
+        WindowHarness h(c.names);
         if (c.opened) h.Open(c.opened);
-        for (const char* x = c.unready; *x; ++x) h.volumes->unready.insert(h.Entry(*x).substr(0, 6));
+        for (const QString& x : Words(c.unready)) h.volumes->unready.insert(h.Root(x));
         h.answer = [&](const Message&) {  // the drive gets ready on the last Retry
             const int n = int(h.messages.size());
             return n < c.retries ? Answer::Retry : n == c.retries ? (h.volumes->unready.clear(), Answer::Retry) : Answer::Cancel;
@@ -233,14 +262,14 @@ TEST(DriveChange, StepsNestingAndRecovery) {
             return failed = true, c.failNumber;
         });
         QSignalSpy driveChanges(h.drives(), &DriveListBox::Change), dirChanges(h.dirs(), &DirListBox::Change);
-        h.drives()->SetDrive(h.Entry(*c.to));
+        h.drives()->SetDrive(h.Entry(c.to));
         ASSERT_EQ(h.messages.size(), std::size_t(c.messages));
         const auto told = c.told == kNotAvailable ? std::tuple(c.told, "Tarnel Cache Converter", Buttons::RetryCancel, Icon::Error)
                                                   : std::tuple(c.told, "", Buttons::Ok, Icon::Warning);
         for (const Message& m : h.messages) EXPECT_EQ(std::tuple(m.text, m.title, m.buttons, m.icon), told);
         EXPECT_EQ(std::tuple(driveChanges.count(), dirChanges.count()), std::tuple(c.driveChanges, c.dirChanges));
         EXPECT_EQ(std::tuple(h.drives()->Drive(), h.Chosen(), h.FolderControlsShown()),
-                  std::tuple(h.Entry(*c.endDrive), c.chosen, true));
+                  std::tuple(h.Entry(c.endDrive), c.chosen, true));
         if (*c.chosen == '/') { EXPECT_EQ(h.files()->Path(), c.chosen); }
     }
 }
@@ -300,7 +329,7 @@ TEST(Navigation, DirectoryChangeFileClickAnErrorInAnEventAndTheAboutWindow) {
     h.disk.SetHook([](const MemoryDisk::Op& op) {
         return op.path.rfind("/vol/a/Cache/sub", 0) ? std::nullopt : std::optional(kPathNotFound);
     });
-    Click(h.files(), 0);
+    QTest::keyClick(h.files(), Qt::Key_Up);  // the arrow keys select as the mouse does
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(std::tuple(h.messages[0].text, h.messages[0].icon), std::tuple("Path not found: /vol/a/Cache/sub", Icon::Warning));
     EXPECT_EQ(h.Chosen(), "/vol/a/Cache/.game");
@@ -321,21 +350,23 @@ TEST(Navigation, DirectoryChangeFileClickAnErrorInAnEventAndTheAboutWindow) {
     for (int twice = 0; twice < 2; ++twice) h.Click("lblInfo");
     Info* about = h.window->info();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(std::tuple(ShownInfoWindows(), about->parent(), about->isModal()), std::tuple(1, nullptr, false));
-    about->move(0, 0);
+    const auto offCentre = [about] { return (about->frameGeometry().center() - about->screen()->availableGeometry().center()).manhattanLength(); };
+    EXPECT_EQ(std::tuple(ShownInfoWindows(), about->parent(), about->isModal(), offCentre()), std::tuple(1, nullptr, false, 0));
+    about->setGeometry(0, 0, 500, 400);
     QTest::mouseClick(about->findChild<QPushButton*>("cmdBack"), Qt::LeftButton);
     EXPECT_EQ(ShownInfoWindows(), 0);
     h.Click("lblInfo");
-    EXPECT_EQ(std::tuple(ShownInfoWindows(), h.window->info()), std::tuple(1, about));
-    EXPECT_LE((about->frameGeometry().center() - about->screen()->availableGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(std::tuple(ShownInfoWindows(), h.window->info(), about->size(), offCentre()), std::tuple(1, about, QSize(312, 213), 0));
 
     bool aboutClosed = false, endedEarly = false;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { endedEarly = !aboutClosed; });
     QTimer::singleShot(0, [&] {
         h.Click("cmdExit");
         EXPECT_EQ(std::tuple(h.window->isVisible(), ShownInfoWindows()), std::tuple(false, 1));
+        about->setFocus();  // the window itself given the focus: Back holds it
+        about->activateWindow();
     });
-    QTimer::singleShot(300, [&] { aboutClosed = true, about->close(); });
+    QTimer::singleShot(300, [&] { aboutClosed = true, QTest::keyClick(about->windowHandle(), Qt::Key_Return); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(endedEarly);
@@ -352,8 +383,36 @@ void OpenCache(WindowHarness& h, int n) {
     h.Open("/vol/a/Cache");
 }
 
-TEST(Commands, ALongConversionShowsModalProgressAndReadsTheFolderSeldom) {
+// The real message box of each kind, read and answered with a key by a timer.
+TEST(Commands, TheMessageBoxOfEachKind) {
+    struct Box { Buttons buttons; Icon icon; const char* title; QMessageBox::Icon shown; const char* captions; Qt::Key key; Answer answer; };
+    const Box boxes[] = {
+        {Buttons::Ok, Icon::None, "Finished Sorting", QMessageBox::NoIcon, "OK", Qt::Key_Return, Answer::Ok},
+        {Buttons::YesNo, Icon::Warning, "", QMessageBox::Warning, "&Yes &No", Qt::Key_Return, Answer::Yes},
+        {Buttons::RetryCancel, Icon::Error, kAppTitle, QMessageBox::Critical, "&Retry Cancel", Qt::Key_Return, Answer::Retry},
+        {Buttons::RetryCancel, Icon::Error, kAppTitle, QMessageBox::Critical, "&Retry Cancel", Qt::Key_Escape, Answer::Cancel},
+    };
     WindowHarness h;
+    h.window->SetMessageHook(nullptr);
+    for (const Box& b : boxes) {
+        QStringList seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QStringList captions;
+            for (const QAbstractButton* button : box->buttons()) captions << button->text();
+            seen = {box->windowTitle(), box->text(), captions.join(' '), box->defaultButton()->text(), QString::number(box->icon())};
+            QTest::keyClick(box, b.key);
+        });
+        EXPECT_EQ(h.window->MessageBox("Some & text.", b.title, b.buttons, b.icon), b.answer);
+        EXPECT_EQ(seen, QStringList({*b.title ? b.title : "Tarnel Cache Converter", "Some & text.", b.captions,
+                                     QString(b.captions).section(' ', 0, 0), QString::number(b.shown)}));
+    }
+}
+
+TEST(Commands, ALongConversionShowsProgressThatNoInputGetsPast) {
+    WindowHarness h;
+    h.disk.AddFile("/vol/a/Cache/z.int", "x");
     OpenCache(h, 600);
     h.window->show();
     h.disk.SetHook([](const MemoryDisk::Op& op) {
@@ -361,42 +420,67 @@ TEST(Commands, ALongConversionShowsModalProgressAndReadsTheFolderSeldom) {
     });
     h.Click("cmdGetCache");
     EXPECT_EQ(std::tuple(h.messages.size(), h.files()->ListCount(), h.files()->List(1), h.files()->List(2)),
-              std::tuple(1u, 601, "file0.utx", "K1.uxx")) << "the list shows what the failed command did";
+              std::tuple(1u, 602, "file0.utx", "K1.uxx")) << "the list shows what the failed command did";
 
-    bool shown = false, shownEarly = false;
+    bool shown = false, shownEarly = false, tried = false, moved = false;
     const auto start = std::chrono::steady_clock::now();
     h.disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "rename") std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        if (op.kind == "rename") std::this_thread::sleep_for(3ms);
         for (auto* dialog : h.window->findChildren<QProgressDialog*>())
             shown |= dialog->isVisible() && QApplication::activeModalWidget() == dialog,
-                shownEarly |= std::chrono::steady_clock::now() - start < std::chrono::milliseconds(950);
+                shownEarly |= std::chrono::steady_clock::now() - start < 950ms;
         return std::nullopt;
+    });
+    QTimer::singleShot(1300, [&] {  // Escape, the close box, a click on another folder, a file and "Information"
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        QTest::keyClick(dialog, Qt::Key_Escape), dialog->close();
+        Click(h.dirs(), "/vol/a", true), Click(h.files(), 0), h.Click("lblInfo");
+        tried = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
     });
     const long reads = h.disk.count("readdir");
     h.Click("cmdGetCache");
-    EXPECT_TRUE(shown && !shownEarly) << "modal progress after about a second";
+    EXPECT_TRUE(shown && !shownEarly && tried) << "modal progress after about a second, which nothing dismisses";
     EXPECT_LT(h.disk.count("readdir") - reads, 10) << "not once per file";
-    EXPECT_EQ(std::tuple(h.window->state().cacheConverted, h.files()->ListCount(), h.files()->List(1),
-                         h.window->findChild<QProgressDialog*>()),
-              std::tuple(true, 601, "file0.utx", nullptr)) << "the list brought up to date, the progress gone";
+    EXPECT_EQ(std::tuple(h.Chosen(), h.dirs()->Path(), h.window->info()), std::tuple(kCache, kCache, nullptr)) << "no input taken";
+    EXPECT_EQ(std::tuple(h.window->state().cacheConverted, h.files()->ListCount(), h.files()->List(1), QApplication::activeModalWidget()),
+              std::tuple(true, 602, "file0.utx", nullptr)) << "the list brought up to date, the progress gone";
+
+    // The list cannot be read again after the last move: the sort still reports that it finished.
+    h.disk.SetHook([&](const MemoryDisk::Op& op) {
+        moved |= op.path2 == "/vol/a/Cache/System/z.int";
+        return moved && op.kind == "readdir" ? std::optional(kPathNotFound) : std::nullopt;
+    });
+    h.messages.clear();
+    h.Click("cmdSort");
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(std::tuple(moved, h.messages[0].title, h.files()->ListCount()), std::tuple(true, "Finished Sorting", 602));
 }
 
-// Each operation of a conversion fails in turn: it is told exactly once, and the click again finishes.
+// Each operation of a conversion fails in turn: it is told exactly once, and the click again finishes. The file
+// list read at the end is told never: the list stays as it was.
 TEST(Commands, EachFailingOperationOfAConversionIsToldOnce) {
-    for (long k = 1;; ++k) {
+    long listRead = 0;  // where a clean run's operations on the folder itself, the file list's final read, begin
+    for (long k = 0;; ++k) {
         SCOPED_TRACE("failing operation " + std::to_string(k));
         WindowHarness h;
         OpenCache(h, 8);
         const long before = h.disk.operations();
-        h.disk.FailAt(k, k % 2 ? kPermissionDenied : kDeviceUnavailable);
+        if (k) h.disk.FailAt(k, k % 2 ? kPermissionDenied : kDeviceUnavailable);
         h.Get<QPushButton>("cmdGetCache")->click();
+        if (!k) {
+            listRead = h.disk.operations() - before + 1;
+            for (auto op = h.disk.log().rbegin(); op->path == kCache; ++op) --listRead;
+            continue;
+        }
         if (h.disk.operations() - before < k) {
             EXPECT_GT(k, 8) << "eight files are renamed";
             break;
         }
-        EXPECT_EQ(h.messages.size(), 1u);
+        const std::size_t told = k >= listRead ? 0 : 1;
+        EXPECT_EQ(h.messages.size(), told);
         h.Get<QPushButton>("cmdGetCache")->click();
-        EXPECT_EQ(std::tuple(h.messages.size(), h.window->state().cacheConverted), std::tuple(1u, true));
+        EXPECT_EQ(std::tuple(h.messages.size(), h.window->state().cacheConverted), std::tuple(told, true));
         if (HasFailure()) return;
     }
 }
