@@ -109,16 +109,12 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         // The rename before the error stays done.
         {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\n", "File already exists: %/Jam/cache/B.unr",
          index, "Jam/cache/A.unr"},
-        {"convert %/Cache/k.uxx/Cache", nullptr, 1, "", "tarnel-cache: Path not found: %/Cache/k.uxx/Cache\n",
-         index, "Cache/k.uxx"},
-        {"convert %/Nowhere", nullptr, 1, "", "Path not found: %/Nowhere", index, "Cache/k.uxx"},
+        {"convert %/Nowhere", nullptr, 1, "", "tarnel-cache: Path not found: %/Nowhere\n", index, "Cache/k.uxx"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
         {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
         {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
         {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
-        {"--force convert %/Cache", nullptr, 2, "", "--force", index, "Cache/k.uxx"},
         {"--version", nullptr, 0, version, "", index, "Cache/k.uxx"},
-        {"--help", nullptr, 0, "Example:\n  tarnel-cache convert sort", "", index, "Cache/k.uxx"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.args) + (c.input ? " answering " + std::string(c.input) : ""));

@@ -372,17 +372,6 @@ TEST(Navigation, DirectoryChangeFileClickAnErrorInAnEventAndTheAboutWindow) {
     EXPECT_FALSE(endedEarly);
 }
 
-// Opens a cache folder of n records, each with its cached file.
-void OpenCache(WindowHarness& h, int n) {
-    std::string index = "[Cache]\r\n";
-    for (int i = 0; i < n; ++i) {
-        index += "K" + std::to_string(i) + "=file" + std::to_string(i) + (i % 2 ? ".unr\r\n" : ".utx\r\n");
-        h.disk.AddFile("/vol/a/Cache/K" + std::to_string(i) + ".uxx", "x");
-    }
-    h.disk.AddFile("/vol/a/Cache/cache.ini", index);
-    h.Open("/vol/a/Cache");
-}
-
 // The real message box of each kind, read and answered with a key by a timer.
 TEST(Commands, TheMessageBoxOfEachKind) {
     struct Box { Buttons buttons; Icon icon; const char* title; QMessageBox::Icon shown; const char* captions; Qt::Key key; Answer answer; };
@@ -412,8 +401,14 @@ TEST(Commands, TheMessageBoxOfEachKind) {
 
 TEST(Commands, ALongConversionShowsProgressThatNoInputGetsPast) {
     WindowHarness h;
+    std::string index = "[Cache]\r\n";  // 600 records, each with its cached file
+    for (int i = 0; i < 600; ++i) {
+        index += "K" + std::to_string(i) + "=file" + std::to_string(i) + (i % 2 ? ".unr\r\n" : ".utx\r\n");
+        h.disk.AddFile("/vol/a/Cache/K" + std::to_string(i) + ".uxx", "x");
+    }
+    h.disk.AddFile("/vol/a/Cache/cache.ini", index);
     h.disk.AddFile("/vol/a/Cache/z.int", "x");
-    OpenCache(h, 600);
+    h.Open(kCache);
     h.window->show();
     h.disk.SetHook([](const MemoryDisk::Op& op) {
         return op.kind == "rename" && op.path == "/vol/a/Cache/K1.uxx" ? std::optional(kPermissionDenied) : std::nullopt;
@@ -455,34 +450,6 @@ TEST(Commands, ALongConversionShowsProgressThatNoInputGetsPast) {
     h.Click("cmdSort");
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(std::tuple(moved, h.messages[0].title, h.files()->ListCount()), std::tuple(true, "Finished Sorting", 602));
-}
-
-// Each operation of a conversion fails in turn: it is told exactly once, and the click again finishes. The file
-// list read at the end is told never: the list stays as it was.
-TEST(Commands, EachFailingOperationOfAConversionIsToldOnce) {
-    long listRead = 0;  // where a clean run's operations on the folder itself, the file list's final read, begin
-    for (long k = 0;; ++k) {
-        SCOPED_TRACE("failing operation " + std::to_string(k));
-        WindowHarness h;
-        OpenCache(h, 8);
-        const long before = h.disk.operations();
-        if (k) h.disk.FailAt(k, k % 2 ? kPermissionDenied : kDeviceUnavailable);
-        h.Get<QPushButton>("cmdGetCache")->click();
-        if (!k) {
-            listRead = h.disk.operations() - before + 1;
-            for (auto op = h.disk.log().rbegin(); op->path == kCache; ++op) --listRead;
-            continue;
-        }
-        if (h.disk.operations() - before < k) {
-            EXPECT_GT(k, 8) << "eight files are renamed";
-            break;
-        }
-        const std::size_t told = k >= listRead ? 0 : 1;
-        EXPECT_EQ(h.messages.size(), told);
-        h.Get<QPushButton>("cmdGetCache")->click();
-        EXPECT_EQ(std::tuple(h.messages.size(), h.window->state().cacheConverted), std::tuple(told, true));
-        if (HasFailure()) return;
-    }
 }
 
 }  // namespace
