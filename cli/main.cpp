@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
     tcc::CliWindow window(options);
-    tcc::RealDisk realDisk;
+    tcc::PlatformDisk realDisk;
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;

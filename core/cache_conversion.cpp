@@ -81,6 +81,11 @@ void ConvertCache(CacheFolderState& state, Window& window) {
             Skip(window, key, "name leaves the folder");
             continue;
         }
+        // Nor does one whose names this disk cannot hold as written.
+        if (!fs.disk().CanHoldName(cachedName) || !fs.disk().CanHoldName(targetName)) {
+            Skip(window, key, "name not allowed on this disk");
+            continue;
+        }
 
         const FileSystem::Entry* cached = here.Find(cachedName);
         const FileSystem::Entry* taken = here.Find(targetName);

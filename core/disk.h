@@ -4,19 +4,23 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tcc {
 
 // The platform's path separator. Paths are byte strings, passed through as
 // they are: names in the cache index and on disk are never re-encoded.
-// Whether the platform hides a file by a leading "." in its name (Linux) or
-// by an attribute (Windows).
+// On Windows "/" separates too, as the system itself takes it. The platform
+// hides a file by a leading "." in its name (Linux) or by an attribute
+// (Windows).
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
+inline constexpr std::string_view kSeparators = "\\/";
 inline constexpr bool kHiddenByName = false;
 #else
 inline constexpr char kSeparator = '/';
+inline constexpr std::string_view kSeparators = "/";
 inline constexpr bool kHiddenByName = true;
 #endif
 
@@ -76,9 +80,18 @@ public:
     virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     virtual void MakeDir(const std::string& path) = 0;
+
+    // Can a file on this disk bear `name` exactly as written? A name the
+    // system would change or refuse (on Windows a trailing "." or space, a
+    // reserved character or device name, or a name outside the ANSI code
+    // page) cannot be given, and the commands pass it over.
+    virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
+    // Are names equal but for letter case one name here (Windows)?
+    virtual bool FoldsCase() { return false; }
 };
 
-// The disk of the operating system.
+#ifndef _WIN32
+// The disk of a POSIX system.
 class RealDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
@@ -96,5 +109,32 @@ public:
 private:
     bool forceLinkFallback_ = false;
 };
+using PlatformDisk = RealDisk;
+
+// Maps an errno value of a failed system call to the error numbers of FileError.
+int ErrorNumberFromErrno(int err);
+#else
+// The disk of Windows, on the wide-character API. Paths and names stay
+// narrow strings in the ANSI code page, as the game's index has them, and
+// are converted to and from UTF-16 only here.
+class WinDisk : public Disk {
+public:
+    EntryInfo Stat(const std::string& path) override;
+    DirStamp Stamp(const std::string& folder) override;
+    std::vector<DirEntry> ReadDir(const std::string& folder) override;
+    std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
+    std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
+    void RenameNoReplace(const std::string& from, const std::string& to) override;
+    void RenameReplace(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+    void MakeDir(const std::string& path) override;
+    bool CanHoldName(std::string_view name) override;
+    bool FoldsCase() override { return true; }
+};
+using PlatformDisk = WinDisk;
+
+// Maps a Win32 error code to the error numbers of FileError.
+int ErrorNumberFromWin32(unsigned long err);
+#endif
 
 }  // namespace tcc

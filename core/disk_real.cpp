@@ -10,6 +10,29 @@
 #include "core/file_error.h"
 
 namespace tcc {
+
+int ErrorNumberFromErrno(int err) {
+    switch (err) {
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case ENAMETOOLONG: return kBadFileName;
+    case EEXIST:
+    case ENOTEMPTY: return kFileAlreadyExists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return kPermissionDenied;
+    case ENXIO:
+    case ENODEV:
+    case EIO:
+    case ENOMEDIUM:
+    case ESTALE:
+    case ENOTCONN:
+    case EHOSTDOWN: return kDeviceUnavailable;
+    default: return kPathFileAccessError;
+    }
+}
+
 namespace {
 
 [[noreturn]] void Fail(int err, const std::string& path) {

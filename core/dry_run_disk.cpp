@@ -1,7 +1,6 @@
 #include "core/dry_run_disk.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -15,13 +14,13 @@ namespace {
 // The path without separators at its end; a lone root separator stays.
 std::string Trimmed(const std::string& path) {
     std::size_t end = path.size();
-    while (end > 1 && path[end - 1] == kSeparator) --end;
+    while (end > 1 && IsPathSeparator(path[end - 1])) --end;
     return path.substr(0, end);
 }
 
 // Parent folder and name of a trimmed path; the parent of "/x" is "/".
 std::pair<std::string, std::string> Split(const std::string& path) {
-    const std::size_t pos = path.rfind(kSeparator);
+    const std::size_t pos = path.find_last_of(kSeparators);
     if (pos == std::string::npos) return {std::string(), path};
     return {path.substr(0, pos == 0 ? 1 : pos), path.substr(pos + 1)};
 }
@@ -55,11 +54,18 @@ private:
 
 }  // namespace
 
-DryRunDisk::DryRunDisk(Disk& base) : base_(base) {}
+DryRunDisk::DryRunDisk(Disk& base) : base_(base), fold_(base.FoldsCase()) {}
+
+std::string DryRunDisk::Key(const std::string& path) const {
+    std::string key = Trimmed(path);
+    if (!fold_) return key;
+    for (char& c : key) c = IsPathSeparator(c) ? kSeparator : c;
+    return FoldCase(key);
+}
 
 const DryRunDisk::Node* DryRunDisk::Find(const std::string& rawPath) {
     if (nodes_.empty()) return nullptr;
-    const std::string path = Trimmed(rawPath);
+    const std::string path = Key(rawPath);
     auto it = nodes_.find(path);
     if (it != nodes_.end()) return &it->second;
     // Below a changed entry the base disk has nothing to show: changed
@@ -85,15 +91,15 @@ void DryRunDisk::RequireParentFolder(const std::string& path) {
 }
 
 void DryRunDisk::Put(const std::string& rawPath, Node node) {
-    const std::string path = Trimmed(rawPath);
-    auto [parent, name] = Split(path);
-    auto [it, added] = nodes_.insert_or_assign(path, std::move(node));
-    if (added) changedIn_[parent].push_back(name);
+    auto [parent, name] = Split(Trimmed(rawPath));
+    node.name = name;
+    auto [it, added] = nodes_.insert_or_assign(Key(rawPath), std::move(node));
+    if (added) changedIn_[Key(parent)].push_back(Key(name));
 }
 
 DryRunDisk::Node DryRunDisk::Take(const std::string& from) {
     const Node* node = Find(from);
-    Node moved = node ? *node : Node{base_.Stat(from), from, nullptr};
+    Node moved = node ? *node : Node{base_.Stat(from), from, nullptr, {}};
     Put(from, Node{});
     return moved;
 }
@@ -108,16 +114,18 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
     } else {
         entries = base_.ReadDir(folder);
     }
-    auto changed = changedIn_.find(folder);
+    auto changed = changedIn_.find(Key(folder));
     if (changed == changedIn_.end()) return entries;
     // The base's entries that changed give way to what they are now.
     const std::unordered_set<std::string> names(changed->second.begin(), changed->second.end());
-    std::erase_if(entries, [&](const DirEntry& e) { return names.count(e.name) != 0; });
+    std::erase_if(entries, [&](const DirEntry& e) { return names.count(Key(e.name)) != 0; });
     for (const std::string& name : changed->second) {
-        const Node& node = nodes_.at(JoinPath(folder, name));
+        const Node& node = nodes_.at(Key(JoinPath(folder, name)));
         // Names the commands give are hidden by the leading "." rule only
         // where the platform hides by name.
-        if (node.info.type != EntryType::None) entries.push_back({name, node.info.type, kHiddenByName && name[0] == '.'});
+        if (node.info.type != EntryType::None) {
+            entries.push_back({node.name, node.info.type, kHiddenByName && node.name[0] == '.'});
+        }
     }
     return entries;
 }
@@ -126,7 +134,7 @@ std::unique_ptr<ReadStream> DryRunDisk::OpenRead(const std::string& path) {
     const Node* node = Find(path);
     if (!node) return base_.OpenRead(path);
     if (node->info.type == EntryType::None) throw FileError(kFileNotFound, path);
-    if (node->info.type != EntryType::File) throw FileError(ErrorNumberFromErrno(EISDIR), path);
+    if (node->info.type != EntryType::File) throw FileError(kPathFileAccessError, path);
     if (node->bytes) return std::make_unique<MemoryReadStream>(node->bytes);
     return base_.OpenRead(node->basePath);
 }
@@ -135,7 +143,7 @@ std::unique_ptr<WriteStream> DryRunDisk::CreateNew(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
     auto bytes = std::make_shared<std::string>();
-    Put(path, Node{{EntryType::File, false, 0}, {}, bytes});
+    Put(path, Node{{EntryType::File, false, 0}, {}, bytes, {}});
     return std::make_unique<MemoryWriteStream>(bytes);
 }
 
@@ -143,7 +151,9 @@ void DryRunDisk::RenameNoReplace(const std::string& from, const std::string& to)
     const EntryInfo source = Info(from);
     if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
     RequireParentFolder(to);
-    if (Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
+    // Where names fold case, a name changed in case alone is still free.
+    const bool caseOnly = fold_ && Key(from) == Key(to);
+    if (!caseOnly && Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
     // The commands move files only; a folder would take its contents along.
     if (source.type == EntryType::Folder) throw FileError(kPathFileAccessError, from);
     Put(to, Take(from));
@@ -154,23 +164,35 @@ void DryRunDisk::RenameReplace(const std::string& from, const std::string& to) {
     if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
     RequireParentFolder(to);
     if (source.type == EntryType::Folder || Info(to).type == EntryType::Folder) {
-        throw FileError(ErrorNumberFromErrno(EISDIR), from);
+        throw FileError(kPathFileAccessError, from);
     }
-    if (Trimmed(from) == Trimmed(to)) return;
-    Put(to, Take(from));
+    if (Key(from) == Key(to)) return;
+    // A disk that folds case keeps the replaced entry's name.
+    std::string target = to;
+    if (fold_ && Info(to).type == EntryType::File) {
+        const auto [parent, name] = Split(Trimmed(to));
+        if (const Node* node = Find(to)) {
+            target = JoinPath(parent, node->name);
+        } else {
+            for (const DirEntry& e : base_.ReadDir(parent)) {
+                if (Key(e.name) == Key(name)) target = JoinPath(parent, e.name);
+            }
+        }
+    }
+    Put(target, Take(from));
 }
 
 void DryRunDisk::Remove(const std::string& path) {
     const EntryInfo info = Info(path);
     if (info.type == EntryType::None) throw FileError(kFileNotFound, path);
-    if (info.type == EntryType::Folder) throw FileError(ErrorNumberFromErrno(EISDIR), path);
+    if (info.type == EntryType::Folder) throw FileError(kPathFileAccessError, path);
     Put(path, Node{});
 }
 
 void DryRunDisk::MakeDir(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
-    Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr});
+    Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr, {}});
 }
 
 }  // namespace tcc

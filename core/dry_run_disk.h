@@ -15,7 +15,8 @@ namespace tcc {
 //
 // Files may be created, renamed, replaced and removed, and folders created,
 // as the commands do; moving or removing a folder is refused. Names are
-// compared exactly, as the base disk does on Linux.
+// compared as the base disk compares them: exactly on Linux, without regard
+// to letter case on Windows.
 class DryRunDisk : public Disk {
 public:
     explicit DryRunDisk(Disk& base);
@@ -28,6 +29,8 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
+    bool FoldsCase() override { return fold_; }
 
 private:
     // A path changed in memory. A file keeps either its bytes here or the
@@ -36,6 +39,7 @@ private:
         EntryInfo info;  // type None: removed
         std::string basePath;
         std::shared_ptr<std::string> bytes;
+        std::string name;  // as listed
     };
 
     // The node of a path, or null when the base disk answers for it. A path
@@ -47,10 +51,14 @@ private:
     void RequireParentFolder(const std::string& path);
     void Put(const std::string& path, Node node);
     Node Take(const std::string& from);
+    // The key of a path in the maps below: the path itself, or on a disk
+    // that folds case its folded form with one separator.
+    std::string Key(const std::string& path) const;
 
     Disk& base_;
+    bool fold_;
     std::unordered_map<std::string, Node> nodes_;
-    // Folder -> names of its changed entries, for listings.
+    // Folder -> keys of the names of its changed entries, for listings.
     std::unordered_map<std::string, std::vector<std::string>> changedIn_;
     Node below_;  // the answer for paths below a changed entry
 };

@@ -1,7 +1,5 @@
 #include "core/file_error.h"
 
-#include <cerrno>
-
 namespace tcc {
 
 std::string DescribeErrorNumber(int number) {
@@ -31,27 +29,5 @@ FileError::FileError(int number, std::string path)
       number_(number),
       description_(DescribeErrorNumber(number)),
       path_(std::move(path)) {}
-
-int ErrorNumberFromErrno(int err) {
-    switch (err) {
-    case ENOENT: return kFileNotFound;
-    case ENOTDIR: return kPathNotFound;
-    case ENAMETOOLONG: return kBadFileName;
-    case EEXIST:
-    case ENOTEMPTY: return kFileAlreadyExists;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY: return kPermissionDenied;
-    case ENXIO:
-    case ENODEV:
-    case EIO:
-    case ENOMEDIUM:
-    case ESTALE:
-    case ENOTCONN:
-    case EHOSTDOWN: return kDeviceUnavailable;
-    default: return kPathFileAccessError;
-    }
-}
 
 }  // namespace tcc

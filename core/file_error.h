@@ -37,7 +37,4 @@ private:
     std::string path_;
 };
 
-// Maps an errno value of a failed system call to the error numbers above.
-int ErrorNumberFromErrno(int err);
-
 }  // namespace tcc

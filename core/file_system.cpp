@@ -13,25 +13,27 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-bool IsSeparator(char c) { return c == kSeparator; }
+bool IsSeparator(char c) { return IsPathSeparator(c); }
+std::size_t RootLength(std::string_view p) { return PathRootLength(p); }
 
-// Drops separators at the end, but keeps a lone root separator.
+// Drops separators at the end, but keeps the root.
 std::string_view Trimmed(std::string_view p) {
-    while (p.size() > 1 && IsSeparator(p.back())) p.remove_suffix(1);
+    const std::size_t root = std::max<std::size_t>(RootLength(p), 1);
+    while (p.size() > root && IsSeparator(p.back())) p.remove_suffix(1);
     return p;
 }
 
 std::string LastComponent(const std::string& path) {
     std::string_view p = Trimmed(path);
-    auto pos = p.rfind(kSeparator);
+    auto pos = p.find_last_of(kSeparators);
     return std::string(pos == std::string_view::npos ? p : p.substr(pos + 1));
 }
 
 // Splits a trimmed path into parent and name; the parent of "/x" is "/".
 bool SplitPath(std::string_view path, std::string_view* parent, std::string_view* name) {
-    auto pos = path.rfind(kSeparator);
+    auto pos = path.find_last_of(kSeparators);
     if (pos == std::string_view::npos || pos + 1 >= path.size()) return false;
-    *parent = pos == 0 ? path.substr(0, 1) : path.substr(0, pos);
+    *parent = path.substr(0, std::max(pos, RootLength(path)));
     *name = path.substr(pos + 1);
     return true;
 }
@@ -39,6 +41,14 @@ bool SplitPath(std::string_view path, std::string_view* parent, std::string_view
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
+
+bool IsPathSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+// On Windows "C:" alone names the drive's current folder: "C:\" is the root.
+std::size_t PathRootLength(std::string_view p) {
+    if (kSeparator == '\\' && p.size() >= 3 && p[1] == ':' && IsPathSeparator(p[2])) return 3;
+    return !p.empty() && IsPathSeparator(p[0]) ? 1 : 0;
+}
 
 std::string Folder::Name() const { return LastComponent(path); }
 std::string File::Name() const { return LastComponent(path); }
@@ -53,7 +63,10 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path;
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder);
-    if (path.empty() || !IsSeparator(path.back())) path.push_back(kSeparator);
+    // A path keeps the one separator it was written with ("C:/x/y" as Qt
+    // writes paths on Windows), else the platform's.
+    const std::size_t last = folder.find_last_of(kSeparators);
+    if (path.empty() || !IsSeparator(path.back())) path.push_back(last == std::string_view::npos ? kSeparator : folder[last]);
     path.append(name);
     return path;
 }
@@ -288,7 +301,7 @@ Folder FileSystem::CreateFolder(const std::string& path) {
     EntryType type = EntryType::None;
     if (!Find(target, &type).empty()) throw FileError(kFileAlreadyExists, path);
     disk_.MakeDir(target);
-    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, name[0] == '.', true});
+    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, kHiddenByName && name[0] == '.', true});
     return Folder{target};
 }
 
@@ -301,11 +314,11 @@ bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::s
         if (e.number() != kFileAlreadyExists) throw;
         // Taken meanwhile: from now on the listing knows the newcomer.
         const EntryInfo newcomer = disk_.Stat(target);
-        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, newName[0] == '.', true});
+        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, kHiddenByName && newName[0] == '.', true});
         return false;
     }
     const Entry* moved = from.Find(name);
-    const bool hidden = moved ? moved->hidden : newName[0] == '.';
+    const bool hidden = moved ? moved->hidden : kHiddenByName && newName[0] == '.';
     from.Remove(name);
     to.Add({newName, EntryType::File, hidden, true});
     return true;
@@ -340,14 +353,14 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
     same.erase(std::find(same.begin(), same.end(), onDisk));
     disk_.RenameReplace(JoinPath(from.path_, name), JoinPath(to.path_, onDisk));
     from.Remove(name);
-    to.Add({onDisk, EntryType::File, onDisk[0] == '.', true});
+    to.Add({onDisk, EntryType::File, kHiddenByName && onDisk[0] == '.', true});
     if (onDisk != newName) {
         // Now the name takes the sorted file's own letter case. A volume that
         // refuses a rename in case only keeps the old case; the file is in.
         try {
             disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
             to.Remove(onDisk);
-            to.Add({newName, EntryType::File, newName[0] == '.', true});
+            to.Add({newName, EntryType::File, kHiddenByName && newName[0] == '.', true});
         } catch (const FileError& e) {
             if (e.number() != kFileAlreadyExists) throw;
         }

@@ -55,6 +55,11 @@ private:
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Compare names without regard to letter case (ASCII letters fold).
 std::string FoldCase(std::string_view name);
+// Is c a path separator here ("/"; "\\" or "/" on Windows)?
+bool IsPathSeparator(char c);
+// The length of the root a path starts with: 1 for "/", 3 for "C:\\" on
+// Windows, 0 for a relative path.
+std::size_t PathRootLength(std::string_view path);
 // Joins a folder path and a name with the platform separator.
 std::string JoinPath(std::string_view folder, std::string_view name);
 

@@ -4,14 +4,15 @@
 // run. Each cache comes from its seed, so a failure names the seed.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
 #include "core/cache_conversion.h"
 #include "core/disk.h"
 #include "core/dry_run_disk.h"
+#include "core/file_system.h"
 #include "sort/sort_folders.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/cache_model.h"
@@ -27,7 +28,9 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 // The tree below root as a disk shows it, read through its interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "") {
     model::Tree tree;
-    for (const DirEntry& e : disk.ReadDir(below.empty() ? root : root + "/" + below)) {
+    std::string folder = below.empty() ? root : root + "/" + below;
+    std::replace(folder.begin(), folder.end(), '/', kSeparator);  // one path, one spelling
+    for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name;
         if (e.type == EntryType::Folder) {
             tree[path] = kFolder;
@@ -35,7 +38,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             continue;
         }
         std::string content(1 << 12, '\0');
-        content.resize(disk.OpenRead(root + "/" + path)->Read(content.data(), content.size()));
+        content.resize(disk.OpenRead(JoinPath(folder, e.name))->Read(content.data(), content.size()));
         tree[path] = {model::Kind::File, content};
     }
     return tree;
@@ -61,6 +64,7 @@ void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run) {
 // a sort folder in some letter case holding files of the names the sort brings.
 // Where the disk folds case, no two names in a folder differ only in case.
 model::Tree MakeCache(unsigned seed, bool foldCase) {
+    foldCase = foldCase || model::kFoldingDisk;
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
@@ -80,7 +84,8 @@ model::Tree MakeCache(unsigned seed, bool foldCase) {
     auto add = [&](const std::string& path, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
-        if (base.empty() || base == "." || base == ".." || base.find('/') != std::string::npos || taken(path) ||
+        if (base.empty() || base == "." || base == ".." || base.find_first_of(model::kFoldingDisk ? "/\\" : "/") != std::string::npos ||
+            taken(path) || (model::kFoldingDisk && (base.back() == '.' || base.back() == ' ')) ||
             (slash != std::string::npos && !tree.count(path.substr(0, slash)))) {
             return;
         }
@@ -123,7 +128,7 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         TempDir temp;
         const std::string root = foldCase ? "/t" : temp.path();
         const std::string cache = root + "/game/Cache";
-        RealDisk realDisk;
+        PlatformDisk realDisk;
         MemoryDisk memory(true);
         auto write = [&](const std::string& path, const model::Entry& entry) {
             const bool folder = entry.kind == model::Kind::Folder;
@@ -131,7 +136,7 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
             if (foldCase && !folder) memory.AddFile(path, entry.content, entry.readOnly);
             if (!foldCase && folder) fs::create_directories(path);
             if (!foldCase && !folder) TempDir::Write(path, entry.content);
-            if (!foldCase && entry.readOnly) ::chmod(path.c_str(), 0444);
+            if (!foldCase && entry.readOnly) TempDir::SetReadOnly(path);
         };
         // Sentinels outside the folder, named as files the index may reach.
         const model::Tree outside = {{"game", kFolder},

@@ -1,4 +1,3 @@
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -234,7 +233,7 @@ TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {
     std::string many = "[Cache]\r\n";
     for (int i = 0; i < 5000; ++i) many += "K" + std::to_string(i) + "=Name" + std::to_string(i) + ".unr\r\n";
     TempDir::Write(index, many);
-    RealDisk disk;
+    PlatformDisk disk;
     CacheFolderState state(disk);
     RecordingWindow window;
     state.cacheConverted = true;
@@ -243,7 +242,7 @@ TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {
     EXPECT_EQ(TempDir::Read(index), "[Cache]\r\n");
 
     TempDir::Write(index, many);
-    ASSERT_EQ(::chmod(index.c_str(), 0444), 0);
+    TempDir::SetReadOnly(index);
     EXPECT_EQ(ErrorOf([&] { cmdRefresh_Click(state, window); }), kPermissionDenied);
     EXPECT_EQ(TempDir::Read(index), many);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "Cache"), {}), 1);

@@ -97,7 +97,7 @@ private:
     void ReadFileListNow();
     void EndProgress();
 
-    RealDisk realDisk_;
+    PlatformDisk realDisk_;
     Disk& disk_;
     CacheFolderState state_;
     std::unique_ptr<Info> info_;

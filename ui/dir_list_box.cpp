@@ -47,11 +47,11 @@ QString Display(const std::string& bytes) {
 
 // The folders from the root down to folder, each as a full path.
 std::vector<std::string> Ancestry(const std::string& folder) {
-    std::vector<std::string> chain{"/"};
-    std::size_t start = 1;
+    const std::size_t root = std::max<std::size_t>(PathRootLength(folder), 1);
+    std::vector<std::string> chain{folder.substr(0, root)};
+    std::size_t start = root;
     while (start < folder.size()) {
-        std::size_t slash = folder.find('/', start);
-        if (slash == std::string::npos) slash = folder.size();
+        const std::size_t slash = std::find_if(folder.begin() + start, folder.end(), IsPathSeparator) - folder.begin();
         chain.push_back(folder.substr(0, slash));
         start = slash + 1;
     }
@@ -77,7 +77,8 @@ std::string DirListBox::FolderFor(const std::string& text) const {
     std::filesystem::path path(text);
     if (path.is_relative()) path = std::filesystem::path(path_.empty() ? "/" : path_) / path;
     std::string folder = path.lexically_normal().string();
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    while (folder.size() > std::max<std::size_t>(PathRootLength(folder), 1) && IsPathSeparator(folder.back()))
+        folder.pop_back();
     return folder;
 }
 
@@ -106,8 +107,9 @@ void DirListBox::Show(const std::string& folder, const std::vector<std::string>&
     int depth = 0;
     int highlightRow = static_cast<int>(chain.size()) - 1;
     for (const std::string& above : chain) {
-        auto* entry = new QListWidgetItem(open, above == "/" ? QStringLiteral("/")
-                                                            : Display(above.substr(above.rfind('/') + 1)));
+        const auto name = std::find_if(above.rbegin(), above.rend(), IsPathSeparator).base();
+        auto* entry = new QListWidgetItem(
+            open, Display(above.size() == PathRootLength(above) ? above : std::string(name, above.end())));
         entry->setData(kPathRole, QByteArray::fromStdString(above));
         entry->setData(kDepthRole, depth++);
         addItem(entry);

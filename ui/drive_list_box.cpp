@@ -7,16 +7,21 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/disk.h"
 #include "core/file_error.h"
 
 namespace tcc {
 
 namespace {
 
-bool Holds(const std::string& root, const std::string& path) {
-    if (root == "/") return !path.empty() && path[0] == '/';
+bool IsSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
+
+// Is path on the volume mounted at root ("/", "/media/x", "C:\\")?
+bool Holds(std::string root, const std::string& path) {
+    if (root.size() == 1 && IsSeparator(root[0])) return !path.empty() && IsSeparator(path[0]);
+    while (!root.empty() && IsSeparator(root.back())) root.pop_back();
     return path.compare(0, root.size(), root) == 0 &&
-           (path.size() == root.size() || path[root.size()] == '/');
+           (path.size() == root.size() || IsSeparator(path[root.size()]));
 }
 
 }  // namespace
@@ -27,9 +32,7 @@ DriveListBox::DriveListBox(std::unique_ptr<VolumeSource> source, QWidget* parent
     connect(this, &QComboBox::currentIndexChanged, this, &DriveListBox::Change);
 }
 
-std::string DriveListBox::EntryText(const Volume& volume) {
-    return volume.name.empty() ? volume.root : volume.root + " [" + volume.name + "]";
-}
+std::string DriveListBox::EntryText(const Volume& volume) { return VolumeEntryText(volume); }
 
 void DriveListBox::Fill(const std::vector<Volume>& volumes) {
     const QSignalBlocker quiet(this);

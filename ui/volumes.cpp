@@ -6,8 +6,6 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <future>
-#include <thread>
 #include <sstream>
 
 namespace tcc {
@@ -87,19 +85,6 @@ public:
 
 }  // namespace
 
-bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit) {
-    auto answer = std::make_shared<std::promise<bool>>();
-    std::future<bool> future = answer->get_future();
-    std::thread([answer, check = std::move(check)] {
-        try {
-            answer->set_value(check());
-        } catch (...) {
-            answer->set_value(false);
-        }
-    }).detach();
-    return future.wait_for(limit) == std::future_status::ready && future.get();
-}
-
 std::vector<Volume> UserVolumesFromMountTable(
     const std::string& table,
     const std::vector<std::pair<std::string, std::string>>& labels) {
@@ -135,6 +120,10 @@ std::vector<Volume> UserVolumesFromMountTable(
     std::stable_sort(volumes.begin(), volumes.end(),
                      [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return volumes;
+}
+
+std::string VolumeEntryText(const Volume& volume) {
+    return volume.name.empty() ? volume.root : volume.root + " [" + volume.name + "]";
 }
 
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource() {

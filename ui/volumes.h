@@ -26,10 +26,15 @@ public:
     virtual bool IsReady(const Volume& volume) = 0;
 };
 
-// The volumes of this machine: the root, a separate home, and removable and
-// network volumes mounted on or under /media and /mnt, and under /run/media.
-// A volume is ready when its root answers within two seconds.
+// The volumes of this machine. Linux: the root, a separate home, and
+// removable and network volumes mounted on or under /media and /mnt, and
+// under /run/media; a volume is ready when its root answers within two
+// seconds. Windows: the logical drives.
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
+
+// A volume's entry in the drive list, as the system's own lists show it:
+// "/media/x [LABEL]" on Linux, "c: [System]" on Windows.
+std::string VolumeEntryText(const Volume& volume);
 
 // Runs check on a thread of its own and waits at most limit for its answer;
 // no answer by then counts as false. A dead network mount can keep the

@@ -1,5 +1,7 @@
 #include "tests/support/cache_model.h"
 
+#include "core/disk.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -24,6 +26,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
 }
 
 bool Inside(std::string_view name) {
+    if (kFoldingDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
+        return false;
+    }
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
@@ -78,7 +83,7 @@ bool Sort(Tree& tree) {
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
     for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || name[0] == '.') continue;
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (kHiddenByName && name[0] == '.')) continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
             if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);

@@ -21,6 +21,14 @@ struct Entry {
 using Tree = std::map<std::string, Entry>;
 using Files = std::map<std::string, std::string>;  // full path -> content, as the in-memory disk lists files
 
+// Windows' disks: names fold case in the file system itself, and a name
+// with a trailing "." or space or a reserved character cannot be given.
+#ifdef _WIN32
+inline constexpr bool kFoldingDisk = true;
+#else
+inline constexpr bool kFoldingDisk = false;
+#endif
+
 // ASCII letters fold to small letters; every other byte stays.
 std::string Fold(std::string_view name);
 

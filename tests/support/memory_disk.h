@@ -26,7 +26,7 @@ public:
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
     explicit MemoryDisk(bool foldCase = false);
-    bool foldsCase() const { return foldCase_; }
+    bool FoldsCase() override { return foldCase_; }
 
     // Set-up and inspection; these are not operations.
     void AddFolder(const std::string& path);

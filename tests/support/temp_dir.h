@@ -2,36 +2,62 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
-#include <stdlib.h>
+#include "core/disk.h"
 
 namespace tcc {
 
+// Narrow paths as the platform disk takes them: bytes on POSIX, text in the
+// ANSI code page on Windows (the standard library would take UTF-8 there).
+std::filesystem::path NativePath(const std::string& path);
+std::string NarrowPath(const std::filesystem::path& path);
+
 // A fresh folder under the system's temporary folder, removed at the end.
+// Paths it gives use the platform's separator.
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tcc-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        std::random_device random;
+        for (;;) {
+            auto path = std::filesystem::temp_directory_path() / ("tcc-test-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path)) {
+                path_ = NarrowPath(path);
+                break;
+            }
+        }
     }
     ~TempDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        // Windows refuses to remove read-only files.
+        for (const auto& e : std::filesystem::recursive_directory_iterator(NativePath(path_), ec)) {
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+        }
+        std::filesystem::remove_all(NativePath(path_), ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(std::string name) const {
+        for (char& c : name) c = c == '/' ? kSeparator : c;
+        return path_ + kSeparator + name;
+    }
 
     static void Write(const std::string& path, const std::string& content) {
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << content;
+        std::filesystem::create_directories(NativePath(path).parent_path());
+        std::ofstream(NativePath(path), std::ios::binary) << content;
     }
     static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(NativePath(path), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Read-only: no write bits on POSIX, the read-only attribute on Windows.
+    static void SetReadOnly(const std::string& path) {
+        using std::filesystem::perms;
+        std::filesystem::permissions(NativePath(path), perms::owner_read | perms::group_read | perms::others_read);
     }
 
 private:
