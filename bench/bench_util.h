@@ -19,6 +19,7 @@ namespace tcc::bench {
 
 struct Measure {
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system time: less swayed by other load
     double peakRssMb = 0;
 };
 
@@ -47,6 +48,8 @@ inline Measure MeasureInChild(const std::function<void()>& fn) {
         std::exit(1);
     }
     m.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    m.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return m;
 }
 
@@ -64,8 +67,9 @@ inline void MakeEmptyFile(const std::string& path) {
 }
 
 inline void PrintLine(const char* what, long n, const Measure& run, const Measure& baseline) {
-    std::printf("%s n=%ld seconds=%.3f baseline_seconds=%.3f ratio=%.2f peak_rss_mb=%.0f\n", what, n, run.seconds,
-                baseline.seconds, run.seconds / baseline.seconds, run.peakRssMb);
+    std::printf("%s n=%ld seconds=%.3f baseline_seconds=%.3f ratio=%.2f cpu_ratio=%.2f peak_rss_mb=%.0f\n", what, n,
+                run.seconds, baseline.seconds, run.seconds / baseline.seconds, run.cpuSeconds / baseline.cpuSeconds,
+                run.peakRssMb);
     std::fflush(stdout);
 }
 

@@ -1,24 +1,12 @@
 #include "core/cache_conversion.h"
 
-#include <optional>
 #include <string_view>
 
+#include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
 namespace {
-
-// Splits a record at every "=": field 0 is the key, field 1 the real name.
-void SplitRecord(const std::string& line, std::vector<std::string>& fields) {
-    fields.clear();
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t eq = line.find('=', start);
-        fields.push_back(line.substr(start, eq == std::string::npos ? std::string::npos : eq - start));
-        if (eq == std::string::npos) return;
-        start = eq + 1;
-    }
-}
 
 // A name that stays inside the chosen folder: no separator of any platform,
 // no NUL byte, not "." or "..".
@@ -30,12 +18,14 @@ bool StaysInFolder(std::string_view name) {
     return true;
 }
 
-// Reports progress every this many records.
-constexpr unsigned kProgressEvery = 256;
+void Skip(Window& window, std::string_view key, const char* reason) {
+    window.Note({FileAction::Kind::Skip, std::string(key), {}, reason});
+}
 
 }  // namespace
 
 bool cmdGetCache_Click(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
     window.ShowLabel(Label::Folder);
     window.ShowLabel(Label::FolderName);
     if (!state.HasFolder(window)) return false;
@@ -52,68 +42,82 @@ bool cmdGetCache_Click(CacheFolderState& state, Window& window) {
 
 void ConvertCache(CacheFolderState& state, Window& window) {
     FileSystem& fs = state.fs();
+    FileSystem::Command command(fs);
+    // The folder as it was chosen when the command began, whatever the
+    // window chooses meanwhile.
+    const Folder folder = fs.GetFolder(state.currentFolder ? state.currentFolder->path : std::string());
     File index = fs.GetFile(state.cacheIndexPath);
     const std::uint64_t total = fs.FileSize(index);
     TextReader reader = fs.OpenTextRead(index);
+    FileSystem::Listing& here = fs.ListingOf(folder);
 
     // The header line is passed over unread; an empty index has no records.
     if (!reader.AtEndOfStream()) reader.SkipLine();
     window.ShowLabel(Label::Warning);
 
     // Every line after the header is a record, the last one included. A line
-    // without "=" has no real name and is passed over.
-    // Records are taken up in batches: within one, the folder is checked
-    // once for changes made by others. A rename never replaces a name taken
-    // meanwhile, so a change missed within a batch cannot cost a file.
-    unsigned sinceProgress = 0;
-    std::optional<FileSystem::Batch> batch;
-    batch.emplace(fs);
+    // without "=" has no real name and is passed over. Field 1, the real
+    // name, ends at the next "=".
+    std::string cachedName, targetName;
     while (!reader.AtEndOfStream()) {
-        std::string line = reader.ReadLine();
-        if (++sinceProgress == kProgressEvery) {
-            sinceProgress = 0;
-            batch.reset();
-            window.Progress(reader.Position(), total);
-            batch.emplace(fs);
+        const std::string line = reader.ReadLine();
+        window.Progress(reader.Position(), total);
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string_view key = std::string_view(line).substr(0, eq);
+        const std::size_t end = line.find('=', eq + 1);
+        const std::string_view realName =
+            std::string_view(line).substr(eq + 1, end == std::string::npos ? std::string::npos : end - eq - 1);
+        // An empty real name would give ".unk", a hidden file nobody sees.
+        if (realName.empty()) {
+            Skip(window, key, "no real name");
+            continue;
         }
-        if (line.find('=') == std::string::npos) continue;
-        SplitRecord(line, state.recordFields);
-        const std::string& key = state.recordFields[0];
-        const std::string& realName = state.recordFields[1];
-        const std::string cachedName = key + ".uxx";
-        const std::string targetName = realName.find('.') != std::string::npos ? realName : realName + ".unk";
+        cachedName.assign(key).append(".uxx");
+        targetName.assign(realName);
+        if (realName.find('.') == std::string_view::npos) targetName.append(".unk");
         // A record that would reach outside the chosen folder touches nothing.
         if (!StaysInFolder(cachedName) || !StaysInFolder(targetName)) {
-            window.Note({FileAction::Kind::Skip, key, {}, "name leaves the folder"});
+            Skip(window, key, "name leaves the folder");
             continue;
         }
         // Nor does one whose names this disk cannot hold as written.
         if (!fs.disk().CanHoldName(cachedName) || !fs.disk().CanHoldName(targetName)) {
-            window.Note({FileAction::Kind::Skip, key, {}, "name not allowed on this disk"});
+            Skip(window, key, "name not allowed on this disk");
             continue;
         }
 
-        state.realFilePath = state.PathIn(targetName);
-        state.cachedFilePath = state.PathIn(cachedName);
-        if (!fs.FileExists(state.cachedFilePath)) {
-            window.Note({FileAction::Kind::Skip, key, {}, "cached file missing"});
-        } else if (fs.FileExists(state.realFilePath)) {
-            window.Note({FileAction::Kind::Skip, key, {}, "target taken"});
+        const FileSystem::Entry* cached = here.Find(cachedName);
+        const FileSystem::Entry* taken = here.Find(targetName);
+        if (!cached || cached->type != EntryType::File) {
+            Skip(window, key, "cached file missing");
+        } else if (taken && taken->type == EntryType::File) {
+            Skip(window, key, "target taken");
+        } else if (taken) {
+            // A folder or the like holds the name: the rename cannot be done.
+            throw FileError(kFileAlreadyExists, JoinPath(folder.path, taken->name));
         } else {
-            RenameCachedFile(state, window);
+            bool moved = false;
+            try {
+                moved = fs.Move(here, cached->name, here, targetName);
+            } catch (const FileError& e) {
+                // A name the file system cannot hold is no name to give.
+                if (e.number() != kBadFileName) throw;
+                Skip(window, key, "name too long");
+                continue;
+            }
+            if (!moved) {
+                Skip(window, key, "target taken");
+                continue;
+            }
+            window.RefreshFileList();
+            window.ShowLabel(Label::Warning);
             window.Note({FileAction::Kind::Rename, cachedName, targetName, {}});
         }
     }
-    batch.reset();
     reader.Close();
     window.Progress(total, total);
     state.cacheConverted = true;
-}
-
-void RenameCachedFile(CacheFolderState& state, Window& window) {
-    state.fs().MoveFile(state.cachedFilePath, state.realFilePath);
-    window.RefreshFileList();
-    window.ShowLabel(Label::Warning);
 }
 
 }  // namespace tcc

@@ -11,10 +11,8 @@ namespace tcc {
 // False when it refused the folder (its message has been shown).
 bool cmdGetCache_Click(CacheFolderState& state, Window& window);
 
-// Reads the index at state.cacheIndexPath and renames the cached files.
+// Reads the index at state.cacheIndexPath and renames the cached files of
+// the chosen folder.
 void ConvertCache(CacheFolderState& state, Window& window);
-
-// Renames state.cachedFilePath to state.realFilePath.
-void RenameCachedFile(CacheFolderState& state, Window& window);
 
 }  // namespace tcc

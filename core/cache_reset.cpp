@@ -11,6 +11,7 @@ constexpr const char* kFreshIndex = "[Cache]\r\n";
 }  // namespace
 
 bool cmdRefresh_Click(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
     if (!state.HasFolder(window)) return false;
     if (!state.cacheConverted) {
         Answer answer = window.MessageBox(

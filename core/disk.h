@@ -11,13 +11,17 @@ namespace tcc {
 
 // The platform's path separator. Paths are byte strings, passed through as
 // they are: names in the cache index and on disk are never re-encoded.
-// On Windows "/" separates too, as the system itself takes it.
+// On Windows "/" separates too, as the system itself takes it. Whether the
+// platform hides a file by a leading "." in its name (Linux) or by an
+// attribute (Windows).
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
 inline constexpr std::string_view kSeparators = "\\/";
+inline constexpr bool kHiddenByName = false;
 #else
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparators = "/";
+inline constexpr bool kHiddenByName = true;
 #endif
 
 enum class EntryType { None, File, Folder, Other };
@@ -31,15 +35,9 @@ struct EntryInfo {
 struct DirEntry {
     std::string name;
     EntryType type = EntryType::Other;
-};
-
-// Changes whenever the entries of a folder change. Two equal stamps mean the
-// listing read with the first one is still good.
-struct DirStamp {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    std::uint64_t c = 0;
-    bool operator==(const DirStamp&) const = default;
+    // Hidden from the user as the platform decides: a leading "." here, an
+    // attribute on Windows.
+    bool hidden = false;
 };
 
 class ReadStream {
@@ -66,9 +64,9 @@ public:
     virtual ~Disk() = default;
 
     // Type and read-only bit of a path, without following a final symlink's
-    // target type for anything but files and folders. None when missing.
+    // target type for anything but files and folders. None when missing,
+    // also when the name is one the file system could not hold.
     virtual EntryInfo Stat(const std::string& path) = 0;
-    virtual DirStamp Stamp(const std::string& folder) = 0;
     virtual std::vector<DirEntry> ReadDir(const std::string& folder) = 0;
 
     virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) = 0;
@@ -97,7 +95,6 @@ public:
 class RealDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
-    DirStamp Stamp(const std::string& folder) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
@@ -123,7 +120,6 @@ int ErrorNumberFromErrno(int err);
 class WinDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
-    DirStamp Stamp(const std::string& folder) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;

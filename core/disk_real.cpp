@@ -15,6 +15,7 @@ int ErrorNumberFromErrno(int err) {
     switch (err) {
     case ENOENT: return kFileNotFound;
     case ENOTDIR: return kPathNotFound;
+    case ENAMETOOLONG: return kBadFileName;
     case EEXIST:
     case ENOTEMPTY: return kFileAlreadyExists;
     case EACCES:
@@ -106,6 +107,8 @@ EntryInfo RealDisk::Stat(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
         int err = errno;
+        // A name too long to hold, or a loop of links, names nothing.
+        if (err == ENAMETOOLONG || err == ELOOP) return {};
         if (IsMissing(err)) {
             // A dangling symlink still takes the name.
             if (::lstat(path.c_str(), &st) == 0) return {EntryType::Other, false, 0};
@@ -114,20 +117,6 @@ EntryInfo RealDisk::Stat(const std::string& path) {
         Fail(err, path);
     }
     return {TypeOf(st.st_mode), (st.st_mode & S_IWUSR) == 0, static_cast<std::uint64_t>(st.st_size)};
-}
-
-DirStamp RealDisk::Stamp(const std::string& folder) {
-    struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) {
-        if (IsMissing(errno)) return {};
-        Fail(errno, folder);
-    }
-    if (!S_ISDIR(st.st_mode)) return {};
-    auto ns = [](const timespec& t) {
-        return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u + static_cast<std::uint64_t>(t.tv_nsec);
-    };
-    return {ns(st.st_mtim), ns(st.st_ctim) ^ static_cast<std::uint64_t>(st.st_size),
-            static_cast<std::uint64_t>(st.st_ino) * 31u + static_cast<std::uint64_t>(st.st_dev) + 1u};
 }
 
 std::vector<DirEntry> RealDisk::ReadDir(const std::string& folder) {
@@ -148,7 +137,8 @@ std::vector<DirEntry> RealDisk::ReadDir(const std::string& folder) {
             std::string full = folder == "/" ? "/" + name : folder + "/" + name;
             if (::stat(full.c_str(), &st) == 0) type = TypeOf(st.st_mode);
         }
-        entries.push_back({std::move(name), type});
+        const bool hidden = name[0] == '.';
+        entries.push_back({std::move(name), type, hidden});
         errno = 0;
     }
     int err = errno;
@@ -170,19 +160,24 @@ std::unique_ptr<WriteStream> RealDisk::CreateNew(const std::string& path) {
 }
 
 void RealDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+    int renameErr = 0;
     if (!forceLinkFallback_) {
         if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-        int err = errno;
-        if (err == EEXIST) Fail(err, to);
-        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) {
-            if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
-            Fail(err, from);
+        renameErr = errno;
+        if (renameErr == EEXIST) Fail(renameErr, to);
+        if (renameErr != EINVAL && renameErr != ENOSYS && renameErr != EOPNOTSUPP) {
+            if (renameErr == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
+            Fail(renameErr, from);
         }
     }
     // No RENAME_NOREPLACE here: a hard link cannot replace anything either.
     if (::link(from.c_str(), to.c_str()) != 0) {
         int err = errno;
         if (err == EEXIST) Fail(err, to);
+        // EINVAL means an unsupported flag or a name the file system refuses.
+        // A link that fails as well shows the latter: the rename's own error
+        // is the one that tells the user what happened.
+        if (renameErr == EINVAL) Fail(renameErr, to);
         if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
         Fail(err, from);
     }

@@ -20,6 +20,8 @@ int ErrorNumberFromWin32(unsigned long err) {
     case ERROR_BAD_NET_NAME:
     case ERROR_DIRECTORY:
     case ERROR_BAD_PATHNAME: return kPathNotFound;
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE: return kBadFileName;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
     case ERROR_DIR_NOT_EMPTY: return kFileAlreadyExists;
@@ -189,17 +191,6 @@ EntryInfo WinDisk::Stat(const std::string& path) {
     return {type, readOnly, size};
 }
 
-// The folder's last-write time changes with its entries on NTFS; only the
-// file-system service's check for outside changes uses it.
-DirStamp WinDisk::Stamp(const std::string& folder) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!Attributes(folder, &data) || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    auto ticks = [](const FILETIME& t) {
-        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    return {ticks(data.ftLastWriteTime), ticks(data.ftCreationTime), 1};
-}
-
 std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
     std::wstring pattern = Wide(folder);
     if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/')) pattern += L'\\';
@@ -220,7 +211,9 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
         // A name the ANSI code page cannot spell could not be asked for
         // again: it is left out, as any name that cannot be given.
         if (!ToNarrow(wide, &name)) continue;
-        entries.push_back({name, TypeOf(found.dwFileAttributes)});
+        // Hidden is an attribute here, not a leading ".".
+        entries.push_back({name, TypeOf(found.dwFileAttributes),
+                           (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
     } while (FindNextFileW(find, &found));
     const DWORD err = GetLastError();
     FindClose(find);

@@ -95,7 +95,6 @@ void DryRunDisk::Put(const std::string& rawPath, Node node) {
     node.name = name;
     auto [it, added] = nodes_.insert_or_assign(Key(rawPath), std::move(node));
     if (added) changedIn_[Key(parent)].push_back(Key(name));
-    ++changeCount_[Key(parent)];
 }
 
 DryRunDisk::Node DryRunDisk::Take(const std::string& from) {
@@ -122,7 +121,11 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
     std::erase_if(entries, [&](const DirEntry& e) { return names.count(Key(e.name)) != 0; });
     for (const std::string& name : changed->second) {
         const Node& node = nodes_.at(Key(JoinPath(folder, name)));
-        if (node.info.type != EntryType::None) entries.push_back({node.name, node.info.type});
+        // Names the commands give are hidden by the leading "." rule only
+        // where the platform hides by name.
+        if (node.info.type != EntryType::None) {
+            entries.push_back({node.name, node.info.type, kHiddenByName && node.name[0] == '.'});
+        }
     }
     return entries;
 }
@@ -148,7 +151,8 @@ void DryRunDisk::RenameNoReplace(const std::string& from, const std::string& to)
     const EntryInfo source = Info(from);
     if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
     RequireParentFolder(to);
-    if (Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
+    // Where case folds, a new letter case for the same name is no taken name.
+    if (Key(from) != Key(to) && Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
     // The commands move files only; a folder would take its contents along.
     if (source.type == EntryType::Folder) throw FileError(kPathFileAccessError, from);
     Put(to, Take(from));
@@ -188,19 +192,6 @@ void DryRunDisk::MakeDir(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
     Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr});
-}
-
-// The base folder's stamp, moved on by every change kept here in that folder.
-DirStamp DryRunDisk::Stamp(const std::string& rawFolder) {
-    const std::string folder = Trimmed(rawFolder);
-    auto count = changeCount_.find(Key(folder));
-    const std::uint64_t changes = count == changeCount_.end() ? 0 : count->second;
-    if (const Node* node = Find(folder)) {
-        return node->info.type == EntryType::Folder ? DirStamp{1, 0, changes} : DirStamp{};
-    }
-    DirStamp stamp = base_.Stamp(folder);
-    if (stamp != DirStamp{}) stamp.c += changes;
-    return stamp;
 }
 
 }  // namespace tcc

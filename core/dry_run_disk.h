@@ -22,7 +22,6 @@ public:
     explicit DryRunDisk(Disk& base);
 
     EntryInfo Stat(const std::string& path) override;
-    DirStamp Stamp(const std::string& folder) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
@@ -61,8 +60,6 @@ private:
     std::unordered_map<std::string, Node> nodes_;
     // Folder -> keys of the names of its changed entries, for listings.
     std::unordered_map<std::string, std::vector<std::string>> changedIn_;
-    // Folder -> number of changes made in it, for its stamp.
-    std::unordered_map<std::string, std::uint64_t> changeCount_;
     Node below_;  // the answer for paths below a changed entry
 };
 

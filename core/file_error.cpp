@@ -4,6 +4,7 @@ namespace tcc {
 
 std::string DescribeErrorNumber(int number) {
     switch (number) {
+    case kBadFileName: return "Bad file name or number";
     case kFileNotFound: return "File not found";
     case kFileAlreadyExists: return "File already exists";
     case kInputPastEndOfFile: return "Input past end of file";

@@ -8,6 +8,7 @@ namespace tcc {
 // Error numbers of failed file operations. The numbering is the classic one
 // that users of the game's tools know from their message boxes.
 enum ErrorNumber : int {
+    kBadFileName = 52,
     kFileNotFound = 53,
     kFileAlreadyExists = 58,
     kInputPastEndOfFile = 62,

@@ -1,8 +1,10 @@
 #include "core/file_system.h"
 
 #include <algorithm>
-#include <cstring>
-#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <stdexcept>
 
 #include "core/file_error.h"
 
@@ -56,8 +58,6 @@ std::string FoldCase(std::string_view name) {
     for (char& c : folded) c = Fold(c);
     return folded;
 }
-
-bool IsHiddenName(const std::string& name) { return !name.empty() && name[0] == '.'; }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path;
@@ -149,320 +149,281 @@ void TextReader::Close() { stream_.reset(); }
 
 FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
+// --- listings --------------------------------------------------------------
+
+const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const {
+    const std::vector<Entry>* same = SameNamed(name);
+    if (!same) return nullptr;
+    for (const Entry& e : *same) {
+        if (e.name == name) return &e;
+    }
+    return &same->front();
+}
+
+const std::vector<FileSystem::Entry>* FileSystem::Listing::SameNamed(std::string_view name) const {
+    auto it = names_.find(FoldCase(name));
+    return it == names_.end() ? nullptr : &it->second;
+}
+
+void FileSystem::Listing::Add(Entry entry) {
+    std::vector<Entry>& same = names_[FoldCase(entry.name)];
+    auto at = std::lower_bound(same.begin(), same.end(), entry.name,
+                               [](const Entry& e, const std::string& n) { return e.name < n; });
+    if (at != same.end() && at->name == entry.name) *at = std::move(entry);
+    else same.insert(at, std::move(entry));
+}
+
+void FileSystem::Listing::Remove(std::string_view name) {
+    auto it = names_.find(FoldCase(name));
+    if (it == names_.end()) return;
+    std::erase_if(it->second, [&](const Entry& e) { return e.name == name; });
+    if (it->second.empty()) names_.erase(it);
+}
+
 FileSystem::Listing* FileSystem::Kept(std::string_view folder) {
-    // Most lookups in a row are in one folder: remember the last one found.
-    if (recent_ && recentFolder_ == folder) return recent_;
     auto it = listings_.find(folder);
-    if (it == listings_.end()) return nullptr;
-    recentFolder_ = it->first;
-    recent_ = &it->second;
-    return recent_;
+    return it == listings_.end() ? nullptr : &it->second;
 }
 
-FileSystem::Listing* FileSystem::ListingOf(std::string_view folderView) {
-    Listing* kept = Kept(folderView);
-    // Within one operation a folder's stamp is checked once.
-    if (kept && kept->checkedInCall == call_) return kept;
-    const std::string folder(folderView);
-    DirStamp stamp = disk_.Stamp(folder);
-    if (stamp == DirStamp{}) {
-        if (kept) {
-            recent_ = nullptr;
-            listings_.erase(folder);
-        }
-        return nullptr;
-    }
-    if (kept && kept->stamp == stamp) {
-        kept->checkedInCall = call_;
-        return kept;
-    }
-    // The stamp is taken before reading, so a change made while reading
-    // shows as a new stamp next time.
+FileSystem::Listing& FileSystem::ListingAt(std::string_view folder) {
+    // Outside a command nothing would drop the listing again.
+    if (depth_ == 0) throw std::logic_error("a folder listing outside a command");
+    if (Listing* kept = Kept(folder)) return *kept;
     Listing fresh;
-    fresh.stamp = stamp;
-    fresh.checkedInCall = call_;
-    for (DirEntry& e : disk_.ReadDir(folder)) {
+    fresh.path_ = std::string(folder);
+    std::vector<DirEntry> entries = disk_.ReadDir(fresh.path_);
+    fresh.names_.reserve(entries.size());
+    for (DirEntry& e : entries) {
         std::string key = FoldCase(e.name);
-        fresh.names[key].push_back(std::move(e));
+        fresh.names_[std::move(key)].push_back({std::move(e.name), e.type, e.hidden, false});
     }
-    for (auto& [key, entries] : fresh.names) {
-        std::sort(entries.begin(), entries.end(),
-                  [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    for (auto& [key, same] : fresh.names_) {
+        if (same.size() > 1) {
+            std::sort(same.begin(), same.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        }
     }
-    Listing& slot = listings_[folder];
-    slot = std::move(fresh);
-    return &slot;
+    std::string key = fresh.path_;
+    return listings_.emplace(std::move(key), std::move(fresh)).first->second;
 }
 
-std::string FileSystem::Find(const std::string& rawPath, EntryInfo* info) {
+FileSystem::Listing& FileSystem::ListingOf(const Folder& folder) { return ListingAt(folder.path); }
+
+// --- lookups -----------------------------------------------------------------
+
+std::string FileSystem::Find(std::string_view rawPath, EntryType* type) {
     const std::string_view path = Trimmed(rawPath);
     std::string_view parent, name;
     const bool split = SplitPath(path, &parent, &name);
-    // A folder whose listing is kept answers from it, after a cheap check of
-    // its stamp. Only the type is known then, not the read-only bit.
-    if (split && Kept(parent)) {
-        if (Listing* listing = ListingOf(parent)) return Lookup(*listing, parent, name, info);
+    // A folder this command has listed answers from its listing.
+    if (split) {
+        if (Listing* kept = Kept(parent)) {
+            const Entry* e = kept->Find(name);
+            if (!e) return {};
+            *type = e->type;
+            return JoinPath(parent, e->name);
+        }
     }
-    auto self = listings_.find(path);
-    if (self != listings_.end() && self->second.checkedInCall == call_) {
-        *info = EntryInfo{EntryType::Folder, false, 0};
-        return std::string(path);
-    }
-    EntryInfo exact = disk_.Stat(std::string(path));
+    const EntryInfo exact = disk_.Stat(std::string(path));
     if (exact.type != EntryType::None) {
-        *info = exact;
+        *type = exact.type;
         return std::string(path);
     }
     if (!split || name.find('\0') != std::string_view::npos) return {};
-    Listing* listing = ListingOf(parent);
-    std::string realParent(parent);
-    if (!listing) {
-        EntryInfo parentInfo;
-        realParent = Find(realParent, &parentInfo);
-        if (realParent.empty() || parentInfo.type != EntryType::Folder) return {};
-        listing = ListingOf(realParent);
-        if (!listing) return {};
-    }
-    return Lookup(*listing, realParent, name, info);
-}
-
-std::string FileSystem::Lookup(const Listing& listing, std::string_view folder, std::string_view name,
-                               EntryInfo* info) {
-    auto it = listing.names.find(FoldCase(name));
-    if (it == listing.names.end()) return {};
-    // Entries are sorted by name; an exact match wins.
-    const DirEntry* pick = &it->second.front();
-    for (const DirEntry& e : it->second) {
-        if (e.name == name) pick = &e;
-    }
-    *info = EntryInfo{pick->type, false, 0};
-    return JoinPath(folder, pick->name);
+    EntryType parentType = EntryType::None;
+    const std::string realParent = Find(parent, &parentType);
+    if (realParent.empty() || parentType != EntryType::Folder) return {};
+    const Entry* e = ListingAt(realParent).Find(name);
+    if (!e) return {};
+    *type = e->type;
+    return JoinPath(realParent, e->name);
 }
 
 std::pair<std::string, std::string> FileSystem::SplitExistingParent(const std::string& rawPath) {
     std::string_view parent, name;
     if (!SplitPath(Trimmed(rawPath), &parent, &name)) throw FileError(kPathNotFound, rawPath);
-    EntryInfo info;
-    std::string realParent = Find(std::string(parent), &info);
-    if (realParent.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, rawPath);
+    EntryType type = EntryType::None;
+    std::string realParent = Find(parent, &type);
+    if (realParent.empty() || type != EntryType::Folder) throw FileError(kPathNotFound, rawPath);
     return {realParent, std::string(name)};
 }
 
-void FileSystem::NoteMoved(const std::string& from, const std::string& to) {
-    std::string_view fromParent, toParent, name;
-    SplitPath(from, &fromParent, &name);
-    SplitPath(to, &toParent, &name);
-    Forget(from, false);
-    Add(to, EntryType::File, false);
-    Restamp(fromParent);
-    if (toParent != fromParent) Restamp(toParent);
-}
-
-void FileSystem::Restamp(std::string_view folder) {
-    if (Listing* kept = Kept(folder)) {
-        kept->stamp = disk_.Stamp(std::string(folder));
-        kept->checkedInCall = call_;
-    }
-}
-
-void FileSystem::NoteAdded(const std::string& path, EntryType type) { Add(path, type, true); }
-
-void FileSystem::NoteRemoved(const std::string& path) { Forget(path, true); }
-
-void FileSystem::Add(const std::string& path, EntryType type, bool restamp) {
-    std::string_view parent, name;
-    if (!SplitPath(path, &parent, &name)) return;
-    Listing* kept = Kept(parent);
-    if (!kept) return;
-    auto& entries = kept->names[FoldCase(name)];
-    auto same = std::find_if(entries.begin(), entries.end(), [&](const DirEntry& e) { return e.name == name; });
-    if (same == entries.end()) {
-        entries.push_back({std::string(name), type});
-        if (entries.size() > 1) {
-            std::sort(entries.begin(), entries.end(),
-                      [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
-        }
-    } else {
-        same->type = type;
-    }
-    if (restamp) Restamp(parent);
-}
-
-void FileSystem::Forget(const std::string& path, bool restamp) {
-    std::string_view parent, name;
-    if (!SplitPath(path, &parent, &name)) return;
-    Listing* kept = Kept(parent);
-    if (!kept) return;
-    auto entries = kept->names.find(FoldCase(name));
-    if (entries != kept->names.end()) {
-        std::erase_if(entries->second, [&](const DirEntry& e) { return e.name == name; });
-        if (entries->second.empty()) kept->names.erase(entries);
-    }
-    if (restamp) Restamp(parent);
-}
-
 bool FileSystem::FileExists(const std::string& path) {
-    CallScope scope(*this);
-    EntryInfo info;
-    return !Find(path, &info).empty() && info.type == EntryType::File;
+    Command scope(*this);
+    EntryType type = EntryType::None;
+    return !Find(path, &type).empty() && type == EntryType::File;
 }
 
 bool FileSystem::FolderExists(const std::string& path) {
-    CallScope scope(*this);
-    EntryInfo info;
-    return !Find(path, &info).empty() && info.type == EntryType::Folder;
+    Command scope(*this);
+    EntryType type = EntryType::None;
+    return !Find(path, &type).empty() && type == EntryType::Folder;
 }
 
 Folder FileSystem::GetFolder(const std::string& path) {
-    CallScope scope(*this);
-    EntryInfo info;
-    std::string found = Find(path, &info);
-    if (found.empty() || info.type != EntryType::Folder) throw FileError(kPathNotFound, path);
+    Command scope(*this);
+    EntryType type = EntryType::None;
+    std::string found = Find(path, &type);
+    if (found.empty() || type != EntryType::Folder) throw FileError(kPathNotFound, path);
     return Folder{found};
 }
 
 File FileSystem::GetFile(const std::string& path) {
-    CallScope scope(*this);
-    EntryInfo info;
-    std::string found = Find(path, &info);
-    if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
+    Command scope(*this);
+    EntryType type = EntryType::None;
+    std::string found = Find(path, &type);
+    if (found.empty() || type != EntryType::File) throw FileError(kFileNotFound, path);
     return File{found};
 }
 
-TextReader FileSystem::OpenTextRead(const File& file) {
-    return TextReader(disk_.OpenRead(file.path), file.path);
-}
+TextReader FileSystem::OpenTextRead(const File& file) { return TextReader(disk_.OpenRead(file.path), file.path); }
 
-std::uint64_t FileSystem::FileSize(const File& file) {
-    return disk_.Stat(file.path).size;
-}
-
-void FileSystem::DeleteFile(const std::string& path, bool force) {
-    CallScope scope(*this);
-    EntryInfo info;
-    std::string found = Find(path, &info);
-    if (found.empty() || info.type != EntryType::File) throw FileError(kFileNotFound, path);
-    if (!force && disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
-    disk_.Remove(found);
-    NoteRemoved(found);
-}
-
-Folder FileSystem::CreateFolder(const std::string& path) {
-    CallScope scope(*this);
-    auto [parent, name] = SplitExistingParent(path);
-    std::string target = JoinPath(parent, name);
-    EntryInfo info;
-    if (!Find(target, &info).empty()) throw FileError(kFileAlreadyExists, path);
-    disk_.MakeDir(target);
-    NoteAdded(target, EntryType::Folder);
-    return Folder{target};
-}
-
-void FileSystem::MoveFile(const std::string& from, const std::string& to) {
-    CallScope scope(*this);
-    File source = GetFile(from);
-    auto [parent, name] = SplitExistingParent(to);
-    std::string target = JoinPath(parent, name);
-    EntryInfo info;
-    if (!Find(target, &info).empty()) throw FileError(kFileAlreadyExists, target);
-    disk_.RenameNoReplace(source.path, target);
-    NoteMoved(source.path, target);
-}
-
-void FileSystem::MoveFileReplacing(const std::string& from, const std::string& to) {
-    CallScope scope(*this);
-    File source = GetFile(from);
-    auto [parent, name] = SplitExistingParent(to);
-    std::string target = JoinPath(parent, name);
-
-    // Every file there whose name equals this one without regard to case is
-    // the same-named file, the exact one included.
-    std::vector<std::string> sameNamed;
-    if (Listing* listing = ListingOf(parent)) {
-        auto it = listing->names.find(FoldCase(name));
-        if (it != listing->names.end()) {
-            for (const DirEntry& e : it->second) sameNamed.push_back(JoinPath(parent, e.name));
-        }
-    }
-    bool exactTaken = false;
-    std::vector<std::string> others;
-    for (const std::string& other : sameNamed) {
-        EntryInfo info = disk_.Stat(other);
-        if (info.type == EntryType::None) continue;
-        if (info.type != EntryType::File) throw FileError(kFileAlreadyExists, other);
-        if (info.readOnly) throw FileError(kPermissionDenied, other);
-        if (other == target) exactTaken = true;
-        else others.push_back(other);
-    }
-
-    bool replacedOthers = false;
-    if (exactTaken) {
-        // One step: the moved file takes the old one's place.
-        disk_.RenameReplace(source.path, target);
-    } else {
-        try {
-            disk_.RenameNoReplace(source.path, target);
-        } catch (const FileError& e) {
-            // A disk that folds case (Windows) takes the name in other letter
-            // case for this very name: the new file replaces it in one step.
-            if (e.number() != kFileAlreadyExists || others.size() != 1) throw;
-            disk_.RenameReplace(source.path, target);
-            // (Wine keeps the old name's letter case then.)
-            replacedOthers = true;
-        }
-    }
-    NoteMoved(source.path, target);
-    // The same name in other letter case goes only once the new file is in.
-    for (const std::string& other : others) {
-        if (!replacedOthers) disk_.Remove(other);
-        NoteRemoved(other);
-    }
-}
-
-void FileSystem::ReplaceFileContent(const std::string& path, const std::string& bytes) {
-    CallScope scope(*this);
-    auto [parent, name] = SplitExistingParent(path);
-    std::string target = JoinPath(parent, name);
-    EntryInfo info;
-    std::string found = Find(target, &info);
-    if (!found.empty()) {
-        if (info.type != EntryType::File) throw FileError(kPathFileAccessError, found);
-        if (disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
-        target = found;
-    }
-    std::string temp = JoinPath(parent, "." + name + ".new-" + std::to_string(::getpid()));
-    auto stream = disk_.CreateNew(temp);
-    try {
-        stream->Write(bytes.data(), bytes.size());
-        stream->Close();
-        disk_.RenameReplace(temp, target);
-    } catch (...) {
-        stream.reset();
-        try {
-            disk_.Remove(temp);
-        } catch (const FileError&) {
-            // The hidden temporary file is all that is left; the old file is intact.
-        }
-        throw;
-    }
-    NoteAdded(target, EntryType::File);
-}
+std::uint64_t FileSystem::FileSize(const File& file) { return disk_.Stat(file.path).size; }
 
 std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
-    CallScope scope(*this);
-    Folder f = GetFolder(folder);
-    Listing* listing = ListingOf(f.path);
-    if (!listing) throw FileError(kPathNotFound, folder);
+    Command scope(*this);
+    const Listing& listing = ListingOf(GetFolder(folder));
     std::vector<std::string> names;
-    for (const auto& [key, entries] : listing->names) {
-        for (const DirEntry& e : entries) {
-            if (e.type == EntryType::File && !IsHiddenName(e.name) && MatchesPattern(e.name, pattern)) {
-                names.push_back(e.name);
-            }
+    for (const auto& [key, same] : listing.names_) {
+        for (const Entry& e : same) {
+            if (e.type == EntryType::File && !e.hidden && MatchesPattern(e.name, pattern)) names.push_back(e.name);
         }
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// --- changes -----------------------------------------------------------------
+
+Folder FileSystem::CreateFolder(const std::string& path) {
+    Command scope(*this);
+    auto [parent, name] = SplitExistingParent(path);
+    std::string target = JoinPath(parent, name);
+    EntryType type = EntryType::None;
+    if (!Find(target, &type).empty()) throw FileError(kFileAlreadyExists, path);
+    disk_.MakeDir(target);
+    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, name[0] == '.', true});
+    return Folder{target};
+}
+
+bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::string& newName) {
+    const std::string source = JoinPath(from.path_, name);
+    const std::string target = JoinPath(to.path_, newName);
+    try {
+        disk_.RenameNoReplace(source, target);
+    } catch (const FileError& e) {
+        if (e.number() != kFileAlreadyExists) throw;
+        // Taken meanwhile: from now on the listing knows the newcomer.
+        const EntryInfo newcomer = disk_.Stat(target);
+        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, newName[0] == '.', true});
+        return false;
+    }
+    const Entry* moved = from.Find(name);
+    const bool hidden = moved ? moved->hidden : newName[0] == '.';
+    from.Remove(name);
+    to.Add({newName, EntryType::File, hidden, true});
+    return true;
+}
+
+void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName) {
+    const std::vector<Entry>* listed = to.SameNamed(newName);
+    if (!listed) {
+        if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
+        return;
+    }
+    // The files there that still stand, each checked before anything moves.
+    std::vector<std::string> same;
+    for (const Entry& e : *listed) {
+        const std::string path = JoinPath(to.path_, e.name);
+        const EntryInfo info = disk_.Stat(path);
+        if (info.type == EntryType::None) continue;
+        if (info.type != EntryType::File) throw FileError(kFileAlreadyExists, path);
+        if (info.readOnly) throw FileError(kPermissionDenied, path);
+        same.push_back(e.name);
+    }
+    if (same.empty()) {
+        for (const Entry& e : std::vector<Entry>(*listed)) to.Remove(e.name);
+        if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
+        return;
+    }
+    // The exact name if it stands, else the first: replaced in one step, so
+    // that a volume that folds case sees one name and no file is gone before
+    // its replacement is in.
+    auto exact = std::find(same.begin(), same.end(), newName);
+    const std::string onDisk = exact != same.end() ? *exact : same.front();
+    same.erase(std::find(same.begin(), same.end(), onDisk));
+    disk_.RenameReplace(JoinPath(from.path_, name), JoinPath(to.path_, onDisk));
+    from.Remove(name);
+    to.Add({onDisk, EntryType::File, onDisk[0] == '.', true});
+    if (onDisk != newName) {
+        // Now the name takes the sorted file's own letter case. A volume that
+        // refuses a rename in case only keeps the old case; the file is in.
+        try {
+            disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
+            to.Remove(onDisk);
+            to.Add({newName, EntryType::File, newName[0] == '.', true});
+        } catch (const FileError& e) {
+            if (e.number() != kFileAlreadyExists) throw;
+        }
+    }
+    // On a volume where case counts, further same-named files go now.
+    for (const std::string& other : same) {
+        disk_.Remove(JoinPath(to.path_, other));
+        to.Remove(other);
+    }
+}
+
+namespace {
+
+// A part of a temporary name that no earlier run is likely to have left.
+std::string RandomPart() {
+    static std::mt19937_64 rng(std::random_device{}() ^
+                               static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(rng()));
+    return buffer;
+}
+
+}  // namespace
+
+void FileSystem::ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    Command scope(*this);
+    auto [parent, name] = SplitExistingParent(path);
+    std::string target = JoinPath(parent, name);
+    EntryType type = EntryType::None;
+    const std::string found = Find(target, &type);
+    if (!found.empty()) {
+        if (type != EntryType::File) throw FileError(kPathFileAccessError, found);
+        if (disk_.Stat(found).readOnly) throw FileError(kPermissionDenied, found);
+        target = found;
+    }
+    std::string temp;
+    std::unique_ptr<WriteStream> stream;
+    try {
+        // A name left by an earlier run that was cut short is passed over.
+        for (int attempt = 0; !stream; ++attempt) {
+            temp = JoinPath(parent, "." + name + ".new-" + RandomPart());
+            try {
+                stream = disk_.CreateNew(temp);
+            } catch (const FileError& e) {
+                if (e.number() != kFileAlreadyExists || attempt == 15) throw;
+            }
+        }
+        stream->Write(bytes.data(), bytes.size());
+        stream->Close();
+        disk_.RenameReplace(temp, target);
+    } catch (const FileError& e) {
+        if (stream) {
+            stream.reset();
+            try {
+                disk_.Remove(temp);
+            } catch (const FileError&) {
+                // The hidden temporary file is all that is left; the old file is intact.
+            }
+        }
+        // The user knows the index, not the temporary name.
+        throw FileError(e.number(), target);
+    }
+    if (Listing* kept = Kept(parent)) kept->Add({LastComponent(target), EntryType::File, false, true});
 }
 
 }  // namespace tcc

@@ -55,8 +55,6 @@ private:
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Compare names without regard to letter case (ASCII letters fold).
 std::string FoldCase(std::string_view name);
-// Names that start with "." are hidden on this platform.
-bool IsHiddenName(const std::string& name);
 // Is c a path separator here ("/"; "\\" or "/" on Windows)?
 bool IsPathSeparator(char c);
 // The length of the root a path starts with: 1 for "/", 3 for "C:\\" on
@@ -67,12 +65,63 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The file-system service of the commands. Names are found without regard to
 // letter case in every path component that does not exist as written (an
-// exact match wins). Folder listings used for those lookups are kept and
-// updated by this service's own operations, and read again when the folder's
-// stamp shows that something else changed it.
+// exact match wins).
+//
+// Folder listings live for one command at most: a command (a Command scope)
+// reads each folder it needs once, at its first need, keeps the listing up to
+// date with its own changes and drops it at its end. Outside a command every
+// call reads what it needs afresh. A change made by others during a command is
+// met by the disk itself: the no-replace rename refuses a name taken
+// meanwhile, and a vanished file fails its operation.
 class FileSystem {
 public:
     explicit FileSystem(Disk& disk);
+
+    // An entry of a folder listing.
+    struct Entry {
+        std::string name;
+        EntryType type = EntryType::Other;
+        bool hidden = false;
+        // Came in during the running command: moved in by it, or found when
+        // the disk refused its rename because the name was taken meanwhile.
+        bool fresh = false;
+    };
+
+    // A folder's entries as the running command knows them.
+    class Listing {
+    public:
+        const std::string& path() const { return path_; }
+        // The entry of that name: the exact one, else the first in byte order
+        // that equals it without regard to case; null when there is none.
+        const Entry* Find(std::string_view name) const;
+        // Every entry that equals name without regard to case, in byte order;
+        // null when there is none.
+        const std::vector<Entry>* SameNamed(std::string_view name) const;
+
+    private:
+        friend class FileSystem;
+        void Add(Entry entry);
+        void Remove(std::string_view name);
+
+        std::string path_;
+        // folded name -> the entries with that folded name
+        std::unordered_map<std::string, std::vector<Entry>> names_;
+    };
+
+    // One command: the listings read from its start to its end are kept for
+    // that long and no longer. Scopes nest; the outermost one drops them.
+    class Command {
+    public:
+        explicit Command(FileSystem& fs) : fs_(fs) { ++fs_.depth_; }
+        ~Command() {
+            if (--fs_.depth_ == 0) fs_.listings_.clear();
+        }
+        Command(const Command&) = delete;
+        Command& operator=(const Command&) = delete;
+
+    private:
+        FileSystem& fs_;
+    };
 
     bool FileExists(const std::string& path);
     bool FolderExists(const std::string& path);
@@ -80,81 +129,49 @@ public:
     File GetFile(const std::string& path);       // 53 when there is no file
     TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
     std::uint64_t FileSize(const File& file);
-    // force false refuses a read-only file with 70.
-    void DeleteFile(const std::string& path, bool force);
     Folder CreateFolder(const std::string& path);
-    // Moves a file to a free path; 58 when the new path is taken by anything.
-    void MoveFile(const std::string& from, const std::string& to);
-    // Moves a file to `to`, replacing a same-named file there in one step. A
-    // read-only file there is refused with 70 and left as it is.
-    void MoveFileReplacing(const std::string& from, const std::string& to);
     // Gives `path` the content `bytes` through a temporary file in the same
     // folder, renamed over the old file: the old content stays intact until
-    // the new one is complete. A read-only old file is refused with 70.
+    // the new one is complete. A read-only old file is refused with 70. A
+    // failure is reported with `path`.
     void ReplaceFileContent(const std::string& path, const std::string& bytes);
     // Names of the regular, non-hidden files of a folder that match pattern.
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern);
 
+    // Within a command: the listing of a folder, read at its first use.
+    Listing& ListingOf(const Folder& folder);
+    // Moves the file `name` of `from` to `newName` in `to`, whose listing has
+    // no such name. False, with nothing moved, when the disk refuses the new
+    // name as taken meanwhile; the listing then knows the newcomer.
+    bool Move(Listing& from, std::string name, Listing& to, const std::string& newName);
+    // Moves the file `name` of `from` into `to`, taking the place of the file
+    // there that has the same name without regard to case, in one step, under
+    // that file's name as it stands on disk; then the name is given the case of
+    // newName. A read-only file there is refused with 70 and a folder with 58.
+    // Any further same-named file goes only once the new one is in.
+    void MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName);
+
     Disk& disk() { return disk_; }
 
-    // One operation, or a run of operations held together: within it each
-    // folder is checked once for changes made behind the service's back, at
-    // its first use. The service's own changes are followed as always. For
-    // a run over the same folders (the files of one sort pass) whose renames
-    // refuse taken names by themselves.
-    class Batch {
-    public:
-        explicit Batch(FileSystem& fs) : fs_(fs) {
-            if (fs_.depth_++ == 0) ++fs_.call_;
-        }
-        ~Batch() { --fs_.depth_; }
-        Batch(const Batch&) = delete;
-        Batch& operator=(const Batch&) = delete;
-
-    private:
-        FileSystem& fs_;
-    };
-
 private:
-    using CallScope = Batch;
-
-    struct Listing {
-        DirStamp stamp;
-        std::uint64_t checkedInCall = 0;
-        // folded name -> entries on disk with that folded name
-        std::unordered_map<std::string, std::vector<DirEntry>> names;
-    };
-
-    // Finds path on disk: exact first, else by folded names per component.
-    // Empty when it does not exist; info gets the entry's type.
-    std::string Find(const std::string& path, EntryInfo* info);
+    // Finds path on disk: in a folder listed in this command by its listing,
+    // else exact first, else by folded names per component. Empty when it
+    // does not exist; type gets the entry's type.
+    std::string Find(std::string_view path, EntryType* type);
     // The resolved parent folder of path (76 when missing) and the last name.
     std::pair<std::string, std::string> SplitExistingParent(const std::string& path);
-    // The listing of a folder, read again when its stamp changed; null when
-    // the folder does not exist.
-    Listing* ListingOf(std::string_view folder);
-    // The kept listing of a folder, unchecked; null when none is kept.
+    // The listing of a folder path as found on disk, read at its first use.
+    Listing& ListingAt(std::string_view folder);
+    // The listing kept for that folder path, or null.
     Listing* Kept(std::string_view folder);
-    std::string Lookup(const Listing& listing, std::string_view folder, std::string_view name, EntryInfo* info);
-    // Keep kept listings in step with a change this service made, and take
-    // the folder's new stamp so that the change is not mistaken for one made
-    // behind the service's back.
-    void NoteAdded(const std::string& path, EntryType type);
-    void NoteRemoved(const std::string& path);
-    void NoteMoved(const std::string& from, const std::string& to);
-    void Add(const std::string& path, EntryType type, bool restamp);
-    void Forget(const std::string& path, bool restamp);
-    void Restamp(std::string_view folder);
 
-    Disk& disk_;
     struct PathHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
+
+    Disk& disk_;
     std::unordered_map<std::string, Listing, PathHash, std::equal_to<>> listings_;
-    Listing* recent_ = nullptr;
-    std::string_view recentFolder_;  // the key of recent_ in listings_
-    std::uint64_t call_ = 0;
     int depth_ = 0;
 };
 

@@ -20,6 +20,7 @@ struct FileAction {
     std::string from;    // Rename, Move: the old name. Skip: the record's key or the file's name.
     std::string to;      // Rename, Move, Replace, Write: the new name.
     std::string reason;  // Skip: why, in a few words ("target taken").
+    bool operator==(const FileAction&) const = default;
 };
 
 // Labels of the main window that the commands show.

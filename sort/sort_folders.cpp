@@ -1,11 +1,13 @@
 #include "sort/sort_folders.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
@@ -51,38 +53,48 @@ constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
     "the 'Cache' directory to the game's main directory, choosing overwrite.";
 
-// Reports progress every this many files.
-constexpr std::uint64_t kProgressEvery = 256;
-
-void MakeFolderIfMissing(CacheFolderState& state, const char* name) {
-    FileSystem& fs = state.fs();
+void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name) {
     // A folder present under other letter case counts as present.
-    if (!fs.FolderExists(state.PathIn(name))) fs.CreateFolder(state.PathIn(name));
+    const std::string path = JoinPath(folder.path, name);
+    if (!fs.FolderExists(path)) fs.CreateFolder(path);
+}
+
+// Makes the missing sort folders of a cache folder.
+void MakeFolders(FileSystem& fs, const Folder& folder, Window& window) {
+    for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name);
+    window.RefreshDirList();
+    MakeFolderIfMissing(fs, folder, kUnknownFolder);
+    window.RefreshDirList();
 }
 
 }  // namespace
 
 bool cmdSort_Click(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
     if (!state.HasFolder(window)) return false;
     return SortIntoFolders(state, window);
 }
 
 bool MakeSortFolders(CacheFolderState& state, Window& window) {
     if (!state.IsCacheFolder(window)) return false;
-    for (const char* name : kFirstFolders) MakeFolderIfMissing(state, name);
-    window.RefreshDirList();
-    MakeFolderIfMissing(state, kUnknownFolder);
-    window.RefreshDirList();
+    FileSystem::Command command(state.fs());
+    MakeFolders(state.fs(), *state.currentFolder, window);
     return true;
 }
 
 bool SortIntoFolders(CacheFolderState& state, Window& window) {
-    if (!MakeSortFolders(state, window)) return false;
+    if (!state.IsCacheFolder(window)) return false;
     FileSystem& fs = state.fs();
+    FileSystem::Command command(fs);
+    // The folder as it was chosen when the command began, whatever the
+    // window chooses meanwhile.
+    const Folder folder = *state.currentFolder;
+    FileSystem::Listing& here = fs.ListingOf(folder);
+    MakeFolders(fs, folder, window);
 
     // The folder itself is the enumeration: its files as they stand now,
     // split by pass. Moving a file into a subfolder never adds one here.
-    const std::vector<std::string> names = fs.ListFiles(state.currentFolder->path, "*");
+    const std::vector<std::string> names = fs.ListFiles(folder.path, "*");
     std::array<std::vector<const std::string*>, kPasses.size()> byPass;
     std::uint64_t total = 0;
     for (const std::string& name : names) {
@@ -95,25 +107,32 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
     std::uint64_t done = 0;
     for (std::size_t p = 0; p < kPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
-        // One pass is one batch: the cache folder and the sort folder are
-        // checked for outside changes once, and the moves themselves never
-        // replace a name taken meanwhile. The sort folder is the one on disk,
-        // whatever its letter case.
-        FileSystem::Batch batch(fs);
-        const std::string folder = fs.GetFolder(state.PathIn(kPasses[p].folder)).path;
+        // The sort folder as it stands on disk, whatever its letter case.
+        const FileSystem::Entry* made = here.Find(kPasses[p].folder);
+        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
+        const std::string sub = made->name;
+        FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         for (const std::string* name : byPass[p]) {
-            const std::string source = state.PathIn(*name);
-            const std::string target = JoinPath(folder, *name);
-            const std::string shown = JoinPath(File{folder}.Name(), *name);
-            if (fs.FileExists(target)) {
-                // The moved file takes the old one's place in one step.
-                fs.MoveFileReplacing(source, target);
-                window.Note({FileAction::Kind::Replace, *name, shown, {}});
+            const std::string shown = JoinPath(sub, *name);
+            const std::vector<FileSystem::Entry>* same = there.SameNamed(*name);
+            if (!same) {
+                // A name taken meanwhile is refused by the rename itself.
+                if (fs.Move(here, *name, there, *name)) {
+                    window.Note({FileAction::Kind::Move, *name, shown, {}});
+                } else {
+                    window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
+                }
+            } else if (std::any_of(same->begin(), same->end(), [](const auto& e) { return e.fresh; })) {
+                // Two files whose names differ only in case: the one this
+                // sort moved in (or one that came in meanwhile) stays, and
+                // the later one stays here untouched.
+                window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
             } else {
-                fs.MoveFile(source, target);
-                window.Note({FileAction::Kind::Move, *name, shown, {}});
+                // The moved file takes the old one's place in one step.
+                fs.MoveReplacing(here, *name, there, *name);
+                window.Note({FileAction::Kind::Replace, *name, shown, {}});
             }
-            if (++done % kProgressEvery == 0) window.Progress(done, total);
+            window.Progress(++done, total);
         }
         // The file list shows the folder as each pass leaves it.
         window.RefreshFileList();

@@ -2,6 +2,7 @@
 
 #include "core/cache_conversion.h"
 #include "tests/support/cache_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
@@ -20,43 +21,48 @@ TEST_F(Conversion, RenamesEveryRecordIncludingTheLastLine) {
     for (int i = 1; i <= 7; ++i) File("A" + std::to_string(i) + ".uxx", "c" + std::to_string(i));
     Convert();
     const std::map<std::string, std::string> expected = {
-        {"Map.unr", "c1"}, {"Readme.unk", "c2"}, {".unk", "c3"}, {"one.unk", "c4"},
+        {"Map.unr", "c1"}, {"Readme.unk", "c2"}, {"A3.uxx", "c3"}, {"one.unk", "c4"},
         {".hidden", "c5"}, {"dot.", "c6"},       {"Last.utx", "c7"}};
     for (const auto& [name, content] : expected) EXPECT_EQ(At(name), content) << name;
     EXPECT_EQ(disk.Files().size(), 8u);
     EXPECT_TRUE(state.cacheConverted);
-    EXPECT_EQ(window.fileListRefreshes, 7);
+    EXPECT_EQ(window.fileListRefreshes, 6);
+    EXPECT_EQ(window.notes.size(), 7u);  // each record once
+    EXPECT_EQ(window.notes[2].reason, "no real name");
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(window.events[2], "label:2");  // the notice, before any record
 }
 
 TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
     // Blank and "="-less lines, a missing cached file, targets taken in any
-    // letter case, and a cached file whose name differs from its key in case.
-    Index("header\n\nnoequals\nGONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\n\n");
-    File("B.uxx");
-    File("C.uxx");
+    // letter case, a cached file whose name differs from its key in case, and
+    // two real names that differ only in case: the first one is given.
+    Index("header\n\nnoequals\nGONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\nE=Twin.unr\nF=TWIN.unr\n\n");
+    for (const char* name : {"B.uxx", "C.uxx", "E.uxx", "F.uxx"}) File(name);
     File("D.UXX", "d");
     File("Taken.unr", "old");
     Convert();
     EXPECT_EQ(At("Taken.unr"), "old");
-    EXPECT_TRUE(Has("B.uxx") && Has("C.uxx"));
+    EXPECT_TRUE(Has("B.uxx") && Has("C.uxx") && Has("F.uxx") && !Has("E.uxx"));
     EXPECT_EQ(At("Free.unr"), "d");
-    EXPECT_EQ(window.fileListRefreshes, 1);
+    EXPECT_EQ(At("Twin.unr"), "E.uxx");
+    EXPECT_EQ(window.fileListRefreshes, 2);
+    std::vector<std::string> skipped;
+    for (const FileAction& note : window.notes) {
+        if (note.kind == FileAction::Kind::Skip) skipped.push_back(note.from + ": " + note.reason);
+    }
+    EXPECT_EQ(skipped, (std::vector<std::string>{"GONE: cached file missing", "B: target taken", "C: target taken",
+                                                 "F: target taken"}));
     EXPECT_TRUE(state.cacheConverted);
 }
 
 TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
     for (const std::string content : {"", "[Cache]\r\n"}) {
-        MemoryDisk d;
-        d.AddFile(kDir + "/cache.ini", content);
-        d.AddFile(kDir + "/A.uxx");
-        CacheFolderState s(d);
-        RecordingWindow w;
-        s.ChooseFolder(kDir);
-        cmdGetCache_Click(s, w);
-        EXPECT_TRUE(s.cacheConverted && w.Shown(Label::Warning) && d.HasFile(kDir + "/A.uxx"));
-        EXPECT_EQ(w.fileListRefreshes, 0);
+        Index(content);
+        File("A.uxx");
+        Convert();
+        EXPECT_TRUE(state.cacheConverted && window.Shown(Label::Warning) && Has("A.uxx"));
+        EXPECT_EQ(window.fileListRefreshes, 0);
     }
 }
 
@@ -89,28 +95,49 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
 }
 
-TEST_F(Conversion, ATargetThatAppearsAfterTheCheckIsNeverReplaced) {
-    Index("[Cache]\r\nA=Map.unr\r\n");
+// Others change the folder between the listing and the renames: a target
+// that appears is never replaced (the record is passed over), a cached file
+// that vanishes ends the command with its path.
+TEST_F(Conversion, ChangesBehindItsBackAreMetByTheDisk) {
+    Index("[Cache]\r\nA=Map.unr\r\nB=Next.unr\r\n");
     File("A.uxx", "cached");
+    File("B.uxx");
     disk.SetHook([this](const MemoryDisk::Op& op) -> std::optional<int> {
         if (op.kind == "rename" && !Has("Map.unr")) File("Map.unr", "newcomer");
+        if (op.kind == "rename" && op.path == kDir + "/B.uxx" && Has("B.uxx")) disk.Remove(op.path);
         return std::nullopt;
     });
-    EXPECT_EQ(ErrorOf([&] { Convert(); }), kFileAlreadyExists);
+    try {
+        Convert();
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.number(), kFileNotFound);
+        EXPECT_EQ(e.path(), kDir + "/B.uxx");
+    }
     EXPECT_EQ(At("Map.unr"), "newcomer");
     EXPECT_EQ(At("A.uxx"), "cached");
+    EXPECT_EQ(window.notes.size(), 1u);
+    EXPECT_EQ(window.notes[0].reason, "target taken");
 }
 
-TEST_F(Conversion, IndexesBeyondSixteenBitLineCountsConvertFully) {
-    std::string index = "[Cache]\r\n";
-    for (int i = 0; i < 33000; ++i) {
-        index += "K" + std::to_string(i) + "=N" + std::to_string(i) + ".unr\r\n";
-        File("K" + std::to_string(i) + ".uxx");
+// A name too long for the file system names nothing: the record is passed
+// over, whichever comes first.
+TEST(ConversionOnDisk, NamesTooLongToHoldArePassedOverInAnyOrder) {
+    const std::string tooLong(300, 'n'), records[] = {"L=" + tooLong + "\n" + tooLong + "=x.unr\n", "A=Map.unr\n"};
+    for (const bool longFirst : {true, false}) {
+        TempDir dir;
+        TempDir::Write(dir / "Cache/cache.ini", "[Cache]\n" + records[!longFirst] + records[longFirst]);
+        TempDir::Write(dir / "Cache/L.uxx", "l");
+        TempDir::Write(dir / "Cache/A.uxx", "a");
+        PlatformDisk disk;
+        CacheFolderState state(disk);
+        RecordingWindow window;
+        state.ChooseFolder(dir / "Cache");
+        EXPECT_FALSE(state.fs().FileExists(dir / ("Cache/" + tooLong)));
+        EXPECT_EQ(ErrorOf([&] { cmdGetCache_Click(state, window); }), 0);
+        EXPECT_TRUE(TempDir::Read(dir / "Cache/Map.unr") == "a" && TempDir::Read(dir / "Cache/L.uxx") == "l");
+        EXPECT_EQ(window.notes.size(), 3u);
     }
-    Index(index);
-    Convert();
-    EXPECT_TRUE(Has("N0.unr") && Has("N32999.unr"));
-    EXPECT_EQ(window.fileListRefreshes, 33000);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// Random caches on the real file system: Convert then Sort, compared with the
-// model. Each cache comes from its seed, so a failure names the seed.
+// Random caches, Convert then Sort, compared with the model: on the real file
+// system, where letter case counts, and on an in-memory disk that folds case;
+// each first as a dry run, which must change nothing and foresee the real
+// run. Each cache comes from its seed, so a failure names the seed.
 
 #include <gtest/gtest.h>
 
@@ -27,7 +29,8 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "") {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
-    std::replace(folder.begin(), folder.end(), '/', kSeparator);  // one path, one spelling
+    // One path, one spelling: the separator the root is written with.
+    std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name;
         if (e.type == EntryType::Folder) {
@@ -42,11 +45,26 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
     return tree;
 }
 
+// Every action noted, and the error numbers of Convert and Sort (0: none).
+struct CommandRun : RecordingWindow {
+    int convert = 0, sort = 0;
+    bool converted = false;
+};
+
+void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run) {
+    CacheFolderState state(disk);
+    state.ChooseFolder(folder);
+    run.convert = ErrorOf([&] { cmdGetCache_Click(state, run); });
+    run.converted = state.cacheConverted;
+    if (!run.convert) run.sort = ErrorOf([&] { cmdSort_Click(state, run); });
+}
+
 // A cache: its index (odd headers, line ends, names with and without dots,
 // duplicates, case variants, "/", "\", "..", empty names, a second "="),
 // cached files present or missing, taken targets, other files, and sometimes
 // a sort folder in some letter case holding files of the names the sort brings.
-model::Tree MakeCache(unsigned seed) {
+// Where the disk folds case, no two names in a folder differ only in case.
+model::Tree MakeCache(unsigned seed, bool foldCase) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
@@ -59,15 +77,15 @@ model::Tree MakeCache(unsigned seed) {
     const char* const folders[] = {"Maps", "maps", "System", "SYSTEM", "Unknown Extensions", "music"};
     model::Tree tree;
     int serial = 0;
+    auto taken = [&](const std::string& path) {
+        if (!foldCase) return tree.count(path) != 0;
+        return std::any_of(tree.begin(), tree.end(), [&](const auto& e) { return model::Fold(e.first) == model::Fold(path); });
+    };
     auto add = [&](const std::string& path, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
-        // Windows folds case: a name there is taken in every letter case.
-        const bool taken = model::kFoldingDisk ? std::any_of(tree.begin(), tree.end(), [&](const auto& e) {
-            return model::Fold(e.first) == model::Fold(path);
-        }) : tree.count(path) > 0;
-        if (base.empty() || base == "." || base == ".." || base.find_first_of(model::kFoldingDisk ? "/\\" : "/") != std::string::npos || taken ||
-            (model::kFoldingDisk && (base.back() == '.' || base.back() == ' ')) ||
+        if (base.empty() || base == "." || base == ".." || base.find_first_of(model::kFoldingDisk ? "/\\" : "/") != std::string::npos ||
+            taken(path) || (model::kFoldingDisk && (base.back() == '.' || base.back() == ' ')) ||
             (slash != std::string::npos && !tree.count(path.substr(0, slash)))) {
             return;
         }
@@ -91,84 +109,78 @@ model::Tree MakeCache(unsigned seed) {
     for (int i = rng() % 6; i > 0; --i) add(pick(names) + pick(exts));
     if (rng() % 3 == 0) {
         const std::string folder = pick(folders);
+        if (foldCase && taken(folder)) return tree;
         tree[folder] = kFolder;
         for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), rng() % 8 == 0);
     }
     return tree;
 }
 
-// Every action noted, and the error numbers of Convert and Sort (0: none).
-struct CommandRun : RecordingWindow {
-    std::vector<std::string> notes;
-    int convert = 0, sort = 0;
-    bool converted = false;
-    void Note(const FileAction& a) override {
-        notes.push_back(std::to_string(static_cast<int>(a.kind)) + " " + a.from + " " + a.to + " " + a.reason);
-    }
-};
+class RandomCaches : public ::testing::TestWithParam<bool> {};
 
-void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run) {
-    CacheFolderState state(disk);
-    state.ChooseFolder(folder);
-    run.convert = ErrorOf([&] { cmdGetCache_Click(state, run); });
-    run.converted = state.cacheConverted;
-    if (!run.convert) run.sort = ErrorOf([&] { cmdSort_Click(state, run); });
-}
-
-TEST(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
+TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
     constexpr unsigned kCaches = 300;
+    const bool foldCase = GetParam();
     int errors = 0;
     for (unsigned seed = 1; seed <= kCaches; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = MakeCache(seed);
+        const model::Tree start = MakeCache(seed, foldCase || model::kFoldingDisk);
         TempDir temp;
-        const std::string cache = temp / "game/Cache";
-        fs::create_directories(cache);
-        for (const auto& [path, entry] : start) {
-            if (entry.kind == model::Kind::Folder) fs::create_directories(cache + "/" + path);
-            if (entry.kind == model::Kind::Folder) continue;
-            TempDir::Write(cache + "/" + path, entry.content);
-            if (entry.readOnly) TempDir::SetReadOnly(cache + "/" + path);
-        }
+        const std::string root = foldCase ? "/t" : temp.path();
+        const std::string cache = root + "/game/Cache";
+        PlatformDisk realDisk;
+        MemoryDisk memory(true);
+        auto write = [&](const std::string& path, const model::Entry& entry) {
+            const bool folder = entry.kind == model::Kind::Folder;
+            if (foldCase && folder) memory.AddFolder(path);
+            if (foldCase && !folder) memory.AddFile(path, entry.content, entry.readOnly);
+            if (!foldCase && folder) fs::create_directories(path);
+            if (!foldCase && !folder) TempDir::Write(path, entry.content);
+            if (!foldCase && entry.readOnly) TempDir::SetReadOnly(path);
+        };
         // Sentinels outside the folder, named as files the index may reach.
-        TempDir::Write(temp / "game/System/keep.u", "sentinel keep.u");
-        TempDir::Write(temp / "k1.uxx", "sentinel k1.uxx");
+        const model::Tree outside = {{"game", kFolder},
+                                     {"game/Cache", kFolder},
+                                     {"game/System", kFolder},
+                                     {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
+                                     {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+        for (const auto& [path, entry] : outside) write(root + "/" + path, entry);
+        for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
 
         model::Tree rules = start;
         const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
-        const int sortError = convertError || model::Sort(rules) ? 0 : 1;
+        const int sortError = convertError || model::Sort(rules, model::kFoldingDisk && !foldCase) ? 0 : 1;
+        Disk& disk = foldCase ? static_cast<Disk&>(memory) : realDisk;
         // A dry run first: it changes nothing and foresees every action and
         // error of the real run.
-        PlatformDisk disk;
         DryRunDisk dryRunDisk(disk);
-        const model::Tree before = Snapshot(disk, temp.path());
+        const model::Tree before = Snapshot(disk, root);
         CommandRun dry, real;
         ConvertThenSort(dryRunDisk, cache, dry);
-        const model::Tree foreseen = Snapshot(dryRunDisk, temp.path());
-        ASSERT_EQ(model::Diff(before, Snapshot(disk, temp.path())), "");
+        const model::Tree foreseen = Snapshot(dryRunDisk, root);
+        ASSERT_EQ(model::Diff(before, Snapshot(disk, root)), "");
         ConvertThenSort(disk, cache, real);
-        EXPECT_EQ(model::Diff(Snapshot(disk, temp.path()), foreseen), "");
         EXPECT_EQ(real.convert != 0, convertError != 0);
         EXPECT_EQ(real.converted, convertError == 0);
         if (!convertError) {
             EXPECT_EQ(real.sort != 0, sortError != 0);
         }
-        EXPECT_EQ(dry.notes, real.notes);
+        EXPECT_TRUE(dry.notes == real.notes);
         EXPECT_EQ(std::pair(dry.convert, dry.sort), std::pair(real.convert, real.sort));
         errors += convertError || sortError;
 
-        // The whole temporary tree: the cache as the rules say, the sentinels as they were.
-        model::Tree expected = {{"game", kFolder},
-                                {"game/Cache", kFolder},
-                                {"game/System", kFolder},
-                                {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
-                                {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+        // The whole tree: the cache as the rules say, the sentinels as they were.
+        model::Tree expected = outside;
         for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
-        const std::string diff = model::Diff(expected, Snapshot(disk, temp.path()));
-        ASSERT_EQ(diff, "");
+        const model::Tree got = Snapshot(disk, root);
+        ASSERT_EQ(model::Diff(expected, got), "");
+        ASSERT_EQ(model::Diff(got, foreseen), "");
     }
     std::printf("random caches checked: %u, %d ended in an error the rules foresee\n", kCaches, errors);
 }
+
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "FoldingCaseInMemory" : "CaseSensitiveOnDisk"; });
 
 }  // namespace
 }  // namespace tcc

@@ -1,6 +1,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/cache_reset.h"
 #include "sort/sort_folders.h"
 #include "tests/support/cache_fixture.h"
@@ -9,8 +11,11 @@
 namespace tcc {
 namespace {
 
-class Sort : public CacheFixture {
+// Each sort test runs on a disk where letter case counts and on one that
+// folds case.
+class Sort : public CacheFixture, public ::testing::WithParamInterface<bool> {
 protected:
+    Sort() : CacheFixture(GetParam()) {}
     void Run(const std::string& folder = kDir) {
         state.ChooseFolder(folder);
         cmdSort_Click(state, window);
@@ -27,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
+TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     const std::vector<std::string> stay = {"cache.ini", "K1.uxx", "a.unrx", "b.u.bak", "noext", ".hidden.unr"};
     for (const char* name : {"int.int", "dll.dll", "code.u", "ext.unk", "music.umx", "snd.uax", "tex.utx",
                              "BIG.UNR", "Lib.DLL"}) {
@@ -53,7 +58,7 @@ TEST_F(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     EXPECT_EQ(window.events[window.events.size() - 2], "files");
 }
 
-TEST_F(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
+TEST_P(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
     disk.AddFile(kDir + "/maps/keep.txt", "k");
     disk.AddFolder(kDir + "/Sounds");
     File("x.unr");
@@ -86,7 +91,7 @@ TEST_F(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
     EXPECT_EQ(disk.count("mkdir"), 4);
 }
 
-TEST_F(Sort, ReplacesInOneStepAndStopsAtAReadOnlyFileWithNothingLost) {
+TEST_P(Sort, ReplacesInOneStepAndStopsAtAReadOnlyFileWithNothingLost) {
     disk.AddFile(kDir + "/Maps/Old.unr", "old");
     disk.AddFile(kDir + "/System/CORE.U", "old core");
     disk.AddFile(kDir + "/Textures/t.utx", "locked", true);
@@ -105,9 +110,44 @@ TEST_F(Sort, ReplacesInOneStepAndStopsAtAReadOnlyFileWithNothingLost) {
     EXPECT_EQ(At("System/core.u"), "new core");
     // The old copy goes by the move that puts the new one in, or, under
     // another letter case, only once the new one is in.
+    // The old copy goes by the move that puts the new one in, under its name
+    // as it stands on disk; then the name takes the new file's case.
     EXPECT_EQ(Steps(), (std::vector<std::string>{"replace Maps/Old.unr", "replace Textures/t.utx",
-                                                 "rename System/core.u", "remove System/CORE.U"}));
+                                                 "replace System/CORE.U", "rename System/core.u"}));
+    EXPECT_TRUE(disk.Files().count(kDir + "/System/core.u"));
 }
+
+// A file this sort moved in is never replaced by a later one of the same name
+// but for case; a name taken behind the sort's back is passed over, and a
+// file that vanished ends the sort with its path.
+TEST_P(Sort, NamesThatDifferOnlyInCaseAndChangesBehindItsBack) {
+    disk.AddFile(kDir + "/Maps/MAP.UNR", "old");
+    File("Map.unr", "first");
+    if (!GetParam()) File("map.unr", "second");
+    File("Taken.utx", "mine");
+    File("Gone.uax");
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "rename" && op.path == kDir + "/Taken.utx") disk.AddFile(kDir + "/Textures/Taken.utx", "newcomer");
+        if (op.kind == "rename" && op.path == kDir + "/Gone.uax" && Has("Gone.uax")) disk.Remove(op.path);
+        return std::nullopt;
+    });
+    try {
+        Run();
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), kDir + "/Gone.uax");
+        EXPECT_EQ(e.number(), kFileNotFound);
+    }
+    EXPECT_TRUE(At("Maps/Map.unr") == "first" && !disk.Files().count(kDir + "/Maps/MAP.UNR"));
+    EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "mine");
+    std::string notes;
+    for (const FileAction& note : window.notes) notes += note.from + " " + note.reason + ";";
+    EXPECT_EQ(notes, GetParam() ? "Map.unr ;Taken.utx target taken;" : "Map.unr ;map.unr target taken;Taken.utx target taken;");
+    EXPECT_EQ(At("map.unr"), GetParam() ? "" : "second");
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
 
 class Reset : public CacheFixture {
 protected:
@@ -161,6 +201,30 @@ TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
     CacheFolderState none(disk);
     cmdRefresh_Click(none, window);
     EXPECT_EQ(window.messages.back().text, "Locate the game's Cache directory.");
+}
+
+// A temporary name left by a run cut short is passed over; a failure names
+// the index, and the old index stays.
+TEST_F(Reset, ALeftoverTemporaryNameIsPassedOverAndAFailureNamesTheIndex) {
+    disk.AddFile("/g/Cache/cache.ini", kOld);
+    state.cacheConverted = true;
+    int creates = 0;
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "create" && ++creates == 1) return kFileAlreadyExists;
+        return op.kind == "write" && creates == 2 ? std::optional<int>(kPermissionDenied) : std::nullopt;
+    });
+    try {
+        Run("/g/Cache");
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), "/g/Cache/cache.ini");
+    }
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", kOld}}));
+    Run("/g/Cache");
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\r\n");
+    std::set<std::string> temporary;  // every attempt under a name of its own
+    for (const MemoryDisk::Op& op : disk.log()) temporary.insert(op.kind == "create" ? op.path : "");
+    EXPECT_EQ(temporary.size(), 4u);
 }
 
 TEST(ResetOnDisk, WritesExactlyTheHeaderAndRefusesAReadOnlyIndex) {

@@ -25,7 +25,7 @@ class CacheFixture : public ::testing::Test {
 protected:
     static inline const std::string kDir = "/home/p/game/Cache";
 
-    CacheFixture() : state(disk) { disk.AddFolder(kDir); }
+    explicit CacheFixture(bool foldCase = false) : disk(foldCase), state(disk) { disk.AddFolder(kDir); }
 
     void File(const std::string& name, const std::string& content = "", bool readOnly = false) {
         disk.AddFile(kDir + "/" + name, content.empty() ? name : content, readOnly);

@@ -1,5 +1,6 @@
 #include "tests/support/cache_model.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tcc::model {
@@ -57,6 +58,7 @@ bool Convert(Tree& tree, std::string_view index) {
         if (eq == std::string_view::npos) continue;
         std::string cached = std::string(line.substr(0, eq)) + ".uxx";
         std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
+        if (real.empty()) continue;  // no real name
         std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
         if (!Inside(cached) || !Inside(target)) continue;
         std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
@@ -68,7 +70,7 @@ bool Convert(Tree& tree, std::string_view index) {
     return true;
 }
 
-bool Sort(Tree& tree) {
+bool Sort(Tree& tree, bool onWindowsDisk) {
     for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
         std::string found = Lookup(tree, name);
         if (found.empty()) tree[name] = {Kind::Folder, "", false};
@@ -79,7 +81,7 @@ bool Sort(Tree& tree) {
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
     for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || name[0] == '.') continue;
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!onWindowsDisk && name[0] == '.')) continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
             if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);
@@ -87,9 +89,12 @@ bool Sort(Tree& tree) {
             }
         }
     }
+    std::vector<std::string> movedIn;  // folded paths this sort moved in
     for (std::size_t p = 0; p < std::size(passes); ++p) {
         const std::string folder = Lookup(tree, passes[p].second) + "/";
         for (const std::string& name : byPass[p]) {
+            if (std::find(movedIn.begin(), movedIn.end(), Fold(folder + name)) != movedIn.end()) continue;
+            movedIn.push_back(Fold(folder + name));
             std::vector<std::string> sameNamed;
             for (const auto& [path, entry] : tree) {
                 std::string rest = path.substr(std::min(path.size(), folder.size()));
@@ -99,8 +104,8 @@ bool Sort(Tree& tree) {
                 }
             }
             for (const std::string& other : sameNamed) tree.erase(other);
-            // A folding disk holds one same-named file, replaced in place under its old letter case.
-            tree[kFoldingDisk && sameNamed.size() == 1 ? sameNamed[0] : folder + name] = tree[name];
+            // Windows holds one same-named file, replaced in place under its old letter case.
+            tree[onWindowsDisk && sameNamed.size() == 1 ? sameNamed[0] : folder + name] = tree[name];
             tree.erase(name);
         }
     }

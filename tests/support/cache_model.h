@@ -32,14 +32,18 @@ inline constexpr bool kFoldingDisk = false;
 // ASCII letters fold to small letters; every other byte stays.
 std::string Fold(std::string_view name);
 
-// Converts by the index's bytes; false when the conversion must stop with an
+// Converts by the index's bytes, passing over records without a real name;
+// false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
 bool Convert(Tree& tree, std::string_view index);
 
 // Sorts the folder's files into the sort folders, creating missing ones, in
-// name order within a pass; false when the sort must stop with an error (a
+// name order within a pass; a file whose name equals one this sort moved in
+// but for case stays where it is; false when the sort must stop with an error (a
 // file holds a sort folder's name; a read-only file or folder in the way).
-bool Sort(Tree& tree);
+// On Windows' disks (onWindowsDisk) a leading "." hides nothing, and a file
+// replacing one of other case keeps that one's name.
+bool Sort(Tree& tree, bool onWindowsDisk = false);
 
 // The files below `root` by their path below it.
 Tree Below(const Files& files, const std::string& root);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/file_error.h"
+#include "core/file_system.h"
 
 namespace tcc {
 
@@ -54,18 +55,18 @@ private:
 
 }  // namespace
 
-MemoryDisk::MemoryDisk() { nodes_["/"] = Node{EntryType::Folder, "", false}; }
+MemoryDisk::MemoryDisk(bool foldCase) : foldCase_(foldCase) { nodes_["/"] = Node{EntryType::Folder, "", false, "/"}; }
+
+std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? FoldCase(path) : path; }
 
 void MemoryDisk::AddFolder(const std::string& path) {
     if (path != "/" && !HasFolder(ParentOf(path))) AddFolder(ParentOf(path));
-    nodes_[path] = Node{EntryType::Folder, "", false};
-    Touch(path);
+    if (!HasFolder(path)) nodes_[Key(path)] = Node{EntryType::Folder, "", false, path};
 }
 
 void MemoryDisk::AddFile(const std::string& path, const std::string& content, bool readOnly) {
     if (!HasFolder(ParentOf(path))) AddFolder(ParentOf(path));
-    nodes_[path] = Node{EntryType::File, content, readOnly};
-    Touch(path);
+    nodes_[Key(path)] = Node{EntryType::File, content, readOnly, path};
 }
 
 bool MemoryDisk::HasFile(const std::string& path) const { return Find(path) && Find(path)->type == EntryType::File; }
@@ -81,8 +82,8 @@ std::string MemoryDisk::Content(const std::string& path) const {
 
 std::map<std::string, std::string> MemoryDisk::Files() const {
     std::map<std::string, std::string> files;
-    for (const auto& [path, node] : nodes_) {
-        if (node.type == EntryType::File) files[path] = node.content;
+    for (const auto& [key, node] : nodes_) {
+        if (node.type == EntryType::File) files[node.path] = node.content;
     }
     return files;
 }
@@ -110,7 +111,7 @@ void MemoryDisk::Operation(const std::string& kind, const std::string& path, con
 }
 
 const MemoryDisk::Node* MemoryDisk::Find(const std::string& path) const {
-    auto it = nodes_.find(path);
+    auto it = nodes_.find(Key(path));
     return it == nodes_.end() ? nullptr : &it->second;
 }
 
@@ -118,10 +119,8 @@ void MemoryDisk::RequireParentFolder(const std::string& path) const {
     if (!HasFolder(ParentOf(path))) throw FileError(kPathNotFound, path);
 }
 
-void MemoryDisk::Touch(const std::string& path) { ++versions_[ParentOf(path)]; }
-
 void MemoryDisk::Append(const std::string& path, const char* data, std::size_t n) {
-    auto it = nodes_.find(path);
+    auto it = nodes_.find(Key(path));
     if (it == nodes_.end()) throw FileError(kFileNotFound, path);
     it->second.content.append(data, n);
 }
@@ -133,21 +132,17 @@ EntryInfo MemoryDisk::Stat(const std::string& path) {
     return {n->type, n->readOnly, n->content.size()};
 }
 
-DirStamp MemoryDisk::Stamp(const std::string& folder) {
-    Operation("stamp", folder);
-    if (!HasFolder(folder)) return {};
-    return {versions_[folder] + 1, 0, std::hash<std::string>{}(folder) | 1u};
-}
-
 std::vector<DirEntry> MemoryDisk::ReadDir(const std::string& folder) {
     Operation("readdir", folder);
     if (!HasFolder(folder)) throw FileError(kPathNotFound, folder);
-    std::string prefix = folder == "/" ? "/" : folder + "/";
+    std::string prefix = Key(folder == "/" ? "/" : folder + "/");
     std::vector<DirEntry> entries;
     for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
         std::string rest = it->first.substr(prefix.size());
         if (rest.empty() || rest.find('/') != std::string::npos) continue;
-        entries.push_back({rest, it->second.type});
+        std::string name = it->second.path.substr(it->second.path.size() - rest.size());
+        const bool hidden = name[0] == '.';
+        entries.push_back({std::move(name), it->second.type, hidden});
     }
     return entries;
 }
@@ -164,8 +159,7 @@ std::unique_ptr<WriteStream> MemoryDisk::CreateNew(const std::string& path) {
     Operation("create", path);
     RequireParentFolder(path);
     if (Find(path)) throw FileError(kFileAlreadyExists, path);
-    nodes_[path] = Node{EntryType::File, "", false};
-    Touch(path);
+    nodes_[Key(path)] = Node{EntryType::File, "", false, path};
     ++openStreams_;
     return std::make_unique<MemoryWriteStream>(*this, path);
 }
@@ -180,15 +174,16 @@ void MemoryDisk::Move(const std::string& kind, const std::string& from, const st
     if (!src) throw FileError(kFileNotFound, from);
     if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
     RequireParentFolder(to);
-    if (const Node* old = Find(to)) {
+    // On a volume that folds case a rename in case only is allowed.
+    const Node* old = Key(to) == Key(from) ? nullptr : Find(to);
+    if (old) {
         if (kind == "rename") throw FileError(kFileAlreadyExists, to);
         if (old->type != EntryType::File) throw FileError(kPathFileAccessError, to);
     }
     Node moved = *src;
-    nodes_.erase(from);
-    nodes_[to] = moved;
-    Touch(from);
-    Touch(to);
+    moved.path = to;
+    nodes_.erase(Key(from));
+    nodes_[Key(to)] = moved;
 }
 
 void MemoryDisk::Remove(const std::string& path) {
@@ -196,16 +191,14 @@ void MemoryDisk::Remove(const std::string& path) {
     const Node* n = Find(path);
     if (!n) throw FileError(kFileNotFound, path);
     if (n->type != EntryType::File) throw FileError(kPathFileAccessError, path);
-    nodes_.erase(path);
-    Touch(path);
+    nodes_.erase(Key(path));
 }
 
 void MemoryDisk::MakeDir(const std::string& path) {
     Operation("mkdir", path);
     RequireParentFolder(path);
     if (Find(path)) throw FileError(kFileAlreadyExists, path);
-    nodes_[path] = Node{EntryType::Folder, "", false};
-    Touch(path);
+    nodes_[Key(path)] = Node{EntryType::Folder, "", false, path};
 }
 
 }  // namespace tcc

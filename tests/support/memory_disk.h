@@ -10,20 +10,24 @@
 
 namespace tcc {
 
-// An in-memory disk for tests. Paths are absolute, "/" separated, and letter
-// case counts, as on a Linux file system. Every call through the Disk
-// interface is one operation: it is logged, counted, and can be made to fail.
+// An in-memory disk for tests. Paths are absolute and "/" separated. Letter
+// case counts, as on a Linux file system, or, with foldCase, names equal
+// without regard to case are one name, as on NTFS or FAT: a name keeps the
+// case it was given. Every call through the Disk interface is one operation:
+// it is logged, counted, and can be made to fail.
 class MemoryDisk : public Disk {
 public:
     struct Op {
-        std::string kind;  // stat, stamp, readdir, open, read, create, write, close, rename, replace, remove, mkdir
+        std::string kind;  // stat, readdir, open, read, create, write, close, rename, replace, remove, mkdir
         std::string path;
         std::string path2;
     };
     // Returns an error number to fail the operation with, or nothing.
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
-    MemoryDisk();
+    explicit MemoryDisk(bool foldCase = false);
+    bool foldsCase() const { return foldCase_; }
+    bool FoldsCase() override { return foldCase_; }
 
     // Set-up and inspection; these are not operations.
     void AddFolder(const std::string& path);
@@ -47,7 +51,6 @@ public:
     long count(const std::string& kind) const;
 
     EntryInfo Stat(const std::string& path) override;
-    DirStamp Stamp(const std::string& folder) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
@@ -67,15 +70,17 @@ private:
         EntryType type = EntryType::File;
         std::string content;
         bool readOnly = false;
+        std::string path;  // as it was given
     };
 
+    // The key of a path in nodes_: the path itself, or folded.
+    std::string Key(const std::string& path) const;
     const Node* Find(const std::string& path) const;
     void Move(const std::string& kind, const std::string& from, const std::string& to);
     void RequireParentFolder(const std::string& path) const;
-    void Touch(const std::string& path);
 
+    bool foldCase_ = false;
     std::map<std::string, Node> nodes_;
-    std::map<std::string, std::uint64_t> versions_;
     std::vector<Op> log_;
     long operations_ = 0;
     long failAt_ = 0;

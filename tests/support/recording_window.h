@@ -28,11 +28,13 @@ public:
     int dirListRefreshes = 0;
     // Everything in order: "message:<text>", "label:<n>", "files", "dirs".
     std::vector<std::string> events;
+    std::vector<FileAction> notes;
 
     Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override;
     void ShowLabel(Label label) override;
     void RefreshFileList() override;
     void RefreshDirList() override;
+    void Note(const FileAction& action) override { notes.push_back(action); }
 
     bool Shown(Label label) const;
 };
