@@ -88,6 +88,8 @@ public:
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }
+    // Does a leading "." hide a name here (Linux), rather than an attribute?
+    virtual bool HidesByName() { return kHiddenByName; }
 };
 
 #ifndef _WIN32

@@ -92,7 +92,8 @@ std::wstring Wide(const std::string& path) {
 
 bool IsMissing(DWORD err) {
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME ||
-           err == ERROR_BAD_PATHNAME || err == ERROR_DIRECTORY || err == ERROR_INVALID_DRIVE;
+           err == ERROR_BAD_PATHNAME || err == ERROR_DIRECTORY || err == ERROR_INVALID_DRIVE ||
+           err == ERROR_FILENAME_EXCED_RANGE;
 }
 
 EntryType TypeOf(DWORD attributes) {
@@ -236,6 +237,20 @@ std::unique_ptr<WriteStream> WinDisk::CreateNew(const std::string& path) {
 }
 
 void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+    if (from != to && EqualsIgnoringAsciiCase(from, to)) {
+        // A new letter case alone: some file systems (Wine's) report success
+        // and keep the old case, so the name goes by a free temporary one.
+        const std::string temp = from + ".case~";
+        if (!MoveFileExW(Wide(from).c_str(), Wide(temp).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            FailMove(GetLastError(), from, temp);
+        }
+        if (!MoveFileExW(Wide(temp).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            const DWORD err = GetLastError();
+            MoveFileExW(Wide(temp).c_str(), Wide(from).c_str(), MOVEFILE_WRITE_THROUGH);
+            FailMove(err, from, to);
+        }
+        return;
+    }
     // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name, in
     // any letter case, however late it was taken.
     if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
@@ -271,7 +286,8 @@ void WinDisk::MakeDir(const std::string& path) {
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    // NTFS holds at most 255 UTF-16 units in a name.
+    if (name.empty() || name.size() > 255 || name.back() == '.' || name.back() == ' ') return false;
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c)) return false;
     }

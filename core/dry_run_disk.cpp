@@ -124,7 +124,7 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
         // Names the commands give are hidden by the leading "." rule only
         // where the platform hides by name.
         if (node.info.type != EntryType::None) {
-            entries.push_back({node.name, node.info.type, kHiddenByName && node.name[0] == '.'});
+            entries.push_back({node.name, node.info.type, base_.HidesByName() && node.name[0] == '.'});
         }
     }
     return entries;

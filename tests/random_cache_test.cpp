@@ -148,8 +148,9 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
 
         model::Tree rules = start;
-        const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
-        const int sortError = convertError || model::Sort(rules, model::kFoldingDisk && !foldCase) ? 0 : 1;
+        const bool windowsDisk = model::kFoldingDisk && !foldCase;
+        const int convertError = model::Convert(rules, start.at("cache.ini").content, windowsDisk) ? 0 : 1;
+        const int sortError = convertError || model::Sort(rules, windowsDisk) ? 0 : 1;
         Disk& disk = foldCase ? static_cast<Disk&>(memory) : realDisk;
         // A dry run first: it changes nothing and foresees every action and
         // error of the real run.

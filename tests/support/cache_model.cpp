@@ -23,8 +23,8 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-bool Inside(std::string_view name) {
-    if (kFoldingDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
+bool Inside(std::string_view name, bool onWindowsDisk) {
+    if (onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
         return false;
     }
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
@@ -50,7 +50,7 @@ std::string Fold(std::string_view name) {
     return out;
 }
 
-bool Convert(Tree& tree, std::string_view index) {
+bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk) {
     std::vector<std::string_view> lines = Lines(index);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::string_view line = lines[i];
@@ -60,7 +60,7 @@ bool Convert(Tree& tree, std::string_view index) {
         std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
         if (real.empty()) continue;  // no real name
         std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
-        if (!Inside(cached) || !Inside(target)) continue;
+        if (!Inside(cached, onWindowsDisk) || !Inside(target, onWindowsDisk)) continue;
         std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
         if (from.empty() || tree[from].kind != Kind::File || (!taken.empty() && tree[taken].kind == Kind::File)) continue;
         if (!taken.empty()) return false;  // a folder holds the name: the rename fails
@@ -104,8 +104,7 @@ bool Sort(Tree& tree, bool onWindowsDisk) {
                 }
             }
             for (const std::string& other : sameNamed) tree.erase(other);
-            // Windows holds one same-named file, replaced in place under its old letter case.
-            tree[onWindowsDisk && sameNamed.size() == 1 ? sameNamed[0] : folder + name] = tree[name];
+            tree[folder + name] = tree[name];
             tree.erase(name);
         }
     }
