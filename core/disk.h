@@ -11,9 +11,9 @@ namespace tcc {
 
 // The platform's path separator. Paths are byte strings, passed through as
 // they are: names in the cache index and on disk are never re-encoded.
-// On Windows "/" separates too, as the system itself takes it. The platform
-// hides a file by a leading "." in its name (Linux) or by an attribute
-// (Windows).
+// On Windows "/" separates too, as the system itself takes it. Whether the
+// platform hides a file by a leading "." in its name (Linux) or by an
+// attribute (Windows).
 #ifdef _WIN32
 inline constexpr char kSeparator = '\\';
 inline constexpr std::string_view kSeparators = "\\/";
@@ -88,6 +88,8 @@ public:
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }
+    // Does a leading "." hide a name here (Linux), rather than an attribute?
+    virtual bool HidesByName() { return kHiddenByName; }
 };
 
 #ifndef _WIN32
@@ -120,7 +122,6 @@ int ErrorNumberFromErrno(int err);
 class WinDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
-    DirStamp Stamp(const std::string& folder) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;

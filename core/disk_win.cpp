@@ -20,6 +20,8 @@ int ErrorNumberFromWin32(unsigned long err) {
     case ERROR_BAD_NET_NAME:
     case ERROR_DIRECTORY:
     case ERROR_BAD_PATHNAME: return kPathNotFound;
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE: return kBadFileName;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
     case ERROR_DIR_NOT_EMPTY: return kFileAlreadyExists;
@@ -90,7 +92,8 @@ std::wstring Wide(const std::string& path) {
 
 bool IsMissing(DWORD err) {
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME ||
-           err == ERROR_BAD_PATHNAME || err == ERROR_DIRECTORY || err == ERROR_INVALID_DRIVE;
+           err == ERROR_BAD_PATHNAME || err == ERROR_DIRECTORY || err == ERROR_INVALID_DRIVE ||
+           err == ERROR_FILENAME_EXCED_RANGE;
 }
 
 EntryType TypeOf(DWORD attributes) {
@@ -189,17 +192,6 @@ EntryInfo WinDisk::Stat(const std::string& path) {
     return {type, readOnly, size};
 }
 
-// The folder's last-write time changes with its entries on NTFS; only the
-// file-system service's check for outside changes uses it.
-DirStamp WinDisk::Stamp(const std::string& folder) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!Attributes(folder, &data) || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-    auto ticks = [](const FILETIME& t) {
-        return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    return {ticks(data.ftLastWriteTime), ticks(data.ftCreationTime), 1};
-}
-
 std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
     std::wstring pattern = Wide(folder);
     if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/')) pattern += L'\\';
@@ -220,7 +212,9 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
         // A name the ANSI code page cannot spell could not be asked for
         // again: it is left out, as any name that cannot be given.
         if (!ToNarrow(wide, &name)) continue;
-        entries.push_back({name, TypeOf(found.dwFileAttributes)});
+        // Hidden is an attribute here, not a leading ".".
+        entries.push_back({name, TypeOf(found.dwFileAttributes),
+                           (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
     } while (FindNextFileW(find, &found));
     const DWORD err = GetLastError();
     FindClose(find);
@@ -243,6 +237,20 @@ std::unique_ptr<WriteStream> WinDisk::CreateNew(const std::string& path) {
 }
 
 void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+    if (from != to && EqualsIgnoringAsciiCase(from, to)) {
+        // A new letter case alone: some file systems (Wine's) report success
+        // and keep the old case, so the name goes by a free temporary one.
+        const std::string temp = from + ".case~";
+        if (!MoveFileExW(Wide(from).c_str(), Wide(temp).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            FailMove(GetLastError(), from, temp);
+        }
+        if (!MoveFileExW(Wide(temp).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+            const DWORD err = GetLastError();
+            MoveFileExW(Wide(temp).c_str(), Wide(from).c_str(), MOVEFILE_WRITE_THROUGH);
+            FailMove(err, from, to);
+        }
+        return;
+    }
     // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name, in
     // any letter case, however late it was taken.
     if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
@@ -278,7 +286,8 @@ void WinDisk::MakeDir(const std::string& path) {
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    // NTFS holds at most 255 UTF-16 units in a name.
+    if (name.empty() || name.size() > 255 || name.back() == '.' || name.back() == ' ') return false;
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c)) return false;
     }

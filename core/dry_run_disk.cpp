@@ -124,7 +124,7 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
         // Names the commands give are hidden by the leading "." rule only
         // where the platform hides by name.
         if (node.info.type != EntryType::None) {
-            entries.push_back({node.name, node.info.type, kHiddenByName && node.name[0] == '.'});
+            entries.push_back({node.name, node.info.type, base_.HidesByName() && node.name[0] == '.'});
         }
     }
     return entries;
@@ -151,9 +151,8 @@ void DryRunDisk::RenameNoReplace(const std::string& from, const std::string& to)
     const EntryInfo source = Info(from);
     if (source.type == EntryType::None) throw FileError(kFileNotFound, from);
     RequireParentFolder(to);
-    // Where names fold case, a name changed in case alone is still free.
-    const bool caseOnly = fold_ && Key(from) == Key(to);
-    if (!caseOnly && Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
+    // Where case folds, a new letter case for the same name is no taken name.
+    if (Key(from) != Key(to) && Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
     // The commands move files only; a folder would take its contents along.
     if (source.type == EntryType::Folder) throw FileError(kPathFileAccessError, from);
     Put(to, Take(from));

@@ -31,6 +31,7 @@ public:
     void MakeDir(const std::string& path) override;
     bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
     bool FoldsCase() override { return fold_; }
+    bool HidesByName() override { return base_.HidesByName(); }
 
 private:
     // A path changed in memory. A file keeps either its bytes here or the

@@ -301,7 +301,7 @@ Folder FileSystem::CreateFolder(const std::string& path) {
     EntryType type = EntryType::None;
     if (!Find(target, &type).empty()) throw FileError(kFileAlreadyExists, path);
     disk_.MakeDir(target);
-    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, kHiddenByName && name[0] == '.', true});
+    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, disk_.HidesByName() && name[0] == '.', true});
     return Folder{target};
 }
 
@@ -314,11 +314,11 @@ bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::s
         if (e.number() != kFileAlreadyExists) throw;
         // Taken meanwhile: from now on the listing knows the newcomer.
         const EntryInfo newcomer = disk_.Stat(target);
-        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, kHiddenByName && newName[0] == '.', true});
+        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, disk_.HidesByName() && newName[0] == '.', true});
         return false;
     }
     const Entry* moved = from.Find(name);
-    const bool hidden = moved ? moved->hidden : kHiddenByName && newName[0] == '.';
+    const bool hidden = moved ? moved->hidden : disk_.HidesByName() && newName[0] == '.';
     from.Remove(name);
     to.Add({newName, EntryType::File, hidden, true});
     return true;
@@ -353,14 +353,14 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
     same.erase(std::find(same.begin(), same.end(), onDisk));
     disk_.RenameReplace(JoinPath(from.path_, name), JoinPath(to.path_, onDisk));
     from.Remove(name);
-    to.Add({onDisk, EntryType::File, kHiddenByName && onDisk[0] == '.', true});
+    to.Add({onDisk, EntryType::File, disk_.HidesByName() && onDisk[0] == '.', true});
     if (onDisk != newName) {
         // Now the name takes the sorted file's own letter case. A volume that
         // refuses a rename in case only keeps the old case; the file is in.
         try {
             disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
             to.Remove(onDisk);
-            to.Add({newName, EntryType::File, kHiddenByName && newName[0] == '.', true});
+            to.Add({newName, EntryType::File, disk_.HidesByName() && newName[0] == '.', true});
         } catch (const FileError& e) {
             if (e.number() != kFileAlreadyExists) throw;
         }

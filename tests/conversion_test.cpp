@@ -129,7 +129,7 @@ TEST(ConversionOnDisk, NamesTooLongToHoldArePassedOverInAnyOrder) {
         TempDir::Write(dir / "Cache/cache.ini", "[Cache]\n" + records[!longFirst] + records[longFirst]);
         TempDir::Write(dir / "Cache/L.uxx", "l");
         TempDir::Write(dir / "Cache/A.uxx", "a");
-        RealDisk disk;
+        PlatformDisk disk;
         CacheFolderState state(disk);
         RecordingWindow window;
         state.ChooseFolder(dir / "Cache");

@@ -29,7 +29,8 @@ const model::Entry kFolder{model::Kind::Folder, "", false};
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "") {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
-    std::replace(folder.begin(), folder.end(), '/', kSeparator);  // one path, one spelling
+    // One path, one spelling: the separator the root is written with.
+    std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name;
         if (e.type == EntryType::Folder) {
@@ -124,7 +125,7 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
     int errors = 0;
     for (unsigned seed = 1; seed <= kCaches; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = MakeCache(seed, foldCase);
+        const model::Tree start = MakeCache(seed, foldCase || model::kFoldingDisk);
         TempDir temp;
         const std::string root = foldCase ? "/t" : temp.path();
         const std::string cache = root + "/game/Cache";
@@ -148,8 +149,9 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         for (const auto& [path, entry] : start) write(cache + "/" + path, entry);
 
         model::Tree rules = start;
-        const int convertError = model::Convert(rules, start.at("cache.ini").content) ? 0 : 1;
-        const int sortError = convertError || model::Sort(rules) ? 0 : 1;
+        const bool windowsDisk = model::kFoldingDisk && !foldCase;
+        const int convertError = model::Convert(rules, start.at("cache.ini").content, windowsDisk) ? 0 : 1;
+        const int sortError = convertError || model::Sort(rules, windowsDisk) ? 0 : 1;
         Disk& disk = foldCase ? static_cast<Disk&>(memory) : realDisk;
         // A dry run first: it changes nothing and foresees every action and
         // error of the real run.

@@ -1,7 +1,5 @@
 #include "tests/support/cache_model.h"
 
-#include "core/disk.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -25,8 +23,8 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-bool Inside(std::string_view name) {
-    if (kFoldingDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
+bool Inside(std::string_view name, bool onWindowsDisk) {
+    if (onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
         return false;
     }
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
@@ -52,7 +50,7 @@ std::string Fold(std::string_view name) {
     return out;
 }
 
-bool Convert(Tree& tree, std::string_view index) {
+bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk) {
     std::vector<std::string_view> lines = Lines(index);
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::string_view line = lines[i];
@@ -62,7 +60,7 @@ bool Convert(Tree& tree, std::string_view index) {
         std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
         if (real.empty()) continue;  // no real name
         std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
-        if (!Inside(cached) || !Inside(target)) continue;
+        if (!Inside(cached, onWindowsDisk) || !Inside(target, onWindowsDisk)) continue;
         std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
         if (from.empty() || tree[from].kind != Kind::File || (!taken.empty() && tree[taken].kind == Kind::File)) continue;
         if (!taken.empty()) return false;  // a folder holds the name: the rename fails
@@ -72,7 +70,7 @@ bool Convert(Tree& tree, std::string_view index) {
     return true;
 }
 
-bool Sort(Tree& tree) {
+bool Sort(Tree& tree, bool onWindowsDisk) {
     for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
         std::string found = Lookup(tree, name);
         if (found.empty()) tree[name] = {Kind::Folder, "", false};
@@ -83,7 +81,7 @@ bool Sort(Tree& tree) {
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
     for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (kHiddenByName && name[0] == '.')) continue;
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!onWindowsDisk && name[0] == '.')) continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
             if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);

@@ -22,7 +22,8 @@ using Tree = std::map<std::string, Entry>;
 using Files = std::map<std::string, std::string>;  // full path -> content, as the in-memory disk lists files
 
 // Windows' disks: names fold case in the file system itself, and a name
-// with a trailing "." or space or a reserved character cannot be given.
+// with a trailing "." or space or a reserved character cannot be given
+// (Convert with onWindowsDisk).
 #ifdef _WIN32
 inline constexpr bool kFoldingDisk = true;
 #else
@@ -35,13 +36,14 @@ std::string Fold(std::string_view name);
 // Converts by the index's bytes, passing over records without a real name;
 // false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
-bool Convert(Tree& tree, std::string_view index);
+bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk = false);
 
 // Sorts the folder's files into the sort folders, creating missing ones, in
 // name order within a pass; a file whose name equals one this sort moved in
 // but for case stays where it is; false when the sort must stop with an error (a
 // file holds a sort folder's name; a read-only file or folder in the way).
-bool Sort(Tree& tree);
+// On Windows' disks (onWindowsDisk) a leading "." hides nothing.
+bool Sort(Tree& tree, bool onWindowsDisk = false);
 
 // The files below `root` by their path below it.
 Tree Below(const Files& files, const std::string& root);

@@ -26,7 +26,9 @@ public:
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
     explicit MemoryDisk(bool foldCase = false);
+    bool foldsCase() const { return foldCase_; }
     bool FoldsCase() override { return foldCase_; }
+    bool HidesByName() override { return true; }
 
     // Set-up and inspection; these are not operations.
     void AddFolder(const std::string& path);
