@@ -26,7 +26,7 @@ TEST_F(Conversion, RenamesEveryRecordIncludingTheLastLine) {
     for (const auto& [name, content] : expected) EXPECT_EQ(At(name), content) << name;
     EXPECT_EQ(disk.Files().size(), 8u);
     EXPECT_TRUE(state.cacheConverted);
-    EXPECT_EQ(window.fileListRefreshes, 6);
+    EXPECT_EQ(window.Count("files"), 6);
     EXPECT_EQ(window.notes.size(), 7u);  // each record once
     EXPECT_EQ(window.notes[2].reason, "no real name");
     EXPECT_TRUE(window.messages.empty());
@@ -46,7 +46,7 @@ TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
     EXPECT_TRUE(Has("B.uxx") && Has("C.uxx") && Has("F.uxx") && !Has("E.uxx"));
     EXPECT_EQ(At("Free.unr"), "d");
     EXPECT_EQ(At("Twin.unr"), "E.uxx");
-    EXPECT_EQ(window.fileListRefreshes, 2);
+    EXPECT_EQ(window.Count("files"), 2);
     std::vector<std::string> skipped;
     for (const FileAction& note : window.notes) {
         if (note.kind == FileAction::Kind::Skip) skipped.push_back(note.from + ": " + note.reason);
@@ -62,7 +62,7 @@ TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
         File("A.uxx");
         Convert();
         EXPECT_TRUE(state.cacheConverted && window.Shown(Label::Warning) && Has("A.uxx"));
-        EXPECT_EQ(window.fileListRefreshes, 0);
+        EXPECT_EQ(window.Count("files"), 0);
     }
 }
 

@@ -67,10 +67,10 @@ struct Attempt {
         state.cacheConverted = c.converted;
         state.ChooseFolder(kDir);
         window.answers = c.answers;
-        const long before = disk.operations();
+        const long before = disk.log().size();
         if (k > 0) disk.FailAt(k, kPermissionDenied);
         error = ErrorOf([&] { c.click(state, window); });
-        reached = k > 0 && disk.operations() - before >= k;
+        reached = k > 0 && long(disk.log().size()) - before >= k;
     }
 };
 

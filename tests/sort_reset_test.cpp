@@ -54,7 +54,7 @@ TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     EXPECT_EQ(window.messages[0].title, "Finished Sorting");
     EXPECT_EQ(window.messages[0].icon, Icon::None);
     // The file list is brought up to date per pass, not per file, and before the message.
-    EXPECT_LE(window.fileListRefreshes, 8);
+    EXPECT_LE(window.Count("files"), 8);
     EXPECT_EQ(window.events[window.events.size() - 2], "files");
 }
 
@@ -64,7 +64,7 @@ TEST_P(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
     File("x.unr");
     int refreshesBeforeUnknown = -1;
     disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
-        if (op.kind == "mkdir" && op.path.ends_with("/Unknown Extensions")) refreshesBeforeUnknown = window.dirListRefreshes;
+        if (op.kind == "mkdir" && op.path.ends_with("/Unknown Extensions")) refreshesBeforeUnknown = window.Count("dirs");
         return std::nullopt;
     });
     Run();
@@ -76,18 +76,18 @@ TEST_P(Sort, CreatesOnlyMissingFoldersInOrderAndFillsThoseOfOtherCase) {
     EXPECT_EQ(At("maps/x.unr"), "x.unr");
     EXPECT_EQ(At("maps/keep.txt"), "k");
     EXPECT_EQ(refreshesBeforeUnknown, 1);
-    EXPECT_EQ(window.dirListRefreshes, 2);
+    EXPECT_EQ(window.Count("dirs"), 2);
 
     Run();  // a second sort makes and moves nothing and closes as the first
     EXPECT_EQ(disk.count("mkdir"), 4);
     EXPECT_EQ(Steps().size(), 1u);
-    EXPECT_EQ(window.dirListRefreshes, 4);
+    EXPECT_EQ(window.Count("dirs"), 4);
     EXPECT_EQ(window.messages.size(), 2u);
 
     disk.AddFile("/g/CACHE/x.unr");
     Run("/g/CACHE");
     EXPECT_EQ(window.messages.back().text, "This is not a 'Cache' Folder");
-    EXPECT_EQ(window.dirListRefreshes, 4);
+    EXPECT_EQ(window.Count("dirs"), 4);
     EXPECT_EQ(disk.count("mkdir"), 4);
 }
 
@@ -184,7 +184,7 @@ TEST_F(Reset, AsksFirstUntilAConversionHasFinished) {
     EXPECT_EQ(disk.Content("/g/Other/Cache.INI"), "[Cache]\r\n");
     EXPECT_FALSE(disk.HasFile("/g/Other/cache.ini"));
     EXPECT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.fileListRefreshes, 0);
+    EXPECT_EQ(window.Count("files"), 0);
 }
 
 TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
