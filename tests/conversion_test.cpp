@@ -45,16 +45,6 @@ TEST_F(Conversion, TakesUpEveryRecordTheRulesAllowAndNotesEachOnce) {
     EXPECT_EQ(window.events[2], "label:2");  // the notice, before any record
 }
 
-TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
-    for (const std::string content : {"", "[Cache]\r\n"}) {
-        Index(content);
-        File("A.uxx");
-        Convert();
-        EXPECT_TRUE(state.cacheConverted && window.Shown(Label::Warning) && Has("A.uxx"));
-        EXPECT_EQ(window.Count("files"), 0);
-    }
-}
-
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     cmdGetCache_Click(state, window);
     EXPECT_EQ(window.messages.at(0).text, "Locate the game's Cache directory.");
@@ -77,11 +67,21 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     EXPECT_EQ(missing.title, "'Cache.ini' file not found.");
     EXPECT_EQ(missing.buttons, Buttons::Ok);
     EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
-    EXPECT_EQ(Changes(), 0);
+    EXPECT_EQ(disk.count("rename") + disk.count("create"), 0);
 
     File("Cache.INI", "[Cache]\r\nA=Found.unr\r\n");  // the index in other letter case
     Convert();
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
+    // An index without records renames nothing but counts, with the notice.
+    for (const std::string content : {"", "[Cache]\r\n"}) {
+        disk.AddFile(kDir + "/cache.ini", content);
+        File("B.uxx");
+        state.cacheConverted = false;
+        const std::size_t seen = window.events.size();
+        Convert();
+        EXPECT_TRUE(state.cacheConverted && Has("B.uxx"));
+        EXPECT_EQ(std::vector(window.events.begin() + seen, window.events.end()), (std::vector<std::string>{"label:0", "label:1", "label:2"}));
+    }
 }
 
 // Others change the folder between the listing and the renames: a target

@@ -32,10 +32,6 @@ protected:
     }
     std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
     bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
-    long Changes() const {
-        return disk.count("create") + disk.count("rename") + disk.count("replace") + disk.count("remove") +
-               disk.count("mkdir");
-    }
 
     MemoryDisk disk;
     CacheFolderState state;
