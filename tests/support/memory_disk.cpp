@@ -67,10 +67,6 @@ std::map<std::string, std::string> MemoryDisk::Files() const {
     return files;
 }
 
-long MemoryDisk::count(const std::string& kind) const {
-    return std::count_if(log_.begin(), log_.end(), [&](const Op& op) { return op.kind == kind; });
-}
-
 void MemoryDisk::Operation(const std::string& kind, const std::string& path, const std::string& path2) {
     log_.push_back({kind, path, path2});
     if (log_.size() == failAt_) throw FileError(failNumber_, path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -41,7 +42,9 @@ public:
 
     const std::vector<Op>& log() const { return log_; }
     int openStreams() const { return openStreams_; }
-    long count(const std::string& kind) const;
+    long count(const std::string& kind) const {
+        return std::count_if(log_.begin(), log_.end(), [&](const Op& op) { return op.kind == kind; });
+    }
 
     EntryInfo Stat(const std::string& path) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
