@@ -77,9 +77,7 @@ struct Attempt {
 long FailEachOperation(const MemoryDisk& start, const Command& c) {
     const Attempt clean(start, c, 0);
     EXPECT_EQ(clean.error, 0) << c.name;
-    if (c.click == cmdRefresh_Click) {
-        EXPECT_EQ(clean.disk.Content(kIndex), "[Cache]\r\n");
-    }
+    if (c.click == cmdRefresh_Click) EXPECT_EQ(clean.disk.Content(kIndex), "[Cache]\r\n");
     const model::Files before = start.Files(), cleanAfter = clean.disk.Files();
     // Every path each content takes in the clean run, and its last one.
     std::map<std::string, std::set<std::string>> paths;
@@ -133,12 +131,10 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
             const std::string index = run.disk.HasFile(kIndex) ? run.disk.Content(kIndex) : "gone";
             EXPECT_TRUE(index == before.at(kIndex) || index == "[Cache]\r\n") << index;
         }
-        // Run again in the same window, the command must not rely on stale
-        // listings and finishes as the clean run, but for what the rules say
-        // of a new command: a file that replaced another may keep that one's
-        // letter case, a replaced file may remain on its way, and a file the
-        // first run moved in is replaced by a same-named one as any file found
-        // in a sort folder is.
+        // Run again, it finishes as the clean run but for what the rules say of
+        // a new command: a file that replaced another may keep that one's case,
+        // a replaced file may remain on its way, and a file the first run moved
+        // in is replaced by a same-named one as any found in a sort folder is.
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }), 0) << "again after the fault";
         const model::Files again = run.disk.Files();
