@@ -47,25 +47,25 @@ TEST_F(Conversion, TakesUpEveryRecordTheRulesAllowAndNotesEachOnce) {
 
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     cmdGetCache_Click(state, window);
-    EXPECT_EQ(window.messages.at(0).text, "Locate the game's Cache directory.");
-    EXPECT_EQ(window.messages.at(0).title, "");
+    const auto& locate = window.messages.at(0);
+    EXPECT_EQ(std::tie(locate.text, locate.title, locate.buttons, locate.icon),
+              std::tuple("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None));
 
     disk.AddFile("/g/CACHE/cache.ini", "[Cache]\r\nA=b.unr\r\n");
     disk.AddFile("/g/CACHE/A.uxx");
     Convert("/g/CACHE");
     const auto& refused = window.messages.at(1);
-    EXPECT_EQ(refused.text, "This is not a 'Cache' Folder");
-    EXPECT_EQ(refused.title, "'Cache' folder not found");
-    EXPECT_EQ(refused.icon, Icon::None);
+    EXPECT_EQ(std::tie(refused.text, refused.title, refused.buttons, refused.icon),
+              std::tuple("This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None));
     EXPECT_TRUE(window.Shown(Label::Folder) && window.Shown(Label::FolderName));
     EXPECT_EQ(state.cacheIndexPath, "/g/CACHE/cache.ini");
 
     File("A.uxx");
     Convert();
     const auto& missing = window.messages.at(2);
-    EXPECT_EQ(missing.text, "'Cache.ini' is missing, Conversion cannot proceed.");
-    EXPECT_EQ(missing.title, "'Cache.ini' file not found.");
-    EXPECT_EQ(missing.buttons, Buttons::Ok);
+    EXPECT_EQ(std::tie(missing.text, missing.title, missing.buttons, missing.icon),
+              std::tuple("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
+                         Buttons::Ok, Icon::None));
     EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
     EXPECT_EQ(disk.count("rename") + disk.count("create"), 0);
 

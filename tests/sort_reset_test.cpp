@@ -51,11 +51,11 @@ TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
                            "rename System/Lib.DLL", "rename System/dll.dll", "rename System/int.int"}));
     EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && Has("b.u.bak") && Has(".hidden.unr"));
     ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].text,
-              "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
-              "the 'Cache' directory to the game's main directory, choosing overwrite.");
-    EXPECT_EQ(window.messages[0].title, "Finished Sorting");
-    EXPECT_EQ(window.messages[0].icon, Icon::None);
+    const auto& done = window.messages[0];
+    EXPECT_EQ(std::tie(done.text, done.title, done.buttons, done.icon),
+              std::tuple("Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\nthe "
+                         "'Cache' directory to the game's main directory, choosing overwrite.", "Finished Sorting",
+                         Buttons::Ok, Icon::None));
     // The folder list is brought up to date before the last folder is made
     // and after it; the file list per pass, not per file, and before the message.
     EXPECT_EQ(window.events[0], "dirs");
@@ -133,12 +133,9 @@ TEST_F(Reset, AsksFirstUntilAConversionHasFinished) {
     window.answers = {Answer::No};
     Run("/g/Cache");
     const auto& asked = window.messages.at(0);
-    EXPECT_EQ(asked.text,
-              "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
-              "settings?");
-    EXPECT_EQ(asked.title, "'Cache.ini' Overwrite");
-    EXPECT_EQ(asked.buttons, Buttons::YesNo);
-    EXPECT_EQ(asked.icon, Icon::None);
+    EXPECT_EQ(std::tie(asked.text, asked.title, asked.buttons, asked.icon),
+              std::tuple("You haven't converted the cache directory yet, are you sure you want to delete the "
+                         "'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None));
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
 
     window.answers = {Answer::Yes};
