@@ -2,6 +2,7 @@
 
 #include "core/cache_conversion.h"
 #include "tests/support/cache_fixture.h"
+#include "tests/support/cache_model.h"
 #include "tests/support/temp_dir.h"
 
 namespace tcc {
@@ -16,83 +17,71 @@ protected:
     }
 };
 
-TEST_F(Conversion, RenamesEveryRecordIncludingTheLastLine) {
-    Index("[Cache]\r\nA1=Map.unr\r\nA2=Readme\r\nA3=\r\nA4=one=two\r\nA5=.hidden\r\nA6=dot.\r\nA7=Last.utx");
-    for (int i = 1; i <= 7; ++i) File("A" + std::to_string(i) + ".uxx", "c" + std::to_string(i));
+// Blank and "="-less lines, no real name, a second "=", a missing cached
+// file, targets taken in any letter case, a cached file whose name differs
+// from its key in case, two real names that differ only in case (the first
+// one is given) and a last line without an end: where the files go the model
+// says; each record is noted once, in order.
+TEST_F(Conversion, TakesUpEveryRecordTheRulesAllowAndNotesEachOnce) {
+    const std::string index = "header\n\nA1=Map.unr\r\nA2=Readme\nA3=\nA4=one=two\nA5=.hidden\nA6=dot.\nnoequals\n"
+                              "GONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\nE=Twin.unr\nF=TWIN.unr\nA7=Last.utx";
+    Index(index);
+    for (const char* name : {"A1.uxx", "A2.uxx", "A3.uxx", "A4.uxx", "A5.uxx", "A6.uxx", "A7.uxx", "B.uxx", "C.uxx",
+                             "D.UXX", "E.uxx", "F.uxx", "Taken.unr"}) {
+        File(name);
+    }
+    model::Tree expected = model::Below(disk.Files(), kDir);
+    ASSERT_TRUE(model::Convert(expected, index));
     Convert();
-    const std::map<std::string, std::string> expected = {
-        {"Map.unr", "c1"}, {"Readme.unk", "c2"}, {"A3.uxx", "c3"}, {"one.unk", "c4"},
-        {".hidden", "c5"}, {"dot.", "c6"},       {"Last.utx", "c7"}};
-    for (const auto& [name, content] : expected) EXPECT_EQ(At(name), content) << name;
-    EXPECT_EQ(disk.Files().size(), 8u);
-    EXPECT_TRUE(state.cacheConverted);
-    EXPECT_EQ(window.fileListRefreshes, 6);
-    EXPECT_EQ(window.notes.size(), 7u);  // each record once
-    EXPECT_EQ(window.notes[2].reason, "no real name");
-    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(model::Diff(expected, model::Below(disk.Files(), kDir)), "");
+    EXPECT_TRUE(At("Twin.unr") == "E.uxx" && At("Readme.unk") == "A2.uxx" && At("Last.utx") == "A7.uxx");
+    std::string notes;
+    for (const FileAction& note : window.notes) notes += note.from + ">" + note.to + note.reason + ";";
+    EXPECT_EQ(notes, "A1.uxx>Map.unr;A2.uxx>Readme.unk;A3>no real name;A4.uxx>one.unk;A5.uxx>.hidden;A6.uxx>dot.;"
+                     "GONE>cached file missing;B>target taken;C>target taken;d.uxx>Free.unr;E.uxx>Twin.unr;"
+                     "F>target taken;A7.uxx>Last.utx;");
+    EXPECT_TRUE(state.cacheConverted && window.messages.empty());
+    EXPECT_EQ(window.Count("files"), 8);
     EXPECT_EQ(window.events[2], "label:2");  // the notice, before any record
-}
-
-TEST_F(Conversion, PassesOverRecordsItCannotOrNeedNotTakeUp) {
-    // Blank and "="-less lines, a missing cached file, targets taken in any
-    // letter case, a cached file whose name differs from its key in case, and
-    // two real names that differ only in case: the first one is given.
-    Index("header\n\nnoequals\nGONE=Gone.unr\nB=Taken.unr\nC=taken.UNR\nd=Free.unr\nE=Twin.unr\nF=TWIN.unr\n\n");
-    for (const char* name : {"B.uxx", "C.uxx", "E.uxx", "F.uxx"}) File(name);
-    File("D.UXX", "d");
-    File("Taken.unr", "old");
-    Convert();
-    EXPECT_EQ(At("Taken.unr"), "old");
-    EXPECT_TRUE(Has("B.uxx") && Has("C.uxx") && Has("F.uxx") && !Has("E.uxx"));
-    EXPECT_EQ(At("Free.unr"), "d");
-    EXPECT_EQ(At("Twin.unr"), "E.uxx");
-    EXPECT_EQ(window.fileListRefreshes, 2);
-    std::vector<std::string> skipped;
-    for (const FileAction& note : window.notes) {
-        if (note.kind == FileAction::Kind::Skip) skipped.push_back(note.from + ": " + note.reason);
-    }
-    EXPECT_EQ(skipped, (std::vector<std::string>{"GONE: cached file missing", "B: target taken", "C: target taken",
-                                                 "F: target taken"}));
-    EXPECT_TRUE(state.cacheConverted);
-}
-
-TEST_F(Conversion, EmptyOrHeaderOnlyIndexRenamesNothingButCounts) {
-    for (const std::string content : {"", "[Cache]\r\n"}) {
-        Index(content);
-        File("A.uxx");
-        Convert();
-        EXPECT_TRUE(state.cacheConverted && window.Shown(Label::Warning) && Has("A.uxx"));
-        EXPECT_EQ(window.fileListRefreshes, 0);
-    }
 }
 
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     cmdGetCache_Click(state, window);
-    EXPECT_EQ(window.messages.at(0).text, "Locate the game's Cache directory.");
-    EXPECT_EQ(window.messages.at(0).title, "");
+    const auto& locate = window.messages.at(0);
+    EXPECT_EQ(std::tie(locate.text, locate.title, locate.buttons, locate.icon),
+              std::tuple("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None));
 
     disk.AddFile("/g/CACHE/cache.ini", "[Cache]\r\nA=b.unr\r\n");
     disk.AddFile("/g/CACHE/A.uxx");
     Convert("/g/CACHE");
     const auto& refused = window.messages.at(1);
-    EXPECT_EQ(refused.text, "This is not a 'Cache' Folder");
-    EXPECT_EQ(refused.title, "'Cache' folder not found");
-    EXPECT_EQ(refused.icon, Icon::None);
+    EXPECT_EQ(std::tie(refused.text, refused.title, refused.buttons, refused.icon),
+              std::tuple("This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None));
     EXPECT_TRUE(window.Shown(Label::Folder) && window.Shown(Label::FolderName));
     EXPECT_EQ(state.cacheIndexPath, "/g/CACHE/cache.ini");
 
     File("A.uxx");
     Convert();
     const auto& missing = window.messages.at(2);
-    EXPECT_EQ(missing.text, "'Cache.ini' is missing, Conversion cannot proceed.");
-    EXPECT_EQ(missing.title, "'Cache.ini' file not found.");
-    EXPECT_EQ(missing.buttons, Buttons::Ok);
+    EXPECT_EQ(std::tie(missing.text, missing.title, missing.buttons, missing.icon),
+              std::tuple("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
+                         Buttons::Ok, Icon::None));
     EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
-    EXPECT_EQ(Changes(), 0);
+    EXPECT_EQ(disk.count("rename") + disk.count("create"), 0);
 
     File("Cache.INI", "[Cache]\r\nA=Found.unr\r\n");  // the index in other letter case
     Convert();
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted);
+    // An index without records renames nothing but counts, with the notice.
+    for (const std::string content : {"", "[Cache]\r\n"}) {
+        disk.AddFile(kDir + "/cache.ini", content);
+        File("B.uxx");
+        state.cacheConverted = false;
+        const std::size_t seen = window.events.size();
+        Convert();
+        EXPECT_TRUE(state.cacheConverted && Has("B.uxx"));
+        EXPECT_EQ(std::vector(window.events.begin() + seen, window.events.end()), (std::vector<std::string>{"label:0", "label:1", "label:2"}));
+    }
 }
 
 // Others change the folder between the listing and the renames: a target
@@ -107,13 +96,7 @@ TEST_F(Conversion, ChangesBehindItsBackAreMetByTheDisk) {
         if (op.kind == "rename" && op.path == kDir + "/B.uxx" && Has("B.uxx")) disk.Remove(op.path);
         return std::nullopt;
     });
-    try {
-        Convert();
-        FAIL() << "no error";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.number(), kFileNotFound);
-        EXPECT_EQ(e.path(), kDir + "/B.uxx");
-    }
+    EXPECT_EQ(ErrorText([&] { Convert(); }), "53 File not found: " + kDir + "/B.uxx");
     EXPECT_EQ(At("Map.unr"), "newcomer");
     EXPECT_EQ(At("A.uxx"), "cached");
     EXPECT_EQ(window.notes.size(), 1u);

@@ -67,10 +67,10 @@ struct Attempt {
         state.cacheConverted = c.converted;
         state.ChooseFolder(kDir);
         window.answers = c.answers;
-        const long before = disk.operations();
+        const long before = disk.log().size();
         if (k > 0) disk.FailAt(k, kPermissionDenied);
         error = ErrorOf([&] { c.click(state, window); });
-        reached = k > 0 && disk.operations() - before >= k;
+        reached = k > 0 && long(disk.log().size()) - before >= k;
     }
 };
 
@@ -133,12 +133,10 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
             const std::string index = run.disk.HasFile(kIndex) ? run.disk.Content(kIndex) : "gone";
             EXPECT_TRUE(index == before.at(kIndex) || index == "[Cache]\r\n") << index;
         }
-        // Run again in the same window, the command must not rely on stale
-        // listings and finishes as the clean run, but for what the rules say
-        // of a new command: a file that replaced another may keep that one's
-        // letter case, a replaced file may remain on its way, and a file the
-        // first run moved in is replaced by a same-named one as any file found
-        // in a sort folder is.
+        // Run again, it finishes as the clean run but for what the rules say of
+        // a new command: a file that replaced another may keep that one's case,
+        // a replaced file may remain on its way, and a file the first run moved
+        // in is replaced by a same-named one as any found in a sort folder is.
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }), 0) << "again after the fault";
         const model::Files again = run.disk.Files();

@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "core/cache_conversion.h"
-#include "core/file_error.h"
 #include "sort/sort_folders.h"
+#include "core/file_error.h"
 #include "tests/support/cache_model.h"
 #include "tests/support/memory_disk.h"
 #include "tests/support/recording_window.h"
@@ -26,15 +26,15 @@ void Check(bool ok, const std::string& what) {
     std::abort();
 }
 
-// Runs the command; true when it ended with FileError. Any other exception
-// escapes and stops the fuzzer.
-template <typename Command>
-bool Fails(Command command, MemoryDisk& disk, const model::Tree& expected, bool modelOk) {
+// Runs the command; true when it ended with FileError.
+bool Fails(bool (*click)(CacheFolderState&, Window&), CacheFolderState& state, MemoryDisk& disk,
+           const model::Tree& expected, bool modelOk) {
+    RecordingWindow window;
     const std::size_t firstOp = disk.log().size();
     bool failed = false;
     try {
-        command();
-    } catch (const FileError&) {
+        click(state, window);
+    } catch (const FileError&) {  // any other exception escapes and stops the fuzzer
         failed = true;
     }
     for (std::size_t i = firstOp; i < disk.log().size(); ++i) {
@@ -44,6 +44,8 @@ bool Fails(Command command, MemoryDisk& disk, const model::Tree& expected, bool 
     }
     Check(disk.openStreams() == 0, "a stream was left open");
     Check(failed != modelOk, failed ? "failed where the rules see no error" : "missed an error");
+    Check(window.messages.size() == (click == cmdSort_Click && !failed), "a message other than the sort's last");
+    Check(state.cacheConverted != (failed && click == cmdGetCache_Click), "cacheConverted does not match the outcome");
     model::Tree got = model::Below(disk.Files(), kFolder);
     for (const auto& [rel, entry] : expected) {
         if (entry.kind == model::Kind::Folder && disk.HasFolder(kFolder + "/" + rel)) got[rel] = entry;
@@ -58,34 +60,26 @@ bool Fails(Command command, MemoryDisk& disk, const model::Tree& expected, bool 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string index(reinterpret_cast<const char*>(data), size);
     MemoryDisk disk;
-    model::Tree expected;
     // Every file has its own content. A read-only cached file, a folder
-    // holding a target name, a sort folder with a read-only file in it.
+    // holding a target name, a sort folder with a read-only file in it, and
+    // outside the folder also paths that start as the folder's does.
     for (const char* name : {"A.uxx", "a.uxx", "B.uxx", "ab.UXX", "1.uxx", ".uxx", "...uxx", "x y.uxx", "Map.unr",
                              "readme.unk", "K.uxx", "k.UXX", "RO.uxx", "Maps/in.unr", "Maps/ro.unr"}) {
-        const bool readOnly = name[0] == 'R' || std::string_view(name) == "Maps/ro.unr";
-        disk.AddFile(kFolder + "/" + name, std::string("content of ") + name, readOnly);
-        expected[name] = {model::Kind::File, std::string("content of ") + name, readOnly};
+        disk.AddFile(kFolder + "/" + name, std::string("content of ") + name, name[0] == 'R' || std::string_view(name).ends_with("ro.unr"));
     }
     disk.AddFolder(kFolder + "/Dir.unr");
-    expected["Dir.unr"] = expected["Maps"] = {model::Kind::Folder, "", false};
     disk.AddFile(kFolder + "/cache.ini", index);
-    expected["cache.ini"] = {model::Kind::File, index, false};
-    // Outside the folder, also paths that start as the folder's does.
+    model::Tree expected = model::Below(disk.Files(), kFolder);
+    expected["Dir.unr"] = expected["Maps"] = {model::Kind::Folder, "", false};
+    expected["RO.uxx"].readOnly = expected["Maps/ro.unr"].readOnly = true;
     const model::Files outside = {{"/h/game/System/keep.u", "keep.u"}, {"/h/x.uxx", "x.uxx"},
                                   {"/h/game/x.uxx", "game x.uxx"}, {"/h/game/Cache2/A.uxx", "Cache2"}};
     for (const auto& [path, content] : outside) disk.AddFile(path, content);
 
     CacheFolderState state(disk);
-    RecordingWindow window;
     state.ChooseFolder(kFolder);
-    bool modelOk = model::Convert(expected, index);
-    const bool failed = Fails([&] { cmdGetCache_Click(state, window); }, disk, expected, modelOk);
-    Check(window.messages.empty(), "unexpected message");
-    Check(state.cacheConverted != failed, "cacheConverted does not match the outcome");
-    if (!failed) {
-        modelOk = model::Sort(expected);
-        Fails([&] { cmdSort_Click(state, window); }, disk, expected, modelOk);
+    if (!Fails(cmdGetCache_Click, state, disk, expected, model::Convert(expected, index))) {
+        Fails(cmdSort_Click, state, disk, expected, model::Sort(expected));
     }
     for (const auto& [path, content] : outside) Check(disk.HasFile(path) && disk.Content(path) == content, path);
     return 0;

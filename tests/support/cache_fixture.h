@@ -20,6 +20,17 @@ int ErrorOf(Call&& call) {
     return 0;
 }
 
+// The error a call ends with as "number text: path", or "" when it ends normally.
+template <typename Call>
+std::string ErrorText(Call&& call) {
+    try {
+        call();
+    } catch (const FileError& e) {
+        return std::to_string(e.number()) + " " + e.what();
+    }
+    return "";
+}
+
 // A cache folder on an in-memory disk, the state and a recording window.
 class CacheFixture : public ::testing::Test {
 protected:
@@ -32,10 +43,6 @@ protected:
     }
     std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
     bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
-    long Changes() const {
-        return disk.count("create") + disk.count("rename") + disk.count("replace") + disk.count("remove") +
-               disk.count("mkdir");
-    }
 
     MemoryDisk disk;
     CacheFolderState state;

@@ -9,17 +9,11 @@ namespace {
 // CR LF, LF or a lone CR ends a line; a last line without an end counts.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            ++i;
-            continue;
-        }
-        lines.push_back(text.substr(start, i - start));
-        i += text.substr(i, 2) == "\r\n" ? 2 : 1;
-        start = i;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(text.size(), end + (text.substr(end, 2) == "\r\n" ? 2 : 1)));
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
 }
 
@@ -44,9 +38,7 @@ std::string Lookup(const Tree& tree, const std::string& name) {
 
 std::string Fold(std::string_view name) {
     std::string out(name);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    }
+    for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
     return out;
 }
 
@@ -121,8 +113,7 @@ Tree Below(const Files& files, const std::string& root) {
 
 std::string Diff(const Tree& want, const Tree& got) {
     for (const auto& [path, entry] : want) {
-        auto it = got.find(path);
-        if (it == got.end() || !(it->second == entry)) return (it == got.end() ? "missing " : "changed ") + path;
+        if (!got.count(path) || !(got.at(path) == entry)) return (got.count(path) ? "changed " : "missing ") + path;
     }
     for (const auto& [path, entry] : got) {
         if (!want.count(path)) return "unexpected " + path;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -10,19 +11,18 @@
 
 namespace tcc {
 
-// An in-memory disk for tests. Paths are absolute and "/" separated. Letter
-// case counts, as on a Linux file system, or, with foldCase, names equal
-// without regard to case are one name, as on NTFS or FAT: a name keeps the
-// case it was given. Every call through the Disk interface is one operation:
-// it is logged, counted, and can be made to fail.
+// An in-memory disk for tests, "/" separated. Letter case counts, or, with
+// foldCase, names equal but for case are one name that keeps the case it was
+// given (NTFS, FAT). Every call through Disk is an operation: logged, and
+// able to fail.
 class MemoryDisk : public Disk {
 public:
     struct Op {
         std::string kind;  // stat, readdir, open, read, create, write, close, rename, replace, remove, mkdir
-        std::string path;
-        std::string path2;
+        std::string path, path2;
     };
-    // Returns an error number to fail the operation with, or nothing.
+    // Called before each operation; may change the disk, or fail the
+    // operation by returning an error number.
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
     explicit MemoryDisk(bool foldCase = false);
@@ -33,38 +33,29 @@ public:
     // Set-up and inspection; these are not operations.
     void AddFolder(const std::string& path);
     void AddFile(const std::string& path, const std::string& content = "", bool readOnly = false);
-    bool HasFile(const std::string& path) const;
-    bool HasFolder(const std::string& path) const;
-    std::string Content(const std::string& path) const;
-    // Every file as path -> content.
-    std::map<std::string, std::string> Files() const;
+    bool HasFile(const std::string& path) const { return Is(path, EntryType::File); }
+    bool HasFolder(const std::string& path) const { return Is(path, EntryType::Folder); }
+    std::string Content(const std::string& path) const { return Is(path, EntryType::File) ? Find(path)->content : ""; }
+    std::map<std::string, std::string> Files() const;  // path -> content
 
-    // The k-th operation from now (1-based) fails with `number`.
-    void FailAt(long k, int number);
-    // Called before each operation; may change the disk or fail the operation.
+    void FailAt(long k, int number) { failAt_ = log_.size() + k, failNumber_ = number; }  // k-th from now
     void SetHook(FaultHook hook) { hook_ = std::move(hook); }
-    // Reads hand out at most this many bytes at a time.
-    void SetReadChunk(std::size_t n) { readChunk_ = n; }
+    void SetReadChunk(std::size_t n) { readChunk_ = n; }  // bytes a read hands out at most
 
-    long operations() const { return operations_; }
     const std::vector<Op>& log() const { return log_; }
     int openStreams() const { return openStreams_; }
-    long count(const std::string& kind) const;
+    long count(const std::string& kind) const {
+        return std::count_if(log_.begin(), log_.end(), [&](const Op& op) { return op.kind == kind; });
+    }
 
     EntryInfo Stat(const std::string& path) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
     std::unique_ptr<ReadStream> OpenRead(const std::string& path) override;
     std::unique_ptr<WriteStream> CreateNew(const std::string& path) override;
-    void RenameNoReplace(const std::string& from, const std::string& to) override;
-    void RenameReplace(const std::string& from, const std::string& to) override;
+    void RenameNoReplace(const std::string& from, const std::string& to) override { Move("rename", from, to); }
+    void RenameReplace(const std::string& from, const std::string& to) override { Move("replace", from, to); }
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
-
-    // Used by the streams.
-    void Operation(const std::string& kind, const std::string& path, const std::string& path2 = "");
-    void StreamClosed() { --openStreams_; }
-    void Append(const std::string& path, const char* data, std::size_t n);
-    std::size_t readChunk() const { return readChunk_; }
 
 private:
     struct Node {
@@ -73,18 +64,19 @@ private:
         bool readOnly = false;
         std::string path;  // as it was given
     };
+    class Stream;
 
-    // The key of a path in nodes_: the path itself, or folded.
     std::string Key(const std::string& path) const;
-    const Node* Find(const std::string& path) const;
+    Node* Find(const std::string& path) const;
+    bool Is(const std::string& path, EntryType type) const { return Find(path) && Find(path)->type == type; }
+    void Operation(const std::string& kind, const std::string& path, const std::string& path2 = "");
     void Move(const std::string& kind, const std::string& from, const std::string& to);
-    void RequireParentFolder(const std::string& path) const;
+    void Put(const std::string& kind, const std::string& path, Node node);
 
-    bool foldCase_ = false;
-    std::map<std::string, Node> nodes_;
+    bool foldCase_;
+    mutable std::map<std::string, Node> nodes_;
     std::vector<Op> log_;
-    long operations_ = 0;
-    long failAt_ = 0;
+    std::size_t failAt_ = 0;
     int failNumber_ = 0;
     int openStreams_ = 0;
     std::size_t readChunk_ = 1 << 16;

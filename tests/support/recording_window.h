@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -9,34 +10,37 @@
 
 namespace tcc {
 
-// A window for tests: records what the commands show and answers questions
-// from a script. An OK box needs no script; an unscripted question fails the
-// test, so a question nobody expected cannot go unnoticed.
+// A window for tests: records what the commands show, in order, and answers
+// questions from a script. An OK box needs no script; an unscripted question
+// throws, so a question nobody expected cannot go unnoticed.
 class RecordingWindow : public Window {
 public:
     struct Message {
-        std::string text;
-        std::string title;
+        std::string text, title;
         Buttons buttons;
         Icon icon;
     };
-
     std::vector<Message> messages;
     std::deque<Answer> answers;
-    std::vector<Label> labels;
-    int fileListRefreshes = 0;
-    int dirListRefreshes = 0;
-    // Everything in order: "message:<text>", "label:<n>", "files", "dirs".
-    std::vector<std::string> events;
+    std::vector<std::string> events;  // in order: "message:<text>", "label:<n>", "files", "dirs"
     std::vector<FileAction> notes;
 
-    Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override;
-    void ShowLabel(Label label) override;
-    void RefreshFileList() override;
-    void RefreshDirList() override;
+    Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override {
+        messages.push_back({text, title, buttons, icon});
+        events.push_back("message:" + text);
+        if (buttons == Buttons::Ok && (answers.empty() || answers.front() != Answer::Ok)) return Answer::Ok;
+        if (answers.empty()) throw std::logic_error("unexpected question: " + text);
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void ShowLabel(Label label) override { events.push_back("label:" + std::to_string(static_cast<int>(label))); }
+    void RefreshFileList() override { events.push_back("files"); }
+    void RefreshDirList() override { events.push_back("dirs"); }
     void Note(const FileAction& action) override { notes.push_back(action); }
 
-    bool Shown(Label label) const;
+    long Count(const std::string& event) const { return std::count(events.begin(), events.end(), event); }
+    bool Shown(Label label) const { return Count("label:" + std::to_string(static_cast<int>(label))) > 0; }
 };
 
 }  // namespace tcc
