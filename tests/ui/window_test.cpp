@@ -120,7 +120,6 @@ void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size
     EXPECT_EQ(std::tuple(window.size(), window.windowTitle(), window.palette().color(QPalette::Window).name(), window.windowIcon()
                          .isNull()), std::tuple(size, QString::fromLatin1(title), QString(B), false));
     const auto px = [](int twips) { return qRound(twips / 15.0); };
-    const QStringList hand{"cmdGetCache", "cmdRefresh", "cmdSort", "cmdExit", "lblInfo", "cmdBack"};
     for (const Look* look = begin; look != end; ++look) {
         SCOPED_TRACE(look->name);
         auto* control = window.findChild<QWidget*>(QString::fromLatin1(look->name));
@@ -148,7 +147,7 @@ void ExpectLooks(QWidget& window, const Look* begin, const Look* end, QSize size
                   std::tuple(QString(look->access ? look->access : look->caption).remove('&'), false));
         // The pointing hand, hot spot at the fingertip, over the clickable controls only.
         const QCursor cursor = control->cursor();
-        const bool pointer = hand.contains(look->name);
+        const bool pointer = button || look->name == std::string("lblInfo");
         EXPECT_EQ(std::tuple(control->isVisible(), control->testAttribute(Qt::WA_SetCursor)), std::tuple(look->shown, pointer));
         if (pointer) {
             EXPECT_EQ(std::tuple(cursor.shape(), cursor.hotSpot(), cursor.pixmap().size()),
@@ -333,8 +332,6 @@ TEST(Navigation, DirectoryChangeFileClickAnErrorInAnEventAndTheAboutWindow) {
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(std::tuple(h.messages[0].text, h.messages[0].icon), std::tuple("Path not found: /vol/a/Cache/sub", Icon::Warning));
     EXPECT_EQ(h.Chosen(), "/vol/a/Cache/.game");
-    Click(h.dirs(), "/vol/a/Cache/sub", true);
-    EXPECT_EQ(h.messages.size(), 2u);
     h.disk.SetHook(nullptr);
 
     h.dirs()->setFocus();
