@@ -236,7 +236,6 @@ const char* const kCache = "/vol/a/Cache";
 struct DriveCase { const char *what, *names, *unready, *opened, *to, *failPath; int failNumber, retries;
                    std::string told; int messages, driveChanges, dirChanges; const char *endDrive, *chosen; };
 const DriveCase kDriveCases[] = {
-    {"opens the root", "a b c", "", nullptr, "c", "", 0, 0, "", 0, 1, 1, "c", "/vol/c"},
     {"Retry asks again", "a b c", "b", nullptr, "b", "", 0, 2, kNotAvailable, 2, 1, 1, "b", "/vol/b"},
     {"Cancel: to the second entry, inside", "a c b", "b", "/vol/a", "b", "", 0, 0, kNotAvailable, 1, 2, 1, "c", "/vol/c"},
     {"second entry unavailable too", "a b d", "b d", kCache, "d", "", 0, 0, kNotAvailable, 2, 2, 0, "b", kCache},
@@ -332,6 +331,8 @@ TEST(Navigation, DirectoryChangeFileClickAnErrorInAnEventAndTheAboutWindow) {
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(std::tuple(h.messages[0].text, h.messages[0].icon), std::tuple("Path not found: /vol/a/Cache/sub", Icon::Warning));
     EXPECT_EQ(h.Chosen(), "/vol/a/Cache/.game");
+    Click(h.dirs(), "/vol/a/Cache/sub", true);  // a folder that cannot be opened is told too
+    EXPECT_EQ(h.messages.size(), 2u);
     h.disk.SetHook(nullptr);
 
     h.dirs()->setFocus();
@@ -375,7 +376,6 @@ TEST(Commands, TheMessageBoxOfEachKind) {
     const Box boxes[] = {
         {Buttons::Ok, Icon::None, "Finished Sorting", QMessageBox::NoIcon, "OK", Qt::Key_Return, Answer::Ok},
         {Buttons::YesNo, Icon::Warning, "", QMessageBox::Warning, "&Yes &No", Qt::Key_Return, Answer::Yes},
-        {Buttons::RetryCancel, Icon::Error, kAppTitle, QMessageBox::Critical, "&Retry Cancel", Qt::Key_Return, Answer::Retry},
         {Buttons::RetryCancel, Icon::Error, kAppTitle, QMessageBox::Critical, "&Retry Cancel", Qt::Key_Escape, Answer::Cancel},
     };
     WindowHarness h;
