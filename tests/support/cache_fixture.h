@@ -2,23 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "core/cache_state.h"
 #include "core/file_error.h"
 #include "tests/support/memory_disk.h"
 #include "tests/support/recording_window.h"
 
 namespace tcc {
-
-// The error number a call ends with, or 0 when it ends normally.
-template <typename Call>
-int ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const FileError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The error a call ends with as "number text: path", or "" when it ends normally.
 template <typename Call>
@@ -29,6 +20,12 @@ std::string ErrorText(Call&& call) {
         return std::to_string(e.number()) + " " + e.what();
     }
     return "";
+}
+
+// The error number a call ends with, or 0 when it ends normally.
+template <typename Call>
+int ErrorOf(Call&& call) {
+    return std::atoi(ErrorText(call).c_str());
 }
 
 // A cache folder on an in-memory disk, the state and a recording window.

@@ -26,7 +26,6 @@ public:
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
     explicit MemoryDisk(bool foldCase = false);
-    bool foldsCase() const { return foldCase_; }
     bool FoldsCase() override { return foldCase_; }
     bool HidesByName() override { return true; }
 
