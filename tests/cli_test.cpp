@@ -43,10 +43,11 @@ model::Tree Snapshot(const std::string& root) {
 
 TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
     // Keys in other letter case on disk, a target taken before and one taken
-    // by an earlier record, a name leaving the folder, a missing cached file,
-    // a last record without line end, a sort folder in other case to replace in.
-    const std::string index = "[Cache]\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n"
-                              "K5=Song.umx\r\nK6=song.umx\r\nK7=Readme\r\nK8=Lib.u";
+    // by an earlier record in other case, a name leaving the folder, a missing
+    // cached file, no real name, a blank and an "="-less line, a last record
+    // without line end, a sort folder in other case to replace in.
+    const std::string index = "[Cache]\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n\r\n"
+                              "K5=Song.umx\r\nK6=song.umx\r\nK9=\nnoequals\nK7=Readme\r\nK8=Lib.u";
     model::Tree start = {{"cache.ini", {model::Kind::File, index}}, {"music", {model::Kind::Folder, ""}}};
     for (const char* name : {"AbC.UXX", "K2.uxx", "K3.uxx", "K5.uxx", "K6.uxx", "k7.uxx", "K8.uxx", "tex.UTX",
                              "music/Song.umx", "notes.txt"}) {
@@ -77,8 +78,8 @@ TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
               "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records "
               "not available.\n"
               "rename abc.uxx -> Map.unr\nskip K2: target taken\nskip K3: name leaves the folder\n"
-              "skip K4: cached file missing\nrename K5.uxx -> Song.umx\nskip K6: target taken\n"
-              "rename K7.uxx -> Readme.unk\nrename K8.uxx -> Lib.u\nconvert: 4 renamed, 4 passed over\n"
+              "skip K4: cached file missing\nrename K5.uxx -> Song.umx\nskip K6: target taken\nskip K9: no real name\n"
+              "rename K7.uxx -> Readme.unk\nrename K8.uxx -> Lib.u\nconvert: 4 renamed, 5 passed over\n"
               "move Map.unr -> Maps/Map.unr\nmove tex.UTX -> Textures/tex.UTX\nreplace music/Song.umx\n"
               "move Readme.unk -> Unknown Extensions/Readme.unk\nmove Lib.u -> System/Lib.u\n"
               "tarnel-cache: Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\n"

@@ -8,45 +8,6 @@
 namespace tcc {
 namespace {
 
-TEST(TextReader, LineEndingsAtAnyReadBoundary) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-        {"", {}},           {"a", {"a"}},          {"a\r\n", {"a"}},
-        {"a\r\n\r\n", {"a", ""}}, {"a\rb\nc\r\nd", {"a", "b", "c", "d"}}, {"\r\r\n\n", {"", "", ""}},
-        {std::string("x\0y\r\n\xff", 6), {std::string("x\0y", 3), "\xff"}},
-    };
-    for (const auto& [content, expected] : cases) {
-        for (std::size_t chunk : {1u, 2u, 65536u}) {
-            MemoryDisk disk;
-            disk.AddFile("/f.txt", content);
-            disk.SetReadChunk(chunk);
-            FileSystem fs(disk);
-            TextReader reader = fs.OpenTextRead(fs.GetFile("/f.txt"));
-            std::vector<std::string> lines;
-            while (!reader.AtEndOfStream()) lines.push_back(reader.ReadLine());
-            EXPECT_EQ(lines, expected) << "chunk " << chunk;
-            EXPECT_EQ(ErrorOf([&] { reader.ReadLine(); }), kInputPastEndOfFile);
-        }
-    }
-}
-
-TEST(FileSystem, FindsNamesWhateverTheirCaseAndPrefersTheExactOne) {
-    TempDir dir;
-    for (const char* name : {"Cache/maps/Old.unr", "Cache/same.txt", "Cache/SAME.TXT"}) TempDir::Write(dir / name, name);
-    PlatformDisk disk;
-    FileSystem fs(disk);
-    EXPECT_TRUE(fs.FileExists(dir / "cache/MAPS/old.UNR") && fs.FolderExists(dir / "Cache/Maps"));
-    EXPECT_FALSE(fs.FileExists(dir / "Cache/Maps") || fs.FolderExists(dir / "Cache/same.txt"));
-    EXPECT_EQ(fs.GetFile(dir / "Cache/SAME.TXT").path, dir / "Cache/SAME.TXT");
-    EXPECT_EQ(fs.GetFile(dir / "Cache/same.txt").path, dir / "Cache/same.txt");
-#ifdef _WIN32
-    // A folding file system answers the path as written before any listing is read.
-    EXPECT_EQ(fs.GetFolder(dir / "CACHE/").Name(), "CACHE");
-#else
-    EXPECT_EQ(fs.GetFolder(dir / "CACHE/").Name(), "Cache");
-#endif
-    EXPECT_EQ(ErrorText([&] { fs.GetFolder(dir / "Nowhere"); }), "76 Path not found: " + (dir / "Nowhere"));
-}
-
 TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
     MemoryDisk disk;
     for (int i = 0; i < 50; ++i) disk.AddFile("/c/Cache/f" + std::to_string(i) + ".uxx");

@@ -14,7 +14,8 @@ namespace tcc {
 // An in-memory disk for tests, "/" separated. Letter case counts, or, with
 // foldCase, names equal but for case are one name that keeps the case it was
 // given (NTFS, FAT). Every call through Disk is an operation: logged, and
-// able to fail.
+// able to fail. A read hands out a few bytes at most, so that lines end
+// across reads.
 class MemoryDisk : public Disk {
 public:
     struct Op {
@@ -37,9 +38,7 @@ public:
     std::string Content(const std::string& path) const { return Is(path, EntryType::File) ? Find(path)->content : ""; }
     std::map<std::string, std::string> Files() const;  // path -> content
 
-    void FailAt(long k, int number) { failAt_ = log_.size() + k, failNumber_ = number; }  // k-th from now
     void SetHook(FaultHook hook) { hook_ = std::move(hook); }
-    void SetReadChunk(std::size_t n) { readChunk_ = n; }  // bytes a read hands out at most
 
     const std::vector<Op>& log() const { return log_; }
     int openStreams() const { return openStreams_; }
@@ -75,10 +74,7 @@ private:
     bool foldCase_;
     mutable std::map<std::string, Node> nodes_;
     std::vector<Op> log_;
-    std::size_t failAt_ = 0;
-    int failNumber_ = 0;
     int openStreams_ = 0;
-    std::size_t readChunk_ = 1 << 16;
     FaultHook hook_;
 };
 
