@@ -11,7 +11,7 @@
 namespace tcc::bench {
 namespace {
 
-// Eight extensions that are sorted, with their folders, and two that stay.
+// Eight extensions that are sorted, in pass order, with their folders, and two that stay.
 struct Kind {
     const char* ext;
     const char* folder;  // null: the file stays
@@ -67,16 +67,21 @@ void RunSortBench(long n) {
             {MakeCache,
              [](const std::string& root) { RunHeadless(root + "/Cache", cmdSort_Click); },
              [n](const std::string& root) { return Sorted(root + "/Cache", n); },
-             // The baseline knows every name and folder in advance.
+             // The baseline knows every name and folder in advance and makes
+             // the same moves in the order the sort must: pass by pass (the
+             // kinds above are in pass order), by name within a pass. The
+             // order alone costs the kernel some 5 to 13% over moving the
+             // files in the order they were made.
              [n](const std::string& root) {
                  const std::string cache = root + "/Cache/";
                  for (const char* folder : kFolders) ::mkdir((cache + folder).c_str(), 0777);
-                 for (long i = 0; i < n; ++i) {
-                     const char* folder = kKinds[i % kKindCount].folder;
-                     if (!folder) continue;
-                     std::string name = Name(i);
-                     if (std::rename((cache + name).c_str(), (cache + folder + "/" + name).c_str()) != 0) {
-                         std::abort();
+                 for (long kind = 0; kind < kKindCount; ++kind) {
+                     const char* folder = kKinds[kind].folder;
+                     for (long i = kind; folder && i < n; i += kKindCount) {
+                         const std::string name = Name(i);
+                         if (std::rename((cache + name).c_str(), (cache + folder + "/" + name).c_str()) != 0) {
+                             std::abort();
+                         }
                      }
                  }
              }});
