@@ -52,7 +52,8 @@ namespace {
 // that report unconvertible text differ for it.
 bool AnsiIsUtf8() { return GetACP() == CP_UTF8; }
 
-// UTF-16 from the ANSI code page; false when the bytes are not valid there.
+}  // namespace
+
 bool ToWide(std::string_view text, std::wstring* out) {
     out->clear();
     if (text.empty()) return true;
@@ -64,8 +65,7 @@ bool ToWide(std::string_view text, std::wstring* out) {
                                out->data(), n) == n;
 }
 
-// The ANSI code page from UTF-16; false when a character has no exact
-// counterpart there (no best-fit look-alikes, no "?").
+// No best-fit look-alikes, no "?".
 bool ToNarrow(std::wstring_view text, std::string* out) {
     out->clear();
     if (text.empty()) return true;
@@ -81,6 +81,8 @@ bool ToNarrow(std::wstring_view text, std::string* out) {
                                used) == n &&
            !usedDefault;
 }
+
+namespace {
 
 // The wide form of a path; a path that is not text in the ANSI code page
 // names nothing that can exist.

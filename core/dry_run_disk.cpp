@@ -86,8 +86,10 @@ EntryInfo DryRunDisk::Info(const std::string& path) {
 }
 
 void DryRunDisk::RequireParentFolder(const std::string& path) {
-    const std::string parent = Split(Trimmed(path)).first;
+    const auto [parent, name] = Split(Trimmed(path));
     if (parent.empty() || Info(parent).type != EntryType::Folder) throw FileError(kPathNotFound, path);
+    // No file system here holds a longer name; the real run is refused it.
+    if (name.size() > 255) throw FileError(kBadFileName, path);
 }
 
 void DryRunDisk::Put(const std::string& rawPath, Node node) {

@@ -48,7 +48,8 @@ private:
     // type None here: nothing of the base disk shows through there.
     const Node* Find(const std::string& path);
     EntryInfo Info(const std::string& path);
-    // Throws FileError 76 for `path` unless its parent is a folder.
+    // Throws FileError 76 for `path` unless its parent is a folder, and 52
+    // for a name longer than 255 bytes.
     void RequireParentFolder(const std::string& path);
     void Put(const std::string& path, Node node);
     Node Take(const std::string& from);

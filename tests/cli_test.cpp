@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "core/version.h"
-#include "tests/support/cache_model.h"
+#include "tests/support/cache_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace tcc {
@@ -31,25 +31,17 @@ Result RunCli(std::string args, const TempDir& temp, const char* input = nullptr
     return {WEXITSTATUS(status), TempDir::Read(temp / "out"), TempDir::Read(temp / "err")};
 }
 
-model::Tree Snapshot(const std::string& root) {
-    model::Tree tree;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        tree[e.path().string().substr(root.size() + 1)] = {
-            e.is_directory() ? model::Kind::Folder : model::Kind::File,
-            e.is_directory() ? "" : TempDir::Read(e.path())};
-    }
-    return tree;
-}
-
 TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
     // Keys in other letter case on disk, a target taken before and one taken
     // by an earlier record in other case, a name leaving the folder, a missing
-    // cached file, no real name, a blank and an "="-less line, a last record
-    // without line end, a sort folder in other case to replace in.
-    const std::string index = "[Cache]\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n\r\n"
-                              "K5=Song.umx\r\nK6=song.umx\r\nK9=\nnoequals\nK7=Readme\r\nK8=Lib.u";
+    // cached file, no real name, a blank and an "="-less line, names too long
+    // to hold first and last, a last record without line end, a sort folder in
+    // other case to replace in.
+    const std::string tooLong(300, 'n');
+    const std::string index = "[Cache]\r\nL=" + tooLong + "\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n\r\n"
+                              "K5=Song.umx\r\nK6=song.umx\r\nK9=\nnoequals\nK7=Readme\r\n" + tooLong + "=x.unr\r\nK8=Lib.u";
     model::Tree start = {{"cache.ini", {model::Kind::File, index}}, {"music", {model::Kind::Folder, ""}}};
-    for (const char* name : {"AbC.UXX", "K2.uxx", "K3.uxx", "K5.uxx", "K6.uxx", "k7.uxx", "K8.uxx", "tex.UTX",
+    for (const char* name : {"L.uxx", "AbC.UXX", "K2.uxx", "K3.uxx", "K5.uxx", "K6.uxx", "k7.uxx", "K8.uxx", "tex.UTX",
                              "music/Song.umx", "notes.txt"}) {
         start[name] = {model::Kind::File, std::string("was ") + name};
     }
@@ -62,13 +54,14 @@ TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
     model::Tree rules = start;
     ASSERT_TRUE(model::Convert(rules, index) && model::Sort(rules));
 
-    const model::Tree before = Snapshot(game);
+    PlatformDisk disk;
+    const model::Tree before = Snapshot(disk, game);
     const Result dry = RunCli("--dry-run convert sort %/game/Cache", temp);
-    EXPECT_EQ(model::Diff(before, Snapshot(game)), "");  // every name and byte as it was
+    EXPECT_EQ(model::Diff(before, Snapshot(disk, game)), "");  // every name and byte as it was
     const Result real = RunCli("convert sort %/game/Cache", temp);
     model::Tree expected = {{"Cache", {model::Kind::Folder, ""}}};  // nothing beside it
     for (const auto& [path, entry] : rules) expected["Cache/" + path] = entry;
-    EXPECT_EQ(model::Diff(expected, Snapshot(game)), "");
+    EXPECT_EQ(model::Diff(expected, Snapshot(disk, game)), "");
 
     EXPECT_EQ(std::tuple(dry.status, real.status, dry.err, real.err), std::tuple(0, 0, "", ""));
     std::string foreseen = "\n" + dry.out;
@@ -76,10 +69,11 @@ TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
     EXPECT_EQ(foreseen.substr(1), real.out);
     EXPECT_EQ(real.out,
               "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records "
-              "not available.\n"
+              "not available.\nskip L: name too long\n"
               "rename abc.uxx -> Map.unr\nskip K2: target taken\nskip K3: name leaves the folder\n"
               "skip K4: cached file missing\nrename K5.uxx -> Song.umx\nskip K6: target taken\nskip K9: no real name\n"
-              "rename K7.uxx -> Readme.unk\nrename K8.uxx -> Lib.u\nconvert: 4 renamed, 5 passed over\n"
+              "rename K7.uxx -> Readme.unk\nskip " + tooLong + ": cached file missing\nrename K8.uxx -> Lib.u\n"
+              "convert: 4 renamed, 7 passed over\n"
               "move Map.unr -> Maps/Map.unr\nmove tex.UTX -> Textures/tex.UTX\nreplace music/Song.umx\n"
               "move Readme.unk -> Unknown Extensions/Readme.unk\nmove Lib.u -> System/Lib.u\n"
               "tarnel-cache: Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\n"

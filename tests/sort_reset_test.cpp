@@ -19,17 +19,6 @@ protected:
         state.ChooseFolder(kDir);
         cmdSort_Click(state, window);
     }
-    // "kind name" of every mkdir, move and removal, in order.
-    std::vector<std::string> Steps() const {
-        std::vector<std::string> steps;
-        for (const MemoryDisk::Op& op : disk.log()) {
-            const std::string& to = op.path2.empty() ? op.path : op.path2;
-            if (op.kind == "rename" || op.kind == "replace" || op.kind == "remove" || op.kind == "mkdir") {
-                steps.push_back(op.kind + " " + to.substr(kDir.size() + 1));
-            }
-        }
-        return steps;
-    }
 };
 
 TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
@@ -39,16 +28,15 @@ TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     }
     disk.AddFolder(kDir + "/folder.unr");
     disk.AddFolder(kDir + "/Sounds");
+    std::string steps;  // the folders made and the files moved, in order
     disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "mkdir" || op.kind == "rename") steps += (op.path2.empty() ? op.path : op.path2).substr(kDir.size() + 1) + ";";
         if (op.kind == "mkdir" && op.path.ends_with("/Unknown Extensions")) window.events.push_back("mkdir unknown");
         return std::nullopt;
     });
     Run();
-    EXPECT_EQ(Steps(), (std::vector<std::string>{
-                           "mkdir Maps", "mkdir System", "mkdir Textures", "mkdir Music", "mkdir Unknown Extensions",
-                           "rename Maps/BIG.UNR", "rename Textures/tex.utx", "rename Sounds/snd.uax",
-                           "rename Music/music.umx", "rename Unknown Extensions/ext.unk", "rename System/code.u",
-                           "rename System/Lib.DLL", "rename System/dll.dll", "rename System/int.int"}));
+    EXPECT_EQ(steps, "Maps;System;Textures;Music;Unknown Extensions;Maps/BIG.UNR;Textures/tex.utx;Sounds/snd.uax;"
+                     "Music/music.umx;Unknown Extensions/ext.unk;System/code.u;System/Lib.DLL;System/dll.dll;System/int.int;");
     EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && Has("b.u.bak") && Has(".hidden.unr"));
     ASSERT_EQ(window.messages.size(), 1u);
     const auto& done = window.messages[0];
@@ -63,20 +51,6 @@ TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     EXPECT_EQ(window.Count("dirs"), 2);
     EXPECT_LE(window.Count("files"), 8);
     EXPECT_EQ(window.events[window.events.size() - 2], "files");
-}
-
-TEST_P(Sort, ReplacesInOneStep) {
-    disk.AddFile(kDir + "/Maps/Old.unr", "old");
-    disk.AddFile(kDir + "/System/CORE.U", "old core");
-    disk.AddFile(kDir + "/Textures/t.utx", "old texture");
-    for (const char* name : {"Old.unr", "core.u", "t.utx"}) File(name);
-    Run();
-    // The old copy goes by the move that puts the new one in, under its name
-    // as it stands on disk; then the name takes the new file's case.
-    EXPECT_EQ(Steps(), (std::vector<std::string>{"mkdir Sounds", "mkdir Music", "mkdir Unknown Extensions",
-                                                 "replace Maps/Old.unr", "replace Textures/t.utx",
-                                                 "replace System/CORE.U", "rename System/core.u"}));
-    EXPECT_TRUE(At("Textures/t.utx") == "t.utx" && disk.Files().count(kDir + "/System/core.u"));
 }
 
 // A file this sort moved in is never replaced by a later one of the same name
@@ -114,46 +88,27 @@ protected:
     const std::string kOld = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n";
 };
 
-TEST_F(Reset, AsksFirstUntilAConversionHasFinished) {
+// Asked first until a conversion has finished; once converted, an index is
+// reset in any folder, whatever its name, and a missing one is made only in a
+// cache folder; the file list is left alone.
+TEST_F(Reset, AsksUntilConvertedAndMakesAMissingIndexOnlyInACacheFolder) {
     disk.AddFile("/g/Cache/cache.ini", kOld);
-    window.answers = {Answer::No};
+    window.answers = {Answer::No, Answer::Yes};
     Run("/g/Cache");
     const auto& asked = window.messages.at(0);
     EXPECT_EQ(std::tie(asked.text, asked.title, asked.buttons, asked.icon),
               std::tuple("You haven't converted the cache directory yet, are you sure you want to delete the "
                          "'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None));
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
-
-    window.answers = {Answer::Yes};
     Run("/g/Cache");
-    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\r\n");
-    EXPECT_FALSE(state.cacheConverted);
-
-    // Once converted: no question (an unscripted one throws), in any folder
-    // with an index, whatever its name; the file list is left alone.
+    state.cacheConverted = true;  // no question now: an unscripted one throws
     disk.AddFile("/g/Other/Cache.INI", kOld);
-    state.cacheConverted = true;
-    Run("/g/Other");
-    EXPECT_EQ(disk.Content("/g/Other/Cache.INI"), "[Cache]\r\n");
-    EXPECT_FALSE(disk.HasFile("/g/Other/cache.ini"));
-    EXPECT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.Count("files"), 0);
-}
-
-TEST_F(Reset, AMissingIndexIsMadeOnlyInACacheFolder) {
-    state.cacheConverted = true;
-    for (const std::string name : {"cache", "Cache", "CACHE", "Other"}) {
-        disk.AddFolder("/g/" + name);
-        Run("/g/" + name);
-    }
-    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", "[Cache]\r\n"},
-                                                                {"/g/cache/cache.ini", "[Cache]\r\n"}}));
-    ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text, "This is not a 'Cache' Folder");
-
-    CacheFolderState none(disk);
-    cmdRefresh_Click(none, window);
-    EXPECT_EQ(window.messages.back().text, "Locate the game's Cache directory.");
+    for (const std::string name : {"Other", "cache", "CACHE"}) disk.AddFolder("/g/" + name), Run("/g/" + name);
+    const std::string fresh = "[Cache]\r\n";
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{
+                                {"/g/Cache/cache.ini", fresh}, {"/g/Other/Cache.INI", fresh}, {"/g/cache/cache.ini", fresh}}));
+    EXPECT_EQ(std::tuple(window.messages.size(), window.messages.back().text, window.Count("files")),
+              std::tuple(3u, "This is not a 'Cache' Folder", 0));
 }
 
 // A read-only index is refused; a temporary name left by a run cut short is

@@ -1,7 +1,6 @@
 #include "tests/support/cache_check.h"
 
 #include <algorithm>
-#include <functional>
 #include <random>
 
 #include "core/cache_conversion.h"
@@ -23,23 +22,14 @@ struct CommandRun : RecordingWindow {
     std::string fault;  // an operation outside the folder, a stream left open
 };
 
-int ErrorNumber(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const FileError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
 void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run, const MemoryDisk* log) {
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
-    run.convert = ErrorNumber([&] { cmdGetCache_Click(state, run); });
+    run.convert = ErrorOf([&] { cmdGetCache_Click(state, run); });
     run.converted = state.cacheConverted;
-    if (!run.convert) run.sort = ErrorNumber([&] { cmdSort_Click(state, run); });
+    if (!run.convert) run.sort = ErrorOf([&] { cmdSort_Click(state, run); });
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
             if (!p.empty() && p != folder && !p.starts_with(folder + "/")) run.fault = log->log()[i].kind + " outside: " + p;
@@ -78,6 +68,11 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
     }
 }
 
+// Its index has odd headers, line ends, names with and without dots,
+// duplicates, case variants, "/", "\\", "..", empty names, a second "="; then
+// cached files present or missing, taken targets, other files, and sometimes
+// a sort folder in some letter case holding files of the names the sort
+// brings. Where the disk folds case, no two names in a folder differ only in case.
 model::Tree RandomCache(unsigned seed, bool foldCase) {
     foldCase = foldCase || model::kFoldingDisk;
     std::mt19937 rng(seed);
@@ -133,6 +128,9 @@ model::Tree RandomCache(unsigned seed, bool foldCase) {
 
 std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
                                          const model::Tree& outside, bool windowsDisk) {
+    // Errors where the rules see them and only there, the sort's message the
+    // only one, every file where the rules put it, and the dry run changing
+    // nothing while foreseeing every action, error and file of the real run.
     const std::string cache = root + "/game/Cache";
     model::Tree rules = start;
     const bool convertOk = model::Convert(rules, start.at("cache.ini").content, windowsDisk),

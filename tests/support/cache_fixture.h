@@ -2,31 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "core/cache_state.h"
-#include "core/file_error.h"
-#include "tests/support/memory_disk.h"
+#include "tests/support/cache_check.h"
 #include "tests/support/recording_window.h"
 
 namespace tcc {
-
-// The error a call ends with as "number text: path", or "" when it ends normally.
-template <typename Call>
-std::string ErrorText(Call&& call) {
-    try {
-        call();
-    } catch (const FileError& e) {
-        return std::to_string(e.number()) + " " + e.what();
-    }
-    return "";
-}
-
-// The error number a call ends with, or 0 when it ends normally.
-template <typename Call>
-int ErrorOf(Call&& call) {
-    return std::atoi(ErrorText(call).c_str());
-}
 
 // A cache folder on an in-memory disk, the state and a recording window.
 class CacheFixture : public ::testing::Test {

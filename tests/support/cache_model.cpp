@@ -17,8 +17,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
+// A name the folder can hold: one component, at most 255 bytes.
 bool Inside(std::string_view name, bool onWindowsDisk) {
-    if (onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
+    if (name.size() > 255 || onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
         return false;
     }
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
@@ -101,14 +102,6 @@ bool Sort(Tree& tree, bool onWindowsDisk) {
         }
     }
     return true;
-}
-
-Tree Below(const Files& files, const std::string& root) {
-    Tree tree;
-    for (const auto& [path, content] : files) {
-        if (path.starts_with(root + "/")) tree[path.substr(root.size() + 1)] = {Kind::File, content, false};
-    }
-    return tree;
 }
 
 std::string Diff(const Tree& want, const Tree& got) {

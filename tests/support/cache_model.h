@@ -45,9 +45,6 @@ bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk = false);
 // On Windows' disks (onWindowsDisk) a leading "." hides nothing.
 bool Sort(Tree& tree, bool onWindowsDisk = false);
 
-// The files below `root` by their path below it.
-Tree Below(const Files& files, const std::string& root);
-
 // The first difference between the trees ("" when none), shown for a failure.
 std::string Diff(const Tree& want, const Tree& got);
 

@@ -30,7 +30,7 @@ public:
     bool FoldsCase() override { return foldCase_; }
     bool HidesByName() override { return true; }
 
-    // Set-up and inspection; these are not operations.
+    // Set-up and inspection, no operations:
     void AddFolder(const std::string& path);
     void AddFile(const std::string& path, const std::string& content = "", bool readOnly = false);
     bool HasFile(const std::string& path) const { return Is(path, EntryType::File); }

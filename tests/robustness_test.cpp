@@ -1,11 +1,11 @@
-// Every file operation fails in turn: each command runs once per operation it
-// makes, with that one failing. It must stop there with that error, the files
-// as the clean run had them at that point but for what it makes for a moment,
-// its state kept and nothing lost; run again, it must do what the rules say
-// of the folder as the fault left it.
+// The strongest checks, both over seeded random caches compared with the
+// model: every file operation failing in turn, and Convert then Sort on the
+// real file system and on an in-memory disk that folds case. A failure names
+// the seed.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "core/cache_conversion.h"
@@ -14,6 +14,7 @@
 #include "sort/sort_folders.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
@@ -62,6 +63,10 @@ struct Attempt {
     }
 };
 
+// Each command runs once per operation it makes, with that one failing. It
+// must stop there with that error, the files as the clean run had them at that
+// point but for what it makes for a moment, its state kept and nothing lost;
+// run again, it must do what the rules say of the folder as the fault left it.
 long FailEachOperation(const MemoryDisk& start, const Command& c) {
     std::vector<model::Files> seen;
     const Attempt clean(start, c, 0, &seen);
@@ -124,6 +129,40 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
 
 INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
+
+// Random caches, each first as a dry run, which must change nothing and
+// foresee the real run.
+class RandomCaches : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
+    const bool foldCase = GetParam();
+    const model::Entry folder{model::Kind::Folder, "", false};
+    // Sentinels outside the folder, named as files the index may reach.
+    const model::Tree outside = {{"game", folder}, {"game/Cache", folder}, {"game/System", folder},
+                                 {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
+                                 {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const model::Tree start = RandomCache(seed, foldCase);
+        model::Tree all = outside;
+        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
+        TempDir temp;
+        PlatformDisk realDisk;
+        MemoryDisk memory(true);
+        const std::string root = foldCase ? "/t" : temp.path();
+        if (foldCase) Lay(memory, root, all);
+        for (const auto& [path, entry] : foldCase ? model::Tree{} : all) {
+            if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
+            else TempDir::Write(root + "/" + path, entry.content);
+            if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
+        }
+        ASSERT_EQ(ConvertThenSortAsTheRulesSay(foldCase ? static_cast<Disk&>(memory) : realDisk, root, start, outside,
+                                               model::kFoldingDisk && !foldCase), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "FoldingCaseInMemory" : "CaseSensitiveOnDisk"; });
 
 }  // namespace
 }  // namespace tcc
