@@ -173,11 +173,15 @@ void FileSystem::Listing::Add(Entry entry) {
     else same.insert(at, std::move(entry));
 }
 
-void FileSystem::Listing::Remove(std::string_view name) {
+std::optional<FileSystem::Entry> FileSystem::Listing::Take(std::string_view name) {
     auto it = names_.find(FoldCase(name));
-    if (it == names_.end()) return;
-    std::erase_if(it->second, [&](const Entry& e) { return e.name == name; });
+    if (it == names_.end()) return std::nullopt;
+    auto at = std::find_if(it->second.begin(), it->second.end(), [&](const Entry& e) { return e.name == name; });
+    if (at == it->second.end()) return std::nullopt;
+    std::optional<Entry> taken(std::move(*at));
+    it->second.erase(at);
     if (it->second.empty()) names_.erase(it);
+    return taken;
 }
 
 FileSystem::Listing* FileSystem::Kept(std::string_view folder) {
@@ -317,9 +321,8 @@ bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::s
         if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, disk_.HidesByName() && newName[0] == '.', true});
         return false;
     }
-    const Entry* moved = from.Find(name);
+    const std::optional<Entry> moved = from.Take(name);
     const bool hidden = moved ? moved->hidden : disk_.HidesByName() && newName[0] == '.';
-    from.Remove(name);
     to.Add({newName, EntryType::File, hidden, true});
     return true;
 }
@@ -341,7 +344,7 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
         same.push_back(e.name);
     }
     if (same.empty()) {
-        for (const Entry& e : std::vector<Entry>(*listed)) to.Remove(e.name);
+        for (const Entry& e : std::vector<Entry>(*listed)) to.Take(e.name);
         if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
         return;
     }
@@ -352,14 +355,14 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
     const std::string onDisk = exact != same.end() ? *exact : same.front();
     same.erase(std::find(same.begin(), same.end(), onDisk));
     disk_.RenameReplace(JoinPath(from.path_, name), JoinPath(to.path_, onDisk));
-    from.Remove(name);
+    from.Take(name);
     to.Add({onDisk, EntryType::File, disk_.HidesByName() && onDisk[0] == '.', true});
     if (onDisk != newName) {
         // Now the name takes the sorted file's own letter case. A volume that
         // refuses a rename in case only keeps the old case; the file is in.
         try {
             disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
-            to.Remove(onDisk);
+            to.Take(onDisk);
             to.Add({newName, EntryType::File, disk_.HidesByName() && newName[0] == '.', true});
         } catch (const FileError& e) {
             if (e.number() != kFileAlreadyExists) throw;
@@ -368,7 +371,7 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
     // On a volume where case counts, further same-named files go now.
     for (const std::string& other : same) {
         disk_.Remove(JoinPath(to.path_, other));
-        to.Remove(other);
+        to.Take(other);
     }
 }
 

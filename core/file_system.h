@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -97,11 +98,15 @@ public:
         // Every entry that equals name without regard to case, in byte order;
         // null when there is none.
         const std::vector<Entry>* SameNamed(std::string_view name) const;
+        // Makes room for `more` entries to come, so that adding them one by
+        // one does not grow the table again and again.
+        void Reserve(std::size_t more) { names_.reserve(names_.size() + more); }
 
     private:
         friend class FileSystem;
         void Add(Entry entry);
-        void Remove(std::string_view name);
+        // Removes the entry of exactly that name and answers it, if there was one.
+        std::optional<Entry> Take(std::string_view name);
 
         std::string path_;
         // folded name -> the entries with that folded name

@@ -112,6 +112,7 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
         if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
         const std::string sub = made->name;
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
+        there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
             const std::string shown = JoinPath(sub, *name);
             const std::vector<FileSystem::Entry>* same = there.SameNamed(*name);
