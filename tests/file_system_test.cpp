@@ -90,6 +90,8 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
     EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "a.uxx", dir / "Map.unr"); }), kFileAlreadyExists);
     EXPECT_EQ(TempDir::Read(dir / "a.uxx"), "new");
     EXPECT_EQ(TempDir::Read(dir / "Map.unr"), "old");
+    disk.RenameNoReplace(dir / "a.uxx", dir / "Free.unr");
+    EXPECT_TRUE(TempDir::Read(dir / "Free.unr") == "new" && !std::filesystem::exists(NativePath(dir / "a.uxx")));
 }
 
 // Linux: renameat2 and, where it is missing, a hard link; Windows: MoveFileExW.
