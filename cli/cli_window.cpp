@@ -121,6 +121,9 @@ void CliWindow::Note(const FileAction& action) {
     case FileAction::Kind::Write:
         line = "write " + action.to;
         break;
+    case FileAction::Kind::MakeFolder:
+        line = "make folder " + action.to;
+        break;
     case FileAction::Kind::Skip:
         ++skipped_;
         line = "skip " + action.from + ": " + action.reason;

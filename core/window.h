@@ -15,10 +15,10 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 // Names are relative to the chosen folder ("Map.unr", "Maps/Map.unr"). The
 // command line prints them; the window has no use for them.
 struct FileAction {
-    enum class Kind { Rename, Move, Replace, Write, Skip };
+    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip };
     Kind kind = Kind::Skip;
     std::string from;    // Rename, Move: the old name. Skip: the record's key or the file's name.
-    std::string to;      // Rename, Move, Replace, Write: the new name.
+    std::string to;      // Rename, Move, Replace, Write, MakeFolder: the new name.
     std::string reason;  // Skip: why, in a few words ("target taken").
     bool operator==(const FileAction&) const = default;
 };

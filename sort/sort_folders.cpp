@@ -53,17 +53,19 @@ constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
     "the 'Cache' directory to the game's main directory, choosing overwrite.";
 
-void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name) {
+void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Window& window) {
     // A folder present under other letter case counts as present.
     const std::string path = JoinPath(folder.path, name);
-    if (!fs.FolderExists(path)) fs.CreateFolder(path);
+    if (fs.FolderExists(path)) return;
+    fs.CreateFolder(path);
+    window.Note({FileAction::Kind::MakeFolder, {}, name, {}});
 }
 
 // Makes the missing sort folders of a cache folder.
 void MakeFolders(FileSystem& fs, const Folder& folder, Window& window) {
-    for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name);
+    for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name, window);
     window.RefreshDirList();
-    MakeFolderIfMissing(fs, folder, kUnknownFolder);
+    MakeFolderIfMissing(fs, folder, kUnknownFolder, window);
     window.RefreshDirList();
 }
 

@@ -71,8 +71,9 @@ TEST_P(Sort, NamesThatDifferOnlyInCaseAndChangesBehindItsBack) {
     EXPECT_TRUE(At("Maps/Map.unr") == "first" && !disk.Files().count(kDir + "/Maps/MAP.UNR"));
     EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "mine");
     std::string notes;
-    for (const FileAction& note : window.notes) notes += note.from + " " + note.reason + ";";
-    EXPECT_EQ(notes, GetParam() ? "Map.unr ;Taken.utx target taken;" : "Map.unr ;map.unr target taken;Taken.utx target taken;");
+    for (const FileAction& note : window.notes) notes += (note.from.empty() ? "+" + note.to : note.from + " " + note.reason) + ";";
+    EXPECT_EQ(notes, "+System;+Textures;+Sounds;+Music;+Unknown Extensions;Map.unr ;" +
+                         std::string(GetParam() ? "" : "map.unr target taken;") + "Taken.utx target taken;");
     EXPECT_EQ(At("map.unr"), GetParam() ? "" : "second");
 }
 
