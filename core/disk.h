@@ -134,8 +134,6 @@ public:
 };
 using PlatformDisk = WinDisk;
 
-// Maps a Win32 error code to the error numbers of FileError.
-int ErrorNumberFromWin32(unsigned long err);
 // UTF-16 from the ANSI code page and back; false when the text has no exact
 // counterpart on the other side.
 bool ToWide(std::string_view text, std::wstring* out);

@@ -11,6 +11,9 @@
 
 namespace tcc {
 
+namespace {
+
+// Maps a Win32 error code to the error numbers of FileError.
 int ErrorNumberFromWin32(unsigned long err) {
     switch (err) {
     case ERROR_FILE_NOT_FOUND: return kFileNotFound;
@@ -43,8 +46,6 @@ int ErrorNumberFromWin32(unsigned long err) {
     default: return kPathFileAccessError;
     }
 }
-
-namespace {
 
 [[noreturn]] void Fail(DWORD err, const std::string& path) { throw FileError(ErrorNumberFromWin32(err), path); }
 
