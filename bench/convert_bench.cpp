@@ -8,7 +8,7 @@
 
 #include "bench/bench_util.h"
 #include "bench/null_window.h"
-#include "core/cache_conversion.h"
+#include "commands/convert.h"
 
 namespace tcc::bench {
 namespace {
@@ -59,7 +59,7 @@ void RunConvertBench(long n) {
     Compare("convert", n,
             {MakeCache,
              [](const std::string& root) {
-                 if (!RunHeadless(root + "/Cache", cmdGetCache_Click)) std::abort();
+                 if (!RunHeadless(root + "/Cache", RunConvert)) std::abort();
              },
              [n](const std::string& root) { return Converted(n, root); },
              [n](const std::string& root) { RenameLoop(n, root); }});

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/cache_state.h"
-#include "core/window.h"
+#include "commands/cache_state.h"
+#include "commands/window.h"
 
 namespace tcc::bench {
 

@@ -6,7 +6,7 @@
 
 #include "bench/bench_util.h"
 #include "bench/null_window.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 
 namespace tcc::bench {
 namespace {
@@ -65,7 +65,7 @@ bool Sorted(const std::string& cache, long n) {
 void RunSortBench(long n) {
     Compare("sort", n,
             {MakeCache,
-             [](const std::string& root) { RunHeadless(root + "/Cache", cmdSort_Click); },
+             [](const std::string& root) { RunHeadless(root + "/Cache", RunSort); },
              [n](const std::string& root) { return Sorted(root + "/Cache", n); },
              // The baseline knows every name and folder in advance and makes
              // the same moves in the order the sort must: pass by pass (the

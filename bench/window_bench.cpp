@@ -14,11 +14,11 @@
 #include <functional>
 #include <string>
 
-#include "core/cache_conversion.h"
-#include "core/cache_state.h"
+#include "commands/convert.h"
+#include "commands/cache_state.h"
 #include "core/disk.h"
 #include "bench/null_window.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 #include "ui/converter.h"
 #include "ui/dir_list_box.h"
 
@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
 
         tcc::CacheFolderState state(disk);
         state.ChooseFolder(headlessCache);
-        baselineConvert = std::min(baselineConvert, Seconds([&] { tcc::cmdGetCache_Click(state, headless); }));
-        baselineSort = std::min(baselineSort, Seconds([&] { tcc::cmdSort_Click(state, headless); }));
+        baselineConvert = std::min(baselineConvert, Seconds([&] { tcc::RunConvert(state, headless); }));
+        baselineSort = std::min(baselineSort, Seconds([&] { tcc::RunSort(state, headless); }));
 
         // Leave the folder before it goes.
         folders->SetPath(std::filesystem::temp_directory_path().string());

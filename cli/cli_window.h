@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/window.h"
+#include "commands/window.h"
 
 namespace tcc {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "cli/cli_window.h"
-#include "core/cache_conversion.h"
-#include "core/cache_reset.h"
-#include "core/cache_state.h"
+#include "commands/convert.h"
+#include "commands/refresh.h"
+#include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
 #include "core/version.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ public:
 using Command = bool (*)(tcc::CacheFolderState&, tcc::Window&);
 
 Command CommandNamed(const std::string& name) {
-    if (name == "convert") return tcc::cmdGetCache_Click;
-    if (name == "refresh") return tcc::cmdRefresh_Click;
-    if (name == "sort") return tcc::cmdSort_Click;
+    if (name == "convert") return tcc::RunConvert;
+    if (name == "refresh") return tcc::RunRefresh;
+    if (name == "sort") return tcc::RunSort;
     return nullptr;
 }
 

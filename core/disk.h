@@ -112,9 +112,6 @@ private:
     bool forceLinkFallback_ = false;
 };
 using PlatformDisk = RealDisk;
-
-// Maps an errno value of a failed system call to the error numbers of FileError.
-int ErrorNumberFromErrno(int err);
 #else
 // The disk of Windows, on the wide-character API. Paths and names stay
 // narrow strings in the ANSI code page, as the game's index has them, and

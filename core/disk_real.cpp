@@ -10,7 +10,9 @@
 #include "core/file_error.h"
 
 namespace tcc {
+namespace {
 
+// Maps an errno value of a failed system call to the error numbers of FileError.
 int ErrorNumberFromErrno(int err) {
     switch (err) {
     case ENOENT: return kFileNotFound;
@@ -32,8 +34,6 @@ int ErrorNumberFromErrno(int err) {
     default: return kPathFileAccessError;
     }
 }
-
-namespace {
 
 [[noreturn]] void Fail(int err, const std::string& path) {
     throw FileError(ErrorNumberFromErrno(err), path);

@@ -9,143 +9,9 @@
 #include "core/file_error.h"
 
 namespace tcc {
-namespace {
-
-constexpr std::size_t kReadChunk = 64 * 1024;
-
-bool IsSeparator(char c) { return IsPathSeparator(c); }
-std::size_t RootLength(std::string_view p) { return PathRootLength(p); }
-
-// Drops separators at the end, but keeps the root.
-std::string_view Trimmed(std::string_view p) {
-    const std::size_t root = std::max<std::size_t>(RootLength(p), 1);
-    while (p.size() > root && IsSeparator(p.back())) p.remove_suffix(1);
-    return p;
-}
-
-std::string LastComponent(const std::string& path) {
-    std::string_view p = Trimmed(path);
-    auto pos = p.find_last_of(kSeparators);
-    return std::string(pos == std::string_view::npos ? p : p.substr(pos + 1));
-}
-
-// Splits a trimmed path into parent and name; the parent of "/x" is "/".
-bool SplitPath(std::string_view path, std::string_view* parent, std::string_view* name) {
-    auto pos = path.find_last_of(kSeparators);
-    if (pos == std::string_view::npos || pos + 1 >= path.size()) return false;
-    *parent = path.substr(0, std::max(pos, RootLength(path)));
-    *name = path.substr(pos + 1);
-    return true;
-}
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool IsPathSeparator(char c) { return kSeparators.find(c) != std::string_view::npos; }
-
-// On Windows "C:" alone names the drive's current folder: "C:\" is the root.
-std::size_t PathRootLength(std::string_view p) {
-    if (kSeparator == '\\' && p.size() >= 3 && p[1] == ':' && IsPathSeparator(p[2])) return 3;
-    return !p.empty() && IsPathSeparator(p[0]) ? 1 : 0;
-}
 
 std::string Folder::Name() const { return LastComponent(path); }
 std::string File::Name() const { return LastComponent(path); }
-
-std::string FoldCase(std::string_view name) {
-    std::string folded(name);
-    for (char& c : folded) c = Fold(c);
-    return folded;
-}
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string path;
-    path.reserve(folder.size() + name.size() + 1);
-    path.append(folder);
-    // A path keeps the one separator it was written with ("C:/x/y" as Qt
-    // writes paths on Windows), else the platform's.
-    const std::size_t last = folder.find_last_of(kSeparators);
-    if (path.empty() || !IsSeparator(path.back())) path.push_back(last == std::string_view::npos ? kSeparator : folder[last]);
-    path.append(name);
-    return path;
-}
-
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-    // Iterative wildcard match with backtracking to the last "*".
-    std::size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
-// ---------------------------------------------------------------------------
-
-TextReader::TextReader(std::unique_ptr<ReadStream> stream, std::string path)
-    : stream_(std::move(stream)), path_(std::move(path)), buffer_(kReadChunk) {}
-
-bool TextReader::Fill() {
-    if (eof_ || !stream_) return false;
-    std::size_t got = stream_->Read(buffer_.data(), buffer_.size());
-    if (got == 0) {
-        eof_ = true;
-        return false;
-    }
-    pos_ = 0;
-    end_ = got;
-    return true;
-}
-
-int TextReader::Peek() {
-    if (pos_ == end_ && !Fill()) return -1;
-    return static_cast<unsigned char>(buffer_[pos_]);
-}
-
-bool TextReader::AtEndOfStream() { return Peek() == -1; }
-
-std::string TextReader::ReadLine() {
-    if (Peek() == -1) throw FileError(kInputPastEndOfFile, path_);
-    std::string line;
-    for (;;) {
-        const char* start = buffer_.data() + pos_;
-        const char* stop = buffer_.data() + end_;
-        const char* hit = start;
-        while (hit != stop && *hit != '\r' && *hit != '\n') ++hit;
-        line.append(start, hit);
-        consumed_ += static_cast<std::uint64_t>(hit - start);
-        pos_ += static_cast<std::size_t>(hit - start);
-        if (hit != stop) {
-            char terminator = *hit;
-            ++pos_;
-            ++consumed_;
-            if (terminator == '\r' && Peek() == '\n') {
-                ++pos_;
-                ++consumed_;
-            }
-            return line;
-        }
-        if (!Fill()) return line;
-    }
-}
-
-void TextReader::SkipLine() { (void)ReadLine(); }
-
-void TextReader::Close() { stream_.reset(); }
-
-// ---------------------------------------------------------------------------
 
 FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
@@ -215,7 +81,7 @@ FileSystem::Listing& FileSystem::ListingOf(const Folder& folder) { return Listin
 // --- lookups -----------------------------------------------------------------
 
 std::string FileSystem::Find(std::string_view rawPath, EntryType* type) {
-    const std::string_view path = Trimmed(rawPath);
+    const std::string_view path = TrimmedPath(rawPath);
     std::string_view parent, name;
     const bool split = SplitPath(path, &parent, &name);
     // A folder this command has listed answers from its listing.
@@ -244,7 +110,7 @@ std::string FileSystem::Find(std::string_view rawPath, EntryType* type) {
 
 std::pair<std::string, std::string> FileSystem::SplitExistingParent(const std::string& rawPath) {
     std::string_view parent, name;
-    if (!SplitPath(Trimmed(rawPath), &parent, &name)) throw FileError(kPathNotFound, rawPath);
+    if (!SplitPath(TrimmedPath(rawPath), &parent, &name)) throw FileError(kPathNotFound, rawPath);
     EntryType type = EntryType::None;
     std::string realParent = Find(parent, &type);
     if (realParent.empty() || type != EntryType::Folder) throw FileError(kPathNotFound, rawPath);

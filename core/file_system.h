@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/disk.h"
+#include "core/paths.h"
+#include "core/text_reader.h"
 
 namespace tcc {
 
@@ -24,45 +26,6 @@ struct File {
     std::string path;
     std::string Name() const;
 };
-
-// Reads 8-bit text line by line. CR LF, LF or a lone CR ends a line and is
-// not part of it; a last line without a terminator is still a line.
-class TextReader {
-public:
-    TextReader(std::unique_ptr<ReadStream> stream, std::string path);
-
-    bool AtEndOfStream();
-    // The next line; throws FileError 62 past the end.
-    std::string ReadLine();
-    void SkipLine();
-    void Close();
-    // Bytes consumed so far, for progress.
-    std::uint64_t Position() const { return consumed_; }
-
-private:
-    bool Fill();
-    int Peek();
-
-    std::unique_ptr<ReadStream> stream_;
-    std::string path_;
-    std::vector<char> buffer_;
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    std::uint64_t consumed_ = 0;
-    bool eof_ = false;
-};
-
-// Does name match a pattern of "*" and "?" wildcards, without regard to case?
-bool MatchesPattern(const std::string& name, const std::string& pattern);
-// Compare names without regard to letter case (ASCII letters fold).
-std::string FoldCase(std::string_view name);
-// Is c a path separator here ("/"; "\\" or "/" on Windows)?
-bool IsPathSeparator(char c);
-// The length of the root a path starts with: 1 for "/", 3 for "C:\\" on
-// Windows, 0 for a relative path.
-std::size_t PathRootLength(std::string_view path);
-// Joins a folder path and a name with the platform separator.
-std::string JoinPath(std::string_view folder, std::string_view name);
 
 // The file-system service of the commands. Names are found without regard to
 // letter case in every path component that does not exist as written (an

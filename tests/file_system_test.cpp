@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/cache_conversion.h"
+#include "commands/convert.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 #include "tests/support/cache_fixture.h"
@@ -33,12 +33,12 @@ class Conversion : public CacheFixture {
 protected:
     void Convert(const std::string& folder = kDir) {
         state.ChooseFolder(folder);
-        cmdGetCache_Click(state, window);
+        RunConvert(state, window);
     }
 };
 
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
-    cmdGetCache_Click(state, window);
+    RunConvert(state, window);
     const auto& locate = window.messages.at(0);
     EXPECT_EQ(std::tie(locate.text, locate.title, locate.buttons, locate.icon),
               std::tuple("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None));

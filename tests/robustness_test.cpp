@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <set>
 
-#include "core/cache_conversion.h"
-#include "core/cache_reset.h"
+#include "commands/convert.h"
+#include "commands/refresh.h"
 #include "core/file_system.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -35,8 +35,8 @@ struct Command {
 
 // What the rules say the command does to the folder's tree; false for an error.
 bool Apply(const Command& c, model::Tree& tree) {
-    if (c.click == cmdGetCache_Click) return model::Convert(tree, tree.at("cache.ini").content);
-    if (c.click == cmdSort_Click) return model::Sort(tree);
+    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content);
+    if (c.click == RunSort) return model::Sort(tree);
     tree.at("cache.ini").content = "[Cache]\r\n";
     return true;
 }
@@ -105,7 +105,7 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
 class FaultLoop : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
-    const Command convert{"convert", false, cmdGetCache_Click, {}}, sort{"sort", true, cmdSort_Click, {}};
+    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}};
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -118,10 +118,10 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         start.AddFile("/u/game/System/keep.u", "sentinel");
         const MemoryDisk converted = Attempt(start, convert, 0).disk, sorted = Attempt(converted, sort, 0).disk;
         points += FailEachOperation(start, convert);
-        points += FailEachOperation(start, {"convert", true, cmdGetCache_Click, {}});  // cacheConverted stays true
+        points += FailEachOperation(start, {"convert", true, RunConvert, {}});  // cacheConverted stays true
         points += FailEachOperation(converted, sort);
-        points += FailEachOperation(sorted, {"refresh", true, cmdRefresh_Click, {}});
-        points += FailEachOperation(sorted, {"refresh", false, cmdRefresh_Click, {Answer::Yes}});
+        points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
+        points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
     }
     std::printf("fault points checked: %ld\n", points);
     EXPECT_GT(points, 300);

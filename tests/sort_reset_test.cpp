@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "core/cache_reset.h"
-#include "sort/sort_folders.h"
+#include "commands/refresh.h"
+#include "commands/sort.h"
 #include "tests/support/cache_fixture.h"
 
 namespace tcc {
@@ -17,7 +17,7 @@ protected:
     Sort() : CacheFixture(GetParam()) {}
     void Run() {
         state.ChooseFolder(kDir);
-        cmdSort_Click(state, window);
+        RunSort(state, window);
     }
 };
 
@@ -84,7 +84,7 @@ class Reset : public CacheFixture {
 protected:
     void Run(const std::string& folder) {
         state.ChooseFolder(folder);
-        cmdRefresh_Click(state, window);
+        RunRefresh(state, window);
     }
     const std::string kOld = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n";
 };

@@ -14,10 +14,10 @@
 
 #include <algorithm>
 
-#include "core/cache_conversion.h"
-#include "core/cache_reset.h"
+#include "commands/convert.h"
+#include "commands/refresh.h"
 #include "core/file_error.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 #include "ui/dir_list_box.h"
 #include "ui/drive_list_box.h"
 #include "ui/file_list_box.h"
@@ -211,15 +211,15 @@ void Converter::filFileBox_Click() {
 }
 
 void Converter::cmdGetCache_Click() {
-    RunCommand(&tcc::cmdGetCache_Click, tr("Converting the cache..."));
+    RunCommand(&tcc::RunConvert, tr("Converting the cache..."));
 }
 
 void Converter::cmdRefresh_Click() {
-    RunCommand(&tcc::cmdRefresh_Click, tr("Writing the cache index..."));
+    RunCommand(&tcc::RunRefresh, tr("Writing the cache index..."));
 }
 
 void Converter::cmdSort_Click() {
-    RunCommand(&tcc::cmdSort_Click, tr("Sorting into folders..."));
+    RunCommand(&tcc::RunSort, tr("Sorting into folders..."));
 }
 
 void Converter::cmdExit_Click() {

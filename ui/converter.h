@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "core/cache_state.h"
+#include "commands/cache_state.h"
 #include "core/disk.h"
-#include "core/window.h"
+#include "commands/window.h"
 #include "ui/volumes.h"
 
 class QLabel;

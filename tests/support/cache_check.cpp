@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <random>
 
-#include "core/cache_conversion.h"
+#include "commands/convert.h"
 #include "core/dry_run_disk.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 #include "tests/support/recording_window.h"
 
 namespace tcc {
@@ -27,9 +27,9 @@ void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run, con
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
-    run.convert = ErrorOf([&] { cmdGetCache_Click(state, run); });
+    run.convert = ErrorOf([&] { RunConvert(state, run); });
     run.converted = state.cacheConverted;
-    if (!run.convert) run.sort = ErrorOf([&] { cmdSort_Click(state, run); });
+    if (!run.convert) run.sort = ErrorOf([&] { RunSort(state, run); });
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
             if (!p.empty() && p != folder && !p.starts_with(folder + "/")) run.fault = log->log()[i].kind + " outside: " + p;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cache_state.h"
+#include "commands/cache_state.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/recording_window.h"
 

@@ -1,4 +1,4 @@
-#include "core/cache_state.h"
+#include "commands/cache_state.h"
 
 namespace tcc {
 

@@ -7,7 +7,7 @@
 
 #include "core/disk.h"
 #include "core/file_system.h"
-#include "core/window.h"
+#include "commands/window.h"
 
 namespace tcc {
 

@@ -1,4 +1,4 @@
-#include "sort/sort_folders.h"
+#include "commands/sort.h"
 
 #include <algorithm>
 #include <array>
@@ -69,21 +69,8 @@ void MakeFolders(FileSystem& fs, const Folder& folder, Window& window) {
     window.RefreshDirList();
 }
 
-}  // namespace
-
-bool cmdSort_Click(CacheFolderState& state, Window& window) {
-    FileSystem::Command command(state.fs());
-    if (!state.HasFolder(window)) return false;
-    return SortIntoFolders(state, window);
-}
-
-bool MakeSortFolders(CacheFolderState& state, Window& window) {
-    if (!state.IsCacheFolder(window)) return false;
-    FileSystem::Command command(state.fs());
-    MakeFolders(state.fs(), *state.currentFolder, window);
-    return true;
-}
-
+// Moves the folder's files into the sort folders by extension, then shows
+// the closing message; false when it refused the folder.
 bool SortIntoFolders(CacheFolderState& state, Window& window) {
     if (!state.IsCacheFolder(window)) return false;
     FileSystem& fs = state.fs();
@@ -143,6 +130,14 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
     window.Progress(total, total);
     window.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
     return true;
+}
+
+}  // namespace
+
+bool RunSort(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
+    if (!state.HasFolder(window)) return false;
+    return SortIntoFolders(state, window);
 }
 
 }  // namespace tcc

@@ -1,4 +1,4 @@
-#include "core/cache_conversion.h"
+#include "commands/convert.h"
 
 #include <string_view>
 
@@ -22,24 +22,9 @@ void Skip(Window& window, std::string_view key, const char* reason) {
     window.Note({FileAction::Kind::Skip, std::string(key), {}, reason});
 }
 
-}  // namespace
 
-bool cmdGetCache_Click(CacheFolderState& state, Window& window) {
-    FileSystem::Command command(state.fs());
-    window.ShowLabel(Label::Folder);
-    window.ShowLabel(Label::FolderName);
-    if (!state.HasFolder(window)) return false;
-    state.cacheIndexPath = state.PathIn("cache.ini");
-    if (!state.IsCacheFolder(window)) return false;
-    if (!state.fs().FileExists(state.cacheIndexPath)) {
-        window.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
-                          Buttons::Ok, Icon::None);
-        return false;
-    }
-    ConvertCache(state, window);
-    return true;
-}
-
+// Reads the index at state.cacheIndexPath and renames the cached files of
+// the chosen folder.
 void ConvertCache(CacheFolderState& state, Window& window) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
@@ -118,6 +103,24 @@ void ConvertCache(CacheFolderState& state, Window& window) {
     reader.Close();
     window.Progress(total, total);
     state.cacheConverted = true;
+}
+
+}  // namespace
+
+bool RunConvert(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
+    window.ShowLabel(Label::Folder);
+    window.ShowLabel(Label::FolderName);
+    if (!state.HasFolder(window)) return false;
+    state.cacheIndexPath = state.PathIn("cache.ini");
+    if (!state.IsCacheFolder(window)) return false;
+    if (!state.fs().FileExists(state.cacheIndexPath)) {
+        window.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
+                          Buttons::Ok, Icon::None);
+        return false;
+    }
+    ConvertCache(state, window);
+    return true;
 }
 
 }  // namespace tcc

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "commands/cache_state.h"
+#include "commands/window.h"
+
+namespace tcc {
+
+// Convert: checks the chosen folder and its index, then renames every cached
+// file whose target name is free to the real name its record gives. A failed
+// file operation ends it with FileError; renames done stay done. False when
+// it refused the folder (its message has been shown).
+bool RunConvert(CacheFolderState& state, Window& window);
+
+}  // namespace tcc

@@ -1,0 +1,41 @@
+#include "commands/refresh.h"
+
+#include "core/file_system.h"
+
+namespace tcc {
+namespace {
+
+// The whole of a fresh index: its header line and one line end.
+constexpr const char* kFreshIndex = "[Cache]\r\n";
+
+// Rewrites the chosen folder's cache.ini with its header line alone; false
+// when there was no index and the folder is not a cache folder.
+bool ResetCacheIndex(CacheFolderState& state, Window& window) {
+    state.cacheIndexPath = state.PathIn("cache.ini");
+    FileSystem& fs = state.fs();
+    // An existing index is replaced whatever the folder is called; a new one
+    // is made only in a cache folder.
+    if (!fs.FileExists(state.cacheIndexPath) && !state.IsCacheFolder(window)) return false;
+    // Written beside the old index and renamed over it, so the folder never
+    // holds an empty or half-written index. A read-only index is refused.
+    fs.ReplaceFileContent(state.cacheIndexPath, kFreshIndex);
+    window.Note({FileAction::Kind::Write, {}, "cache.ini", {}});
+    return true;
+}
+
+}  // namespace
+
+bool RunRefresh(CacheFolderState& state, Window& window) {
+    FileSystem::Command command(state.fs());
+    if (!state.HasFolder(window)) return false;
+    if (!state.cacheConverted) {
+        Answer answer = window.MessageBox(
+            "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
+            "settings?",
+            "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None);
+        if (answer != Answer::Yes) return false;
+    }
+    return ResetCacheIndex(state, window);
+}
+
+}  // namespace tcc

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/disk.h"
+
+namespace tcc {
+
+// Reads 8-bit text line by line. CR LF, LF or a lone CR ends a line and is
+// not part of it; a last line without a terminator is still a line.
+class TextReader {
+public:
+    TextReader(std::unique_ptr<ReadStream> stream, std::string path);
+
+    bool AtEndOfStream();
+    // The next line; throws FileError 62 past the end.
+    std::string ReadLine();
+    void SkipLine();
+    void Close();
+    // Bytes consumed so far, for progress.
+    std::uint64_t Position() const { return consumed_; }
+
+private:
+    bool Fill();
+    int Peek();
+
+    std::unique_ptr<ReadStream> stream_;
+    std::string path_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::uint64_t consumed_ = 0;
+    bool eof_ = false;
+};
+
+}  // namespace tcc
