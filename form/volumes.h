@@ -41,6 +41,12 @@ std::string VolumeEntryText(const Volume& volume);
 // thread for minutes; it is left to end on its own.
 bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit);
 
+// Runs each question on a thread of its own, all at once, and waits at most
+// limit in all for their answers; a question not answered by then (or that
+// failed) gets an empty answer. Its thread is left to end on its own.
+std::vector<std::string> AnswersWithin(std::vector<std::function<std::string()>> questions,
+                                       std::chrono::milliseconds limit);
+
 // Picks the volumes a user would choose from a mount table in the format of
 // /proc/self/mounts. labels maps a device path to its volume label.
 std::vector<Volume> UserVolumesFromMountTable(
