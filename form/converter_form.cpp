@@ -21,6 +21,18 @@ constexpr std::int64_t kFileListIntervalMs = 250;
 // A command that runs longer than this shows its progress.
 constexpr std::int64_t kProgressDelayMs = 1000;
 
+// A list that cannot be read again keeps what it showed: what the command
+// reports must not be replaced by a failure to show its result.
+template <typename List>
+bool RefreshOrKeep(List& list) {
+    try {
+        list.Refresh();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::int64_t SteadyMilliseconds() {
@@ -281,13 +293,7 @@ void ConverterForm::RunCommand(Command command, const char* progressText) {
 void ConverterForm::ReadFileListNow() {
     fileListDirty_ = false;
     const std::int64_t start = clock_();
-    // A list that cannot be read again keeps what it showed: what the
-    // command reports must not be replaced by a failure to show its result.
-    try {
-        files_.Refresh();
-        ShowFiles();
-    } catch (const std::exception&) {
-    }
+    if (RefreshOrKeep(files_)) ShowFiles();
     const std::int64_t end = clock_();
     fileListReadCost_ = end - start;
     lastFileListRead_ = end - commandStart_;
@@ -320,23 +326,14 @@ void ConverterForm::RefreshFileList() {
     // During a command the folder is read again only while its progress is
     // on screen, at most every quarter second, and once at its end: not
     // once per changed file.
-    if (busy_) {
+    if (busy_)
         fileListDirty_ = true;
-        return;
-    }
-    try {
-        files_.Refresh();
+    else if (RefreshOrKeep(files_))
         ShowFiles();
-    } catch (const std::exception&) {
-    }
 }
 
 void ConverterForm::RefreshDirList() {
-    try {
-        folders_.Refresh();
-        ShowFolders();
-    } catch (const std::exception&) {
-    }
+    if (RefreshOrKeep(folders_)) ShowFolders();
 }
 
 void ConverterForm::Progress(std::uint64_t done, std::uint64_t total) {
