@@ -57,7 +57,7 @@ void DriveList::Fill(std::vector<Volume> volumes) {
     }
     volumes_ = std::move(volumes);
     entries_.clear();
-    for (const Volume& volume : volumes_) entries_.push_back(VolumeEntryText(volume));
+    for (const Volume& volume : volumes_) entries_.push_back(source_->EntryText(volume));
 }
 
 void DriveList::Reread() { Fill(source_->Volumes()); }
