@@ -9,16 +9,21 @@ namespace tcc {
 namespace {
 
 // Starts question on a detached thread; the future holds its answer once it
-// has one. The promise lives as long as the thread needs it.
+// has one (failed when the question threw). The promise lives as long as the
+// thread needs it. An answer that comes while the program is ending may find
+// nobody to take it: it is dropped, and never set twice.
 template <typename T>
 std::future<T> Ask(std::function<T()> question, T failed) {
     auto answer = std::make_shared<std::promise<T>>();
     std::future<T> future = answer->get_future();
-    std::thread([answer, question = std::move(question), failed = std::move(failed)] {
+    std::thread([answer, question = std::move(question), value = std::move(failed)]() mutable {
         try {
-            answer->set_value(question());
+            value = question();
         } catch (...) {
-            answer->set_value(failed);
+        }
+        try {
+            answer->set_value(std::move(value));
+        } catch (...) {
         }
     }).detach();
     return future;
