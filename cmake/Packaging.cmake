@@ -15,7 +15,7 @@ if(TARGET tarnel-cache-converter)
   if(TARGET tarnel-cache)
     string(APPEND TCC_PROVIDED_BINARIES "    <binary>tarnel-cache</binary>\n")
   endif()
-  configure_file(${PROJECT_SOURCE_DIR}/ui/${TCC_APP_ID}.metainfo.xml.in
+  configure_file(${PROJECT_SOURCE_DIR}/qt/${TCC_APP_ID}.metainfo.xml.in
                  ${PROJECT_BINARY_DIR}/share/${TCC_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/share/${TCC_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

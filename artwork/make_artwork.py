@@ -2,7 +2,7 @@
 """Draws the program's artwork as small PNG files next to this script.
 
 The images are committed; run this again only to change them:
-    python3 ui/resources/make_artwork.py
+    python3 artwork/make_artwork.py
 Uses the standard library alone (zlib for the PNG encoding).
 """
 import math

@@ -1,4 +1,4 @@
-#include "ui/volumes.h"
+#include "form/volumes.h"
 
 #include <sys/stat.h>
 
