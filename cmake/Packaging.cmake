@@ -21,6 +21,16 @@ if(TARGET tarnel-cache-converter)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
+# The program's icon at the sizes desktops and software centres ask for (a
+# centre lists an app only with an icon of 64 pixels or more).
+if(TARGET tarnel-cache-converter)
+  foreach(size 16 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/artwork/icons/tarnel-cache-converter-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME tarnel-cache-converter.png)
+  endforeach()
+endif()
+
 # The command line's man page: its --help and --version made into a page by
 # help2man, which runs the program just built (so not in a cross build).
 if(TARGET tarnel-cache AND NOT CMAKE_CROSSCOMPILING)
