@@ -9,10 +9,8 @@ Info::Info(std::function<void()> back, std::function<void()> closed)
 
 void Info::Open(HWND screenOf) {
     if (!IsOpen()) window_.Create(InfoLayout(), &WindowProc<Info>, this);
-    // Centred again once shown: a window manager may place it on its own.
     window_.Centre(screenOf);
     ShowWindow(hwnd(), SW_SHOW);
-    window_.Centre(screenOf);
     Raise();
 }
 
