@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
+#include "core/paths.h"
 #include "core/version.h"
 #include "commands/sort.h"
 
@@ -42,13 +44,21 @@ Command CommandNamed(const std::string& name) {
     return nullptr;
 }
 
-// The folder as an absolute path without "." or ".." parts, so that its last
-// part is its name, as in the window's folder list.
+// The folder as given, made absolute: the system resolves a ".." after a
+// link as "ls" does. A last "." or ".." is no name: there the folder is
+// named as the system finds it.
 std::string FolderPath(const std::string& argument) {
-    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
-    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
-    return path.string();
+    std::filesystem::path path = std::filesystem::absolute(argument);
+    std::error_code error;
+    if (path.filename() == "." || path.filename() == "..") {
+        std::filesystem::path found = std::filesystem::canonical(path, error);
+        if (!error) path = found;
+    }
+    return std::string(tcc::TrimmedPath(path.string()));  // "Cache/" is "Cache"; the root stays
 }
+
+// Is the stream a terminal? The one place that asks.
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 }  // namespace
 
@@ -92,9 +102,15 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
 
-    options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
-    options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
-    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+    // The question is answered on standard input; the progress shows on
+    // standard error.
+    options.askOnTerminal = IsTerminal(stdin);
+    options.progressOnTerminal = IsTerminal(stderr);
+    options.outputOnTerminal = IsTerminal(stdout);
+#ifdef SIGPIPE
+    // A reader that goes away (| head) ends the output, not the commands.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
@@ -103,10 +119,11 @@ int main(int argc, char** argv) {
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
+    const std::string folder = FolderPath(words.back());
     try {
-        state.ChooseFolder(FolderPath(words.back()));
+        state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        window.Error(e.what());
+        window.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
         status = kRefused;
     }
     // Each command runs as its button would; the first that stops ends the
@@ -122,7 +139,7 @@ int main(int argc, char** argv) {
             status = kRefused;
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!window.Flush()) {
         window.Error("could not write to standard output");
         return kRefused;
     }

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryDisk disk;
     Lay(disk, "/h", outside);
     Lay(disk, "/h/game/Cache", start);
-    const std::string fault = ConvertThenSortAsTheRulesSay(disk, "/h", start, outside, false);
+    const std::string fault = ConvertThenSortAsTheRulesSay(disk, "/h", start, outside, {});
     if (fault.empty()) return 0;
     std::fprintf(stderr, "convert_fuzz: %s\n", fault.c_str());
     std::abort();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,7 @@ public:
     std::deque<Answer> answers;
     std::vector<std::string> events;  // in order: "message:<text>", "label:<n>", "files", "dirs"
     std::vector<FileAction> notes;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;  // done, total
 
     Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override {
         messages.push_back({text, title, buttons, icon});
@@ -38,6 +40,7 @@ public:
     void RefreshFileList() override { events.push_back("files"); }
     void RefreshDirList() override { events.push_back("dirs"); }
     void Note(const FileAction& action) override { notes.push_back(action); }
+    void Progress(std::uint64_t done, std::uint64_t total) override { progress.emplace_back(done, total); }
 
     long Count(const std::string& event) const { return std::count(events.begin(), events.end(), event); }
     bool Shown(Label label) const { return Count("label:" + std::to_string(static_cast<int>(label))) > 0; }
