@@ -3,18 +3,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "core/disk.h"
-#include "core/file_error.h"
 #include "core/paths.h"
 #include "core/text_reader.h"
 
 namespace tcc {
+
+class FileError;
 
 // A folder found on disk. path is the full path as it stands on disk.
 struct Folder {

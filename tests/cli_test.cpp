@@ -21,9 +21,10 @@ struct Result {
     std::string out, err;
 };
 
-// Where the streams go: apart, standard error into standard output, or the
-// input piped in while standard error is a terminal.
-enum class Streams { Apart, Together, PipedIn };
+// Where the streams go: apart, standard error into standard output, the
+// input piped in while standard error is a terminal, or standard output into
+// a pipe nobody reads.
+enum class Streams { Apart, Together, PipedIn, Gone };
 
 // Runs tarnel-cache with args ("%" stands for the folder temp) through the
 // shell, its input from /dev/null or else a terminal fed with `input`.
@@ -33,11 +34,18 @@ Result RunCli(std::string args, const TempDir& temp, const char* input = nullptr
     if (streams == Streams::PipedIn) command = "script -qec \"printf '" + std::string(input) + "' | " + command + "\" /dev/null </dev/null";
     else if (input) command = "printf '" + std::string(input) + "' | script -qec '" + command + "' /dev/null";
     else command += " </dev/null";
-    const int status = std::system((command + " >" + temp / "out" + (streams == Streams::Together ? " 2>&1" : " 2>" + temp / "err")).c_str());
+    int pipe[2];
+    if (::pipe(pipe) != 0) return {-2, "", ""};
+    ::close(pipe[0]);
+    command += streams == Streams::Gone ? " >&" + std::to_string(pipe[1]) : " >" + temp / "out";
+    const int status = std::system((command + (streams == Streams::Together ? " 2>&1" : " 2>" + temp / "err")).c_str());
+    ::close(pipe[1]);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDir::Read(temp / "out"), TempDir::Read(temp / "err")};
 }
 
-TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
+// What the commands did, line by line, as the dry run foresaw it; that they
+// did it is checked on the random caches.
+TEST(CommandLine, ConvertAndSortTellEveryChangeAndADryRunForeseesThem) {
     // Keys in other letter case on disk, a target taken before and one taken
     // by an earlier record in other case, a name leaving the folder, a missing
     // cached file, no real name, a blank and an "="-less line, names too long
@@ -63,20 +71,11 @@ TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
         if (entry.kind == model::Kind::Folder) fs::create_directories(game + "/Cache/" + path);
         else TempDir::Write(game + "/Cache/" + path, entry.content);
     }
-    model::Tree rules = start;
-    model::Notes notes;
-    const model::Volume volume{false, false, false, 4095 - (game + "/Cache/").size()};
-    ASSERT_TRUE(model::Convert(rules, index, volume, notes) && model::Sort(rules, volume, notes));
-
     PlatformDisk disk;
     const model::Tree before = Snapshot(disk, game);
     const Result dry = RunCli("--dry-run convert sort " + game + "/Cache", temp);
     EXPECT_EQ(model::Diff(before, Snapshot(disk, game)), "");  // every name and byte as it was
     const Result real = RunCli("convert sort " + game + "/Cache", temp);
-    model::Tree expected = {{"Cache", {model::Kind::Folder, ""}}};  // nothing beside it
-    for (const auto& [path, entry] : rules) expected["Cache/" + path] = entry;
-    EXPECT_EQ(model::Diff(expected, Snapshot(disk, game)), "");
-
     EXPECT_EQ(std::tuple(dry.status, real.status, dry.err, real.err), std::tuple(0, 0, "", ""));
     std::string foreseen = "\n" + dry.out;
     for (std::size_t at; (at = foreseen.find("\nwould ")) != std::string::npos;) foreseen.erase(at + 1, 6);
@@ -123,6 +122,8 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         // A file the sort passes over is told even then.
         {"-q convert refresh sort %/Cache", nullptr, 0, "", "tarnel-cache: sort: 1 moved, 0 replaced, 1 passed over\n",
          "[Cache]\r\n", "Cache/Maps/B.unr"},
+        // A reader that goes away (| head) ends the output, not the commands.
+        {"convert sort %/Cache", nullptr, 0, "", "", index, "Cache/Maps/B.unr", Streams::Gone},
         // The rename before the error stays done, and is told before it.
         {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\ntarnel-cache: File already exists: %/Jam/cache/B.unr",
          "", index, "Jam/cache/A.unr", Streams::Together},
@@ -159,26 +160,6 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         EXPECT_EQ(TempDir::Read(temp / "Cache/cache.ini"), c.after);
         EXPECT_TRUE(fs::exists(temp / c.exists));
     }
-}
-
-// A reader that goes away (| head) ends the output, not the commands: they
-// run to their end, and the status is theirs.
-TEST(CommandLine, RunsToItsEndWhenItsOutputGoesAway) {
-    TempDir temp;
-    std::string index = "[Cache]";
-    for (int i = 0; i < 3000; ++i) {
-        index += "\r\nk" + std::to_string(i) + "=n" + std::to_string(i) + ".unr";
-        TempDir::Write(temp / ("Cache/k" + std::to_string(i) + ".uxx"), "");
-    }
-    TempDir::Write(temp / "Cache/cache.ini", index);
-    int pipe[2];
-    ASSERT_EQ(::pipe(pipe), 0);
-    ::close(pipe[0]);
-    const int status = std::system((std::string(TCC_CLI) + " convert sort " + temp / "Cache" + " >&" +
-                                    std::to_string(pipe[1]) + " 2>" + temp / "err").c_str());
-    ::close(pipe[1]);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0 && TempDir::Read(temp / "err").empty()) << status;
-    EXPECT_TRUE(fs::exists(temp / "Cache/Maps/n2999.unr"));
 }
 
 }  // namespace

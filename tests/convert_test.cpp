@@ -16,25 +16,18 @@ protected:
 
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     RunConvert(state, window);
-    const auto& locate = window.messages.at(0);
-    EXPECT_EQ(std::tie(locate.text, locate.title, locate.buttons, locate.icon),
-              std::tuple("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None));
-
     disk.AddFile("/g/CACHE/cache.ini", "[Cache]\r\nA=b.unr\r\n");
     disk.AddFile("/g/CACHE/A.uxx");
     Convert("/g/CACHE");
-    const auto& refused = window.messages.at(1);
-    EXPECT_EQ(std::tie(refused.text, refused.title, refused.buttons, refused.icon),
-              std::tuple("This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None));
     EXPECT_TRUE(window.Shown(Label::Folder) && window.Shown(Label::FolderName));
     EXPECT_EQ(state.cacheIndexPath, "/g/CACHE/cache.ini");
 
     File("A.uxx");
     Convert();
-    const auto& missing = window.messages.at(2);
-    EXPECT_EQ(std::tie(missing.text, missing.title, missing.buttons, missing.icon),
-              std::tuple("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
-                         Buttons::Ok, Icon::None));
+    EXPECT_EQ(window.messages, (std::vector<RecordingWindow::Message>{
+                                   {"Locate the game's Cache directory.", "", Buttons::Ok, Icon::None},
+                                   {"This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None},
+                                   {"'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.", Buttons::Ok, Icon::None}}));
     EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
     EXPECT_EQ(disk.count("rename") + disk.count("create"), 0);
 

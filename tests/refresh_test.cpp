@@ -24,10 +24,8 @@ TEST_F(Reset, AsksUntilConvertedAndMakesAMissingIndexOnlyInACacheFolder) {
     disk.AddFile("/g/Cache/cache.ini", kOld);
     window.answers = {Answer::No, Answer::Yes};
     Run("/g/Cache");
-    const auto& asked = window.messages.at(0);
-    EXPECT_EQ(std::tie(asked.text, asked.title, asked.buttons, asked.icon),
-              std::tuple("You haven't converted the cache directory yet, are you sure you want to delete the "
-                         "'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None));
+    EXPECT_EQ(window.messages.at(0), (RecordingWindow::Message{"You haven't converted the cache directory yet, are you sure you want "
+                                                               "to delete the 'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None}));
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
     Run("/g/Cache");
     state.cacheConverted = true;  // no question now: an unscripted one throws

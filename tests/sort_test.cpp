@@ -39,12 +39,10 @@ TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
     window.events.clear();
     disk.SetHook(nullptr);
     Run();
-    ASSERT_EQ(window.messages.size(), 1u);
-    const auto& done = window.messages[0];
-    EXPECT_EQ(std::tie(done.text, done.title, done.buttons, done.icon),
-              std::tuple("Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\nthe "
-                         "'Cache' directory to the game's main directory, choosing overwrite.", "Finished Sorting",
-                         Buttons::Ok, Icon::None));
+    const RecordingWindow::Message done{"Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\nthe "
+                                        "'Cache' directory to the game's main directory, choosing overwrite.", "Finished Sorting",
+                                        Buttons::Ok, Icon::None};
+    EXPECT_EQ(window.messages, std::vector{done});
     EXPECT_EQ(window.events.back(), "message:" + done.text);
 }
 

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes as cache.ini to Convert Cache over an in-memory disk,
-// then sorts when the conversion ended normally, through the same check as
-// the random caches: errors exactly where the model sees them, every file
-// where it puts them, nothing outside the folder touched.
+// then the sort, convert and sort again while none stops, through the same
+// check as the random caches: errors exactly where the model sees them, every
+// file where it puts them and every line it reports, nothing outside the
+// folder touched.
 
 #include <cstdint>
 #include <cstdio>

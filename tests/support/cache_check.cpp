@@ -41,17 +41,12 @@ std::string Line(const FileAction& a) {
     return line;
 }
 
-// The progress of a command that ran to its end: rising, never past its
-// total, ending at it; the total is `total` (0: any).
-std::string ProgressFault(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progress, std::uint64_t total) {
-    if (progress.empty() || progress.back().first != progress.back().second) return "a progress that does not end at its total";
+// The progress of a command that ran to its end rises to `total` and stops there.
+bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progress, std::uint64_t total) {
     for (std::size_t i = 0; i < progress.size(); ++i) {
-        const auto [done, of] = progress[i];
-        if (of != progress.back().second || done > of || (i > 0 && done < progress[i - 1].first) || (total && of != total)) {
-            return "progress " + std::to_string(done) + " of " + std::to_string(of);
-        }
+        if (progress[i].second != total || progress[i].first > total || (i && progress[i].first < progress[i - 1].first)) return false;
     }
-    return "";
+    return !progress.empty() && progress.back().first == total;
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
@@ -66,12 +61,10 @@ void RunSteps(Disk& disk, const std::string& folder, std::uint64_t indexSize, Co
         if (!run.error.empty()) run.failed = step;
         if (step == 0) run.converted = state.cacheConverted;
         // The sort counts the files it takes up, one note each; the conversion the index's bytes.
-        std::uint64_t taken = indexSize;
-        if (kSteps[step] == RunSort) {
-            taken = std::count_if(run.notes.begin() + notes, run.notes.end(),
-                                  [](const FileAction& a) { return a.kind != FileAction::Kind::MakeFolder; });
-        }
-        if (run.failed == kNoStep && run.fault.empty()) run.fault = ProgressFault(run.progress, taken);
+        const std::uint64_t total = kSteps[step] != RunSort ? indexSize : std::count_if(run.notes.begin() + notes, run.notes.end(), [](const FileAction& a) {
+            return a.kind != FileAction::Kind::MakeFolder;
+        });
+        if (run.failed == kNoStep && !RisesTo(run.progress, total)) run.fault = "a progress not rising to its total";
     }
     for (const FileAction& note : run.notes) run.lines.push_back(Line(note));
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
@@ -119,8 +112,8 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
 // their names), taken targets, other files, now and then a file named like a
 // sort folder, and sometimes a sort folder in some letter case, read-only
 // where the disk keeps permissions, holding files of the names the sort
-// brings. Where the disk folds case, no two names in a folder differ only in
-// case; no path is longer than the disk takes.
+// brings. Where the disk folds case, no two names in a folder
+// differ only in case; no path is longer than the disk takes.
 model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     using namespace std::literals;
     std::mt19937 rng(seed);
@@ -135,6 +128,7 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
                                     "cache.ini", "Cache.INI", "k1.uxx", "Maps", "a\0b.unr"sv, tooLong};
     const char* const ends[] = {"\r\n", "\r\n", "\n", "\r"};
     const char* const folders[] = {"Maps", "maps", "System", "SYSTEM", "Unknown Extensions", "music"};
+    const char* const ownExts[] = {".unr", ".UNR", ".dll", ".u", ".unk", ".umx"};  // of files sorted there
     model::Tree tree;
     int serial = 0;
     auto taken = [&](const std::string& path) {
@@ -172,9 +166,14 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     for (int i = rng() % 6; i > 0; --i) add(pick(names) + pick(exts));
     if (rng() % 12 == 0) add(pick(folders));  // a file where a sort folder goes
     if (rng() % 3 == 0) {
-        const std::string folder = pick(folders);
-        add(folder, model::Kind::Folder, volume.permissions && rng() % 4 == 0);
-        for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), model::Kind::File, rng() % 8 == 0);
+        // Older copies, some read-only, of names the sort brings there, and now and then a newer one waiting.
+        const std::size_t f = rng() % std::size(folders);
+        add(folders[f], model::Kind::Folder, volume.permissions && rng() % 4 == 0);
+        for (int i = 1 + rng() % 6; i > 0; --i) {
+            const std::string name = pick(names) + (rng() % 2 ? std::string(ownExts[f]) : pick(exts));
+            add(std::string(folders[f]) + "/" + name, model::Kind::File, rng() % 4 == 0);
+            if (rng() % 3 == 0) add(name);
+        }
     }
     return tree;
 }
@@ -206,11 +205,9 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
         return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);
     }
     if (real.messages.size() != sorts) return "a message other than the sort's last";
-    for (std::size_t i = 0; i < std::max(notes.size(), real.lines.size()); ++i) {
-        if (i >= notes.size() || i >= real.lines.size() || notes[i] != real.lines[i]) {
-            return "line " + std::to_string(i) + " '" + (i < real.lines.size() ? real.lines[i] : "") + "' where the rules say '" +
-                   (i < notes.size() ? notes[i] : "") + "'";
-        }
+    if (real.lines != notes) {
+        const auto [got, want] = std::mismatch(real.lines.begin(), real.lines.end(), notes.begin(), notes.end());
+        return "line '" + (got != real.lines.end() ? *got : "") + "' where the rules say '" + (want != notes.end() ? *want : "") + "'";
     }
     if (std::tie(dry.lines, dry.failed, dry.error) != std::tie(real.lines, real.failed, real.error)) {
         return "the dry run foresaw other lines or errors: " + dry.error + " / " + real.error;

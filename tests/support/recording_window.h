@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ public:
         std::string text, title;
         Buttons buttons;
         Icon icon;
+        bool operator==(const Message&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Message& m) { return out << m.title << ": " << m.text; }
     };
     std::vector<Message> messages;
     std::deque<Answer> answers;
