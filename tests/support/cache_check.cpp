@@ -30,15 +30,14 @@ struct CommandRun : RecordingWindow {
     std::string fault;  // an operation outside the folder, a stream left open, a wrong progress
 };
 
-// A note as the model words it.
-std::string Line(const FileAction& a) {
+// A note as the model words it, paths with "/".
+std::string Line(FileAction a) {
     using K = FileAction::Kind;
-    std::string line = a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
-                       : a.kind == K::MakeFolder ? "make folder " + a.to
-                       : a.kind == K::Replace ? "replace " + a.to
-                       : (a.kind == K::Rename ? "rename " : "move ") + a.from + " -> " + a.to;
-    if (kSeparator != '/') std::replace(line.begin(), line.end(), kSeparator, '/');
-    return line;
+    for (std::string* path : {&a.to, &a.reason}) std::replace(path->begin(), path->end(), kSeparator, '/');
+    return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
+           : a.kind == K::MakeFolder ? "make folder " + a.to
+           : a.kind == K::Replace ? "replace " + a.to
+           : (a.kind == K::Rename ? "rename " : "move ") + a.from + " -> " + a.to;
 }
 
 // The progress of a command that ran to its end rises to `total` and stops there.
@@ -135,13 +134,13 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
         if (!volume.foldsCase) return tree.count(path) != 0;
         return std::any_of(tree.begin(), tree.end(), [&](const auto& e) { return model::Fold(e.first) == model::Fold(path); });
     };
-    // An entry of a name the disk can hold, in a folder there is.
+    // An entry of a name the disk can hold (on Windows none holds "\\"), in a folder there is.
     auto add = [&](const std::string& path, model::Kind kind = model::Kind::File, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
         const bool control = std::any_of(base.begin(), base.end(), [](unsigned char c) { return c < 32; });
         if (base.empty() || base == "." || base == ".." || base.size() > 255 || path.size() > volume.room ||
-            base.find_first_of(volume.windowsNames ? "/\\"sv : "/\0"sv) != std::string::npos || taken(path) ||
+            base.find_first_of(model::kFoldingDisk ? "/\\\0"sv : "/\0"sv) != std::string::npos || taken(path) ||
             (volume.windowsNames && (base.back() == '.' || base.back() == ' ' || control)) ||
             (slash != std::string::npos && (!tree.count(path.substr(0, slash)) || tree.at(path.substr(0, slash)).kind != model::Kind::Folder))) {
             return;
