@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
-    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
+    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings (a sort that passed files over is one)");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(
