@@ -37,11 +37,15 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree);
 // A cache made from its seed for a disk (see the generator for what it may hold).
 model::Tree RandomCache(unsigned seed, const model::Volume& volume);
 
+// Sentinels around root/game/Cache (paths below root): files named as the
+// index may reach them, and a folder whose path starts as the cache folder's.
+extern const model::Tree kOutside;
+
 // Converts and sorts root/game/Cache twice (convert, sort, convert, sort),
 // first over a dry run, and checks both runs against the rules applied to
-// `start` (the folder's tree), with the tree `outside` (below root)
-// untouched. "" when all holds, else what does not.
+// `start` (the folder's tree), with kOutside untouched. "" when all holds,
+// else what does not.
 std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Tree& outside, const model::Volume& volume);
+                                         const model::Volume& volume);
 
 }  // namespace tcc
