@@ -9,6 +9,7 @@
 #include "core/file_system.h"
 #include "commands/sort.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
@@ -69,16 +70,21 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
 }
 
 // Its index has odd headers, line ends, names with and without dots,
-// duplicates, case variants, "/", "\\", "..", empty names, a second "="; then
-// cached files present or missing, taken targets, other files, and sometimes
-// a sort folder in some letter case holding files of the names the sort
-// brings. Where the disk folds case, no two names in a folder differ only in case.
+// duplicates, case variants, letters beyond ASCII, "/", "\\", "..", empty
+// names, a second "="; then cached files present or missing, taken targets,
+// other files, and sometimes a sort folder in some letter case holding files
+// of the names the sort brings. Where the disk folds case, no two names in a folder differ only in case.
 model::Tree RandomCache(unsigned seed, bool foldCase) {
     foldCase = foldCase || model::kFoldingDisk;
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
-    const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
-    const char* const names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n\xe9", "e"};
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
+    // text on Windows; É, one name with é where every letter folds; 陰, 餌,
+    // ソ and 表, whose second byte in code page 932 is "A", "a", "\\", "\\".
+    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
+    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "N\xC3\x89",
+                                 "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"};
     const char* const exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                 ".uxx", ".un", ""};
     const char* const odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
@@ -133,7 +139,7 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     // nothing while foreseeing every action, error and file of the real run.
     const std::string cache = root + "/game/Cache";
     model::Tree rules = start;
-    const bool convertOk = model::Convert(rules, start.at("cache.ini").content, windowsDisk),
+    const bool convertOk = model::Convert(rules, TextOfAnsi(start.at("cache.ini").content, windowsDisk), windowsDisk),
                sortOk = convertOk && model::Sort(rules, windowsDisk);
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);

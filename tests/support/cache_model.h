@@ -30,7 +30,8 @@ inline constexpr bool kFoldingDisk = true;
 inline constexpr bool kFoldingDisk = false;
 #endif
 
-// ASCII letters fold to small letters; every other byte stays.
+// ASCII letters fold to small letters; on Windows, which folds every letter,
+// also the one other pair of letters the caches hold, É and é.
 std::string Fold(std::string_view name);
 
 // Converts by the index's bytes, passing over records without a real name;
