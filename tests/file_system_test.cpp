@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "commands/convert.h"
+#include "commands/sort.h"
+#include "core/dry_run_disk.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
+#include "core/utf16.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -27,6 +30,49 @@ TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
     EXPECT_TRUE(fs.FileExists("/c/Cache/outside.UNR"));
     EXPECT_EQ(fs.ListFiles("/c/Cache", "*.UNR"), (std::vector<std::string>{"Moved.unr", "Outside.unr"}));
     EXPECT_EQ(disk.count("readdir"), 3);
+}
+
+// A disk that takes É and é for one name, as Windows does: the lookups and
+// the dry run go by its rule, not by ASCII's. The target of k1 is taken; k2's
+// replaces its same-named file in the sort folder.
+TEST(FileSystem, FindsNamesByTheDisksRuleAndSoDoesTheDryRun) {
+    MemoryDisk disk(true, [](std::string_view name) {
+        std::string key = FoldCase(name);
+        for (std::size_t at; (at = key.find("\xC3\x89")) != std::string::npos;) key[at + 1] = '\xA9';
+        return key;
+    });
+    const std::string dir = "/c/Cache";
+    for (const auto& [name, content] : std::map<std::string, std::string>{
+             {"cache.ini", "[Cache]\r\nk1=N\xC3\x89.unr\r\nk2=\xC3\x89t\xC3\xA9.utx"}, {"n\xC3\xA9.unr", "taken"},
+             {"k1.uxx", "k1"}, {"k2.uxx", "k2"}, {"Textures/\xC3\x89T\xC3\x89.utx", "old"}}) {
+        disk.AddFile(dir + "/" + name, content);
+    }
+    DryRunDisk dry(disk);
+    RecordingWindow foreseen, done;
+    auto run = [&](Disk& on, RecordingWindow& window) {
+        CacheFolderState state(on);
+        state.ChooseFolder(dir);
+        EXPECT_TRUE(RunConvert(state, window) && RunSort(state, window));
+        return Snapshot(on, dir);
+    };
+    const model::Tree dryRun = run(dry, foreseen);
+    EXPECT_EQ(model::Diff(dryRun, run(disk, done)), "");
+    EXPECT_TRUE(foreseen.notes == done.notes);
+    EXPECT_EQ(disk.Content(dir + "/Textures/\xC3\xA9t\xC3\xA9.utx") + disk.Content(dir + "/k1.uxx"), "k2k1");
+}
+
+// UTF-8 and UTF-16 into each other without loss (a pair is one code point of
+// four bytes, a lone half three bytes of its own); bytes that are not such
+// UTF-8 have no UTF-16.
+TEST(Utf16, ConvertsWithoutLossAndRefusesWhatIsNotUtf8) {
+    std::wstring units;
+    EXPECT_TRUE(ToUtf16("\xF0\x9F\x98\x80\xED\xA0\xBD!", &units) && units == std::wstring({0xD83D, 0xDE00, 0xD83D, L'!'}));
+    for (const std::string text : {"Map.unr", "n\xC3\xA9", "\xE9\x99\xB0", "\xF0\x9F\x98\x80", "\xED\xA0\xBD!", "a\xED\xB8\x80"}) {
+        EXPECT_TRUE(ToUtf16(text, &units) && ToUtf8(units) == text) << text;
+    }
+    for (const std::string bad : {"n\xE9", "\xC0\x80", "\xE0\x80\x80", "\xE9\x99", "\xED\xA0\xBD\xED\xB8\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_FALSE(ToUtf16(bad, &units)) << bad;
+    }
 }
 
 class Conversion : public CacheFixture {

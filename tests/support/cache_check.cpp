@@ -9,7 +9,6 @@
 #include "core/file_system.h"
 #include "commands/sort.h"
 #include "tests/support/recording_window.h"
-#include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
@@ -41,6 +40,13 @@ void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run, con
 
 }  // namespace
 
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
+
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
@@ -53,11 +59,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             tree.merge(Snapshot(disk, root, path));
             continue;
         }
-        std::string content;
-        char buffer[4096];
-        const auto stream = disk.OpenRead(JoinPath(folder, e.name));
-        while (const std::size_t n = stream->Read(buffer, sizeof buffer)) content.append(buffer, n);
-        tree[path] = {model::Kind::File, content};
+        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(JoinPath(folder, e.name)))};
     }
     return tree;
 }
@@ -127,7 +129,15 @@ model::Tree RandomCache(unsigned seed, bool foldCase) {
         const std::string folder = pick(folders);
         if (foldCase && taken(folder)) return tree;
         tree[folder] = kFolder;
-        for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), rng() % 8 == 0);
+        for (int i = 1 + rng() % 6; i > 0; --i) {
+            // Often a name a record gives, for the sort to replace.
+            std::string name = pick(names) + pick(exts);
+            if (rng() % 2 && !records.empty()) {
+                name = records[rng() % records.size()].second;
+                if (name.find('.') == std::string::npos) name += ".unk";
+            }
+            add(folder + "/" + name, rng() % 8 == 0);
+        }
     }
     return tree;
 }
@@ -139,7 +149,9 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     // nothing while foreseeing every action, error and file of the real run.
     const std::string cache = root + "/game/Cache";
     model::Tree rules = start;
-    const bool convertOk = model::Convert(rules, TextOfAnsi(start.at("cache.ini").content, windowsDisk), windowsDisk),
+    // The index as the disk reads it: on Windows' own disk, from its code page.
+    const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
+    const bool convertOk = model::Convert(rules, index, windowsDisk),
                sortOk = convertOk && model::Sort(rules, windowsDisk);
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);

@@ -25,19 +25,10 @@ std::string AnsiOfText(const std::string& text, bool ansi) {
                                      bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr));
     return bytes;
 }
-
-std::string TextOfAnsi(const std::string& bytes, bool ansi) {
-    if (!ansi || bytes.empty()) return bytes;
-    std::wstring wide(bytes.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    return ToUtf8(wide);
-}
 #else
 std::filesystem::path NativePath(const std::string& path) { return path; }
 std::string NarrowPath(const std::filesystem::path& path) { return path.native(); }
 std::string AnsiOfText(const std::string& text, bool) { return text; }
-std::string TextOfAnsi(const std::string& bytes, bool) { return bytes; }
 #endif
 
 }  // namespace tcc
