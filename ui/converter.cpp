@@ -282,7 +282,7 @@ void Converter::ReadFileListNow() {
     fileListDirty_ = false;
     QElapsedTimer reading;
     reading.start();
-    RefreshOrKeep(filFileBox);
+    filFileBox->Refresh();
     fileListReadCost_ = reading.elapsed();
     lastFileListRead_ = commandClock_.isValid() ? commandClock_.elapsed() : 0;
 }
