@@ -152,7 +152,9 @@ void CliWindow::DrawProgress() {
 }
 
 void CliWindow::EraseProgress() {
-    WriteText(stderr, "\r" + std::string(progress_.size(), ' ') + "\r");
+    std::string blank(progress_.size() + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteText(stderr, blank);
 }
 
 void CliWindow::ClearProgress() {
