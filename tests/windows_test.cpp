@@ -33,8 +33,6 @@ TEST(WinDisk, RefusesNamesWindowsWouldChangeAndGivesTheSystemLongNormalisedPaths
         {"C:\\Games\\..\\Cache", L"\\\\?\\C:\\Cache"},
         {"C:/Games/./Cache/", L"\\\\?\\C:\\Games\\Cache\\"},
         {"\\\\server\\share\\Games\\..\\Cache", L"\\\\?\\UNC\\server\\share\\Cache"},
-        {"\\\\?\\C:\\Cache", L"\\\\?\\C:\\Cache"},
-        {"C:\\\xC3\x89t\xC3\xA9", L"\\\\?\\C:\\\u00c9t\u00e9"},
         {"C:\\n\xE9", L""}};
     for (const auto& [path, system] : paths) EXPECT_EQ(SystemPath(path), system) << path;
 }

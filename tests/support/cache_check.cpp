@@ -75,18 +75,22 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
 // duplicates, case variants, letters beyond ASCII, "/", "\\", "..", empty
 // names, a second "="; then cached files present or missing, taken targets,
 // other files, and sometimes a sort folder in some letter case holding files
-// of the names the sort brings. Where the disk folds case, no two names in a folder differ only in case.
+// of the names the sort brings. Where the disk folds case, no two names in a
+// folder differ only in case.
 model::Tree RandomCache(unsigned seed, bool foldCase) {
     foldCase = foldCase || model::kFoldingDisk;
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
-    // text on Windows; É, one name with é where every letter folds; 陰, 餌,
-    // ソ and 表, whose second byte in code page 932 is "A", "a", "\\", "\\".
+    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
+    // whose second byte in code page 932 is "A", "a", "\\", "\\".
     const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
     const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e};
-    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "N\xC3\x89",
-                                 "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e",
+#ifdef _WIN32
+                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+#endif
+    };
     const char* const exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                 ".uxx", ".un", ""};
     const char* const odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
@@ -129,15 +133,7 @@ model::Tree RandomCache(unsigned seed, bool foldCase) {
         const std::string folder = pick(folders);
         if (foldCase && taken(folder)) return tree;
         tree[folder] = kFolder;
-        for (int i = 1 + rng() % 6; i > 0; --i) {
-            // Often a name a record gives, for the sort to replace.
-            std::string name = pick(names) + pick(exts);
-            if (rng() % 2 && !records.empty()) {
-                name = records[rng() % records.size()].second;
-                if (name.find('.') == std::string::npos) name += ".unk";
-            }
-            add(folder + "/" + name, rng() % 8 == 0);
-        }
+        for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), rng() % 8 == 0);
     }
     return tree;
 }
