@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "core/system.h"
+
 namespace tcc {
 namespace {
 
@@ -83,7 +85,7 @@ Answer CliWindow::MessageBox(const std::string& text, const std::string&, Button
         if (options_.askOnTerminal) {
             ClearProgress();
             std::fflush(stdout);
-            std::fprintf(stderr, "%s%s [y/N] ", kProgram, Printable(text).c_str());
+            WriteText(stderr, kProgram + Printable(text) + " [y/N] ");
             std::fflush(stderr);
             std::string reply;
             std::getline(std::cin, reply);
@@ -145,12 +147,14 @@ void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
 }
 
 void CliWindow::DrawProgress() {
-    std::fprintf(stderr, "\r%s", progress_.c_str());
+    WriteText(stderr, "\r" + progress_);
     std::fflush(stderr);
 }
 
 void CliWindow::EraseProgress() {
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_.size()), "");
+    std::string blank(progress_.size() + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteText(stderr, blank);
 }
 
 void CliWindow::ClearProgress() {
@@ -165,9 +169,7 @@ void CliWindow::Line(std::FILE* stream, const std::string& text) {
     const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
     if (aboveProgress) EraseProgress();
     if (stream == stderr) std::fflush(stdout);  // keeps the order when both go to one place
-    const std::string line = Printable(text);
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
+    WriteText(stream, Printable(text) + "\n");
     if (aboveProgress) {
         std::fflush(stream);
         DrawProgress();

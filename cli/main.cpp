@@ -1,10 +1,7 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +11,7 @@
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
+#include "core/system.h"
 #include "core/version.h"
 #include "commands/sort.h"
 
@@ -42,17 +40,10 @@ Command CommandNamed(const std::string& name) {
     return nullptr;
 }
 
-// The folder as an absolute path without "." or ".." parts, so that its last
-// part is its name, as in the window's folder list.
-std::string FolderPath(const std::string& argument) {
-    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
-    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
-    return path.string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    tcc::QuietSystemErrors();
     tcc::CliOptions options;
     std::vector<std::string> words;
 
@@ -80,7 +71,11 @@ int main(int argc, char** argv) {
         return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
     });
     try {
-        app.parse(argc, argv);
+        // UTF-8 on every platform, whatever the system's code page.
+        const std::vector<std::string> arguments = tcc::ProgramArguments(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
         if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
@@ -92,9 +87,9 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
 
-    options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
-    options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
-    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+    options.askOnTerminal = tcc::IsTerminal(stdin);
+    options.progressOnTerminal = tcc::IsTerminal(stderr);
+    options.outputOnTerminal = tcc::IsTerminal(stdout);
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
@@ -104,7 +99,9 @@ int main(int argc, char** argv) {
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
     try {
-        state.ChooseFolder(FolderPath(words.back()));
+        // Absolute, so that its last part is its name, as in the window's
+        // folder list.
+        state.ChooseFolder(tcc::FullPath(words.back()));
     } catch (const std::exception& e) {
         window.Error(e.what());
         status = kRefused;

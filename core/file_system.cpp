@@ -27,12 +27,12 @@ const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const 
 }
 
 const std::vector<FileSystem::Entry>* FileSystem::Listing::SameNamed(std::string_view name) const {
-    auto it = names_.find(FoldCase(name));
+    auto it = names_.find(disk_->CaseKey(name));
     return it == names_.end() ? nullptr : &it->second;
 }
 
 void FileSystem::Listing::Add(Entry entry) {
-    std::vector<Entry>& same = names_[FoldCase(entry.name)];
+    std::vector<Entry>& same = names_[disk_->CaseKey(entry.name)];
     auto at = std::lower_bound(same.begin(), same.end(), entry.name,
                                [](const Entry& e, const std::string& n) { return e.name < n; });
     if (at != same.end() && at->name == entry.name) *at = std::move(entry);
@@ -40,7 +40,7 @@ void FileSystem::Listing::Add(Entry entry) {
 }
 
 std::optional<FileSystem::Entry> FileSystem::Listing::Take(std::string_view name) {
-    auto it = names_.find(FoldCase(name));
+    auto it = names_.find(disk_->CaseKey(name));
     if (it == names_.end()) return std::nullopt;
     auto at = std::find_if(it->second.begin(), it->second.end(), [&](const Entry& e) { return e.name == name; });
     if (at == it->second.end()) return std::nullopt;
@@ -61,10 +61,11 @@ FileSystem::Listing& FileSystem::ListingAt(std::string_view folder) {
     if (Listing* kept = Kept(folder)) return *kept;
     Listing fresh;
     fresh.path_ = std::string(folder);
+    fresh.disk_ = &disk_;
     std::vector<DirEntry> entries = disk_.ReadDir(fresh.path_);
     fresh.names_.reserve(entries.size());
     for (DirEntry& e : entries) {
-        std::string key = FoldCase(e.name);
+        std::string key = disk_.CaseKey(e.name);
         fresh.names_[std::move(key)].push_back({std::move(e.name), e.type, e.hidden, false});
     }
     for (auto& [key, same] : fresh.names_) {
@@ -145,7 +146,9 @@ File FileSystem::GetFile(const std::string& path) {
     return File{found};
 }
 
-TextReader FileSystem::OpenTextRead(const File& file) { return TextReader(disk_.OpenRead(file.path), file.path); }
+TextReader FileSystem::OpenTextRead(const File& file) {
+    return TextReader(disk_.ReadText(disk_.OpenRead(file.path)), file.path);
+}
 
 std::uint64_t FileSystem::FileSize(const File& file) { return disk_.Stat(file.path).size; }
 

@@ -51,7 +51,8 @@ public:
         bool fresh = false;
     };
 
-    // A folder's entries as the running command knows them.
+    // A folder's entries as the running command knows them, found by the
+    // disk's case key.
     class Listing {
     public:
         const std::string& path() const { return path_; }
@@ -72,7 +73,8 @@ public:
         std::optional<Entry> Take(std::string_view name);
 
         std::string path_;
-        // folded name -> the entries with that folded name
+        Disk* disk_ = nullptr;
+        // case key -> the entries with that key
         std::unordered_map<std::string, std::vector<Entry>> names_;
     };
 
@@ -95,7 +97,7 @@ public:
     bool FolderExists(const std::string& path);
     Folder GetFolder(const std::string& path);   // 76 when there is no folder
     File GetFile(const std::string& path);       // 53 when there is no file
-    TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
+    TextReader OpenTextRead(const File& file);   // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same

@@ -23,7 +23,7 @@ const std::string kDir = "/u/game/Cache";
 
 // Files with equal keys are same-named: same folder, name equal but for case.
 std::string SameName(const std::string& path) {
-    return ParentOf(path) + "/" + FoldCase(path.substr(ParentOf(path).size() + 1));
+    return ParentOf(path) + "/" + model::Fold(path.substr(ParentOf(path).size() + 1));
 }
 
 struct Command {
@@ -143,7 +143,9 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
                                  {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = RandomCache(seed, foldCase);
+        model::Tree start = RandomCache(seed, foldCase);
+        // On Windows' own disk the index is in the ANSI code page, as the game writes it.
+        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, !foldCase);
         model::Tree all = outside;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         TempDir temp;

@@ -38,12 +38,10 @@ TEST_P(Sort, MovesEachFileByExtensionInPassOrderAndLeavesTheRest) {
     EXPECT_EQ(steps, "Maps;System;Textures;Music;Unknown Extensions;Maps/BIG.UNR;Textures/tex.utx;Sounds/snd.uax;"
                      "Music/music.umx;Unknown Extensions/ext.unk;System/code.u;System/Lib.DLL;System/dll.dll;System/int.int;");
     EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && Has("b.u.bak") && Has(".hidden.unr"));
-    ASSERT_EQ(window.messages.size(), 1u);
-    const auto& done = window.messages[0];
-    EXPECT_EQ(std::tie(done.text, done.title, done.buttons, done.icon),
-              std::tuple("Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\nthe "
-                         "'Cache' directory to the game's main directory, choosing overwrite.", "Finished Sorting",
-                         Buttons::Ok, Icon::None));
+    EXPECT_TRUE(window.messages == (std::vector<RecordingWindow::Message>{
+                    {"Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\nthe 'Cache' "
+                     "directory to the game's main directory, choosing overwrite.", "Finished Sorting", Buttons::Ok,
+                     Icon::None}}));
     // The folder list is brought up to date before the last folder is made
     // and after it; the file list per pass, not per file, and before the message.
     EXPECT_EQ(window.events[0], "dirs");
@@ -96,10 +94,10 @@ TEST_F(Reset, AsksUntilConvertedAndMakesAMissingIndexOnlyInACacheFolder) {
     disk.AddFile("/g/Cache/cache.ini", kOld);
     window.answers = {Answer::No, Answer::Yes};
     Run("/g/Cache");
-    const auto& asked = window.messages.at(0);
-    EXPECT_EQ(std::tie(asked.text, asked.title, asked.buttons, asked.icon),
-              std::tuple("You haven't converted the cache directory yet, are you sure you want to delete the "
-                         "'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None));
+    EXPECT_TRUE(window.messages.at(0) == (RecordingWindow::Message{
+                                             "You haven't converted the cache directory yet, are you sure you want to "
+                                             "delete the 'Cache.ini' settings?",
+                                             "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None}));
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
     Run("/g/Cache");
     state.cacheConverted = true;  // no question now: an unscripted one throws

@@ -40,6 +40,13 @@ void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run, con
 
 }  // namespace
 
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
+
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
@@ -52,11 +59,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             tree.merge(Snapshot(disk, root, path));
             continue;
         }
-        std::string content;
-        char buffer[4096];
-        const auto stream = disk.OpenRead(JoinPath(folder, e.name));
-        while (const std::size_t n = stream->Read(buffer, sizeof buffer)) content.append(buffer, n);
-        tree[path] = {model::Kind::File, content};
+        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(JoinPath(folder, e.name)))};
     }
     return tree;
 }
@@ -69,16 +72,25 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
 }
 
 // Its index has odd headers, line ends, names with and without dots,
-// duplicates, case variants, "/", "\\", "..", empty names, a second "="; then
-// cached files present or missing, taken targets, other files, and sometimes
-// a sort folder in some letter case holding files of the names the sort
-// brings. Where the disk folds case, no two names in a folder differ only in case.
+// duplicates, case variants, letters beyond ASCII, "/", "\\", "..", empty
+// names, a second "="; then cached files present or missing, taken targets,
+// other files, and sometimes a sort folder in some letter case holding files
+// of the names the sort brings. Where the disk folds case, no two names in a
+// folder differ only in case.
 model::Tree RandomCache(unsigned seed, bool foldCase) {
     foldCase = foldCase || model::kFoldingDisk;
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
-    const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
-    const char* const names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n\xe9", "e"};
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
+    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
+    // whose second byte in code page 932 is "A", "a", "\\", "\\".
+    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
+    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e",
+#ifdef _WIN32
+                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+#endif
+    };
     const char* const exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                 ".uxx", ".un", ""};
     const char* const odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
@@ -133,7 +145,9 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     // nothing while foreseeing every action, error and file of the real run.
     const std::string cache = root + "/game/Cache";
     model::Tree rules = start;
-    const bool convertOk = model::Convert(rules, start.at("cache.ini").content, windowsDisk),
+    // The index as the disk reads it: on Windows' own disk, from its code page.
+    const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
+    const bool convertOk = model::Convert(rules, index, windowsDisk),
                sortOk = convertOk && model::Sort(rules, windowsDisk);
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);

@@ -40,9 +40,9 @@ private:
     std::size_t pos_ = 0;
 };
 
-MemoryDisk::MemoryDisk(bool foldCase) : foldCase_(foldCase) { nodes_["/"] = Node{EntryType::Folder, "", false, "/"}; }
+MemoryDisk::MemoryDisk(bool foldCase, CaseRule caseKey) : foldCase_(foldCase), caseKey_(caseKey) { nodes_["/"] = Node{EntryType::Folder, "", false, "/"}; }
 
-std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? FoldCase(path) : path; }
+std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? caseKey_(path) : path; }
 
 MemoryDisk::Node* MemoryDisk::Find(const std::string& path) const {
     auto it = nodes_.find(Key(path));

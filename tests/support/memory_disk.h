@@ -12,8 +12,8 @@
 namespace tcc {
 
 // An in-memory disk for tests, "/" separated. Letter case counts, or, with
-// foldCase, names equal but for case are one name that keeps the case it was
-// given (NTFS, FAT). Every call through Disk is an operation: logged, and
+// foldCase, names of equal case keys are one name that keeps the case it was
+// given (NTFS, FAT). The case key is the platform's rule, or `caseKey`. Every call through Disk is an operation: logged, and
 // able to fail. A read hands out a few bytes at most, so that lines end
 // across reads.
 class MemoryDisk : public Disk {
@@ -26,8 +26,10 @@ public:
     // operation by returning an error number.
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
-    explicit MemoryDisk(bool foldCase = false);
+    using CaseRule = std::string (*)(std::string_view);
+    explicit MemoryDisk(bool foldCase = false, CaseRule caseKey = SystemCaseKey);
     bool FoldsCase() override { return foldCase_; }
+    std::string CaseKey(std::string_view name) override { return caseKey_(name); }
     bool HidesByName() override { return true; }
 
     // Set-up and inspection, no operations:
@@ -72,6 +74,7 @@ private:
     void Put(const std::string& kind, const std::string& path, Node node);
 
     bool foldCase_;
+    CaseRule caseKey_;
     mutable std::map<std::string, Node> nodes_;
     std::vector<Op> log_;
     int openStreams_ = 0;

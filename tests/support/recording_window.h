@@ -19,6 +19,7 @@ public:
         std::string text, title;
         Buttons buttons;
         Icon icon;
+        bool operator==(const Message&) const = default;
     };
     std::vector<Message> messages;
     std::deque<Answer> answers;
