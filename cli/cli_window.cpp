@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <iostream>
 
+#include "core/system.h"
+
 namespace tcc {
 namespace {
 
@@ -88,7 +90,7 @@ Answer CliWindow::MessageBox(const std::string& text, const std::string&, Button
         if (options_.askOnTerminal) {
             ClearProgress();
             std::fflush(stdout);
-            std::fprintf(stderr, "%s%s [y/N] ", kProgram, Printable(text).c_str());
+            WriteText(stderr, kProgram + Printable(text) + " [y/N] ");
             std::fflush(stderr);
             std::string reply;
             std::getline(std::cin, reply);
@@ -152,12 +154,14 @@ void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
 }
 
 void CliWindow::DrawProgress() {
-    std::fprintf(stderr, "\r%s", progress_.c_str());
+    WriteText(stderr, "\r" + progress_);
     std::fflush(stderr);
 }
 
 void CliWindow::EraseProgress() {
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_.size()), "");
+    std::string blank(progress_.size() + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteText(stderr, blank);
 }
 
 void CliWindow::ClearProgress() {
@@ -181,7 +185,7 @@ void CliWindow::Line(std::FILE* stream, const std::string& text) {
 
 void CliWindow::Put(std::FILE* stream, const std::string& text) {
     bool& gone = stream == stderr ? errorGone_ : outputGone_;
-    if (gone || std::fwrite(text.data(), 1, text.size(), stream) == text.size()) return;
+    if (gone || WriteText(stream, text)) return;
     if (errno == EPIPE) gone = true;
     else if (stream == stdout) outputFailed_ = true;
 }

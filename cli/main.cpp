@@ -1,11 +1,8 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +12,7 @@
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
-#include "core/paths.h"
+#include "core/system.h"
 #include "core/version.h"
 #include "commands/sort.h"
 
@@ -44,25 +41,10 @@ Command CommandNamed(const std::string& name) {
     return nullptr;
 }
 
-// The folder as given, made absolute: the system resolves a ".." after a
-// link as "ls" does. A last "." or ".." is no name: there the folder is
-// named as the system finds it.
-std::string FolderPath(const std::string& argument) {
-    std::filesystem::path path = std::filesystem::absolute(argument);
-    std::error_code error;
-    if (path.filename() == "." || path.filename() == "..") {
-        std::filesystem::path found = std::filesystem::canonical(path, error);
-        if (!error) path = found;
-    }
-    return std::string(tcc::TrimmedPath(path.string()));  // "Cache/" is "Cache"; the root stays
-}
-
-// Is the stream a terminal? The one place that asks.
-bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    tcc::QuietSystemErrors();
     tcc::CliOptions options;
     std::vector<std::string> words;
 
@@ -90,7 +72,11 @@ int main(int argc, char** argv) {
         return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
     });
     try {
-        app.parse(argc, argv);
+        // UTF-8 on every platform, whatever the system's code page.
+        const std::vector<std::string> arguments = tcc::ProgramArguments(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
         if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
@@ -102,11 +88,9 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
 
-    // The question is answered on standard input; the progress shows on
-    // standard error.
-    options.askOnTerminal = IsTerminal(stdin);
-    options.progressOnTerminal = IsTerminal(stderr);
-    options.outputOnTerminal = IsTerminal(stdout);
+    options.askOnTerminal = tcc::IsTerminal(stdin);
+    options.progressOnTerminal = tcc::IsTerminal(stderr);
+    options.outputOnTerminal = tcc::IsTerminal(stdout);
 #ifdef SIGPIPE
     // A reader that goes away (| head) ends the output, not the commands.
     std::signal(SIGPIPE, SIG_IGN);
@@ -119,7 +103,9 @@ int main(int argc, char** argv) {
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
-    const std::string folder = FolderPath(words.back());
+    // Absolute, so that its last part is its name, as in the window's folder
+    // list.
+    const std::string folder = tcc::FullPath(words.back());
     try {
         state.ChooseFolder(folder);
     } catch (const std::exception& e) {

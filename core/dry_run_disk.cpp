@@ -60,7 +60,7 @@ std::string DryRunDisk::Key(const std::string& path) const {
     std::string key = Trimmed(path);
     if (!fold_) return key;
     for (char& c : key) c = IsPathSeparator(c) ? kSeparator : c;
-    return FoldCase(key);
+    return base_.CaseKey(key);
 }
 
 const DryRunDisk::Node* DryRunDisk::Find(const std::string& rawPath) {

@@ -29,10 +29,14 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override {
+        return base_.ReadText(std::move(bytes));
+    }
     bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
     bool MayWrite(const std::string& path) override;
     std::size_t MaxPathLength() override { return base_.MaxPathLength(); }
     bool FoldsCase() override { return fold_; }
+    std::string CaseKey(std::string_view name) override { return base_.CaseKey(name); }
     bool HidesByName() override { return base_.HidesByName(); }
 
 private:
@@ -59,7 +63,7 @@ private:
     void Put(const std::string& path, Node node);
     Node Take(const std::string& from);
     // The key of a path in the maps below: the path itself, or on a disk
-    // that folds case its folded form with one separator.
+    // that folds case its case key with one separator.
     std::string Key(const std::string& path) const;
 
     Disk& base_;

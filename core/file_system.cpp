@@ -27,19 +27,35 @@ std::uint64_t BigEndianPrefix(std::string_view name, std::size_t at) {
     return prefix;
 }
 
+bool IsAscii(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
+
+// Names of ASCII bytes alone compare as their letters fold, on every disk;
+// the disk's own rule decides for the others (é and É are one name where the
+// system says so).
+std::uint32_t FileSystem::Listing::CaseHash(std::string_view name) const {
+    return static_cast<std::uint32_t>(IsAscii(name) ? HashFolded(name) : HashFolded(disk_->CaseKey(name)));
+}
+
+bool FileSystem::Listing::SameCase(std::string_view a, std::string_view b) const {
+    if (IsAscii(a) && IsAscii(b)) return EqualFolded(a, b);
+    return disk_->CaseKey(a) == disk_->CaseKey(b);
+}
 
 std::size_t FileSystem::Listing::SlotOf(std::string_view name, std::uint32_t hash) const {
     const std::size_t mask = table_.size() - 1;
     std::size_t slot = hash & mask;
     for (std::uint32_t i; (i = table_[slot]) != kNone; slot = (slot + 1) & mask) {
-        if (items_[i].hash == hash && EqualFolded(items_[i].entry.name, name)) break;
+        if (items_[i].hash == hash && SameCase(items_[i].entry.name, name)) break;
     }
     return slot;
 }
 
 std::uint32_t FileSystem::Listing::First(std::string_view name) const {
-    return table_.empty() ? kNone : table_[SlotOf(name, static_cast<std::uint32_t>(HashFolded(name)))];
+    return table_.empty() ? kNone : table_[SlotOf(name, CaseHash(name))];
 }
 
 const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const {
@@ -76,7 +92,7 @@ void FileSystem::Listing::Reserve(std::size_t more) {
 
 void FileSystem::Listing::Add(Entry entry) {
     if (2 * (names_ + 1) > table_.size()) Rehash(names_ + 1);
-    const auto hash = static_cast<std::uint32_t>(HashFolded(entry.name));
+    const auto hash = CaseHash(entry.name);
     for (std::uint32_t i = table_[SlotOf(entry.name, hash)]; i != kNone; i = items_[i].next) {
         if (items_[i].entry.name == entry.name) {
             items_[i].entry = std::move(entry);
@@ -138,10 +154,11 @@ FileSystem::Listing& FileSystem::ListingAt(std::string_view folder) {
     if (Listing* kept = Kept(folder)) return *kept;
     Listing listing;
     listing.path_ = std::string(folder);
+    listing.disk_ = &disk_;
     std::vector<DirEntry> entries = disk_.ReadDir(listing.path_);
     listing.items_.reserve(entries.size());
     for (DirEntry& e : entries) {
-        const auto hash = static_cast<std::uint32_t>(HashFolded(e.name));
+        const auto hash = static_cast<std::uint32_t>(listing.CaseHash(e.name));
         listing.items_.push_back({{std::move(e.name), e.type, e.hidden}, Listing::kNone, hash});
     }
     listing.Rehash(listing.items_.size());
@@ -218,7 +235,9 @@ File FileSystem::GetFile(const std::string& path) {
     return File{found};
 }
 
-TextReader FileSystem::OpenTextRead(const File& file) { return TextReader(disk_.OpenRead(file.path), file.path); }
+TextReader FileSystem::OpenTextRead(const File& file) {
+    return TextReader(disk_.ReadText(disk_.OpenRead(file.path)), file.path);
+}
 
 std::uint64_t FileSystem::FileSize(const File& file) { return disk_.Stat(file.path).size; }
 

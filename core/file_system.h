@@ -50,8 +50,9 @@ public:
         bool hidden = false;
     };
 
-    // A folder's entries as the running command knows them. A pointer to an
-    // entry holds until the listing changes.
+    // A folder's entries as the running command knows them, found by the
+    // disk's rule for letter case. A pointer to an entry holds until the
+    // listing changes.
     class Listing {
     public:
         const std::string& path() const { return path_; }
@@ -79,17 +80,21 @@ public:
         // The entries in byte order of their names, the gone ones dropped.
         void Arrange();
         // The table's slot of a name: empty, or the first item of that name in
-        // any case; hash is its HashFolded.
+        // any case; hash is its CaseHash.
         std::size_t SlotOf(std::string_view name, std::uint32_t hash) const;
         // The first item of that name in any case, or kNone.
         std::uint32_t First(std::string_view name) const;
         // A table for `names` names, every item put in again.
         void Rehash(std::size_t names);
         void Link(std::uint32_t item);
+        // The hash of a name's case key, and whether two names have one key.
+        std::uint32_t CaseHash(std::string_view name) const;
+        bool SameCase(std::string_view a, std::string_view b) const;
 
         std::string path_;
+        Disk* disk_ = nullptr;
         std::vector<Item> items_;
-        // Open addressing on HashFolded: each name, in any case, once.
+        // Open addressing on the names' case hashes: each name, in any case, once.
         std::vector<std::uint32_t> table_;
         std::size_t names_ = 0;
     };
@@ -113,7 +118,7 @@ public:
     bool FolderExists(const std::string& path);
     Folder GetFolder(const std::string& path);   // 76 when there is no folder
     File GetFile(const std::string& path);       // 53 when there is no file
-    TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
+    TextReader OpenTextRead(const File& file);   // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same

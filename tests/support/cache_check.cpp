@@ -79,6 +79,13 @@ const model::Tree kOutside = {{"game", kFolder}, {"game/Cache", kFolder}, {"game
                               {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", kFolder},
                               {"game/Cache2/A.uxx", {model::Kind::File, "Cache2"}}};
 
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
+
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
@@ -91,11 +98,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             tree.merge(Snapshot(disk, root, path));
             continue;
         }
-        std::string content;
-        char buffer[4096];
-        const auto stream = disk.OpenRead(JoinPath(folder, e.name));
-        while (const std::size_t n = stream->Read(buffer, sizeof buffer)) content.append(buffer, n);
-        tree[path] = {model::Kind::File, content};
+        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(JoinPath(folder, e.name)))};
     }
     return tree;
 }
@@ -109,7 +112,7 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
 
 // Its index has odd headers and line ends, names with no, one or several dots,
 // a leading dot, control bytes, a NUL, too long for a sort folder or any,
-// duplicates, case variants, "/", "\\", "..", empty names, a second "="; then
+// duplicates, case variants, letters beyond ASCII, "/", "\\", "..", empty names, a second "="; then
 // cached files present, missing or folders, taken targets, other files, now
 // and then a file named like a sort folder, and sometimes a sort folder
 // (read-only where the disk keeps permissions) holding files of names the
@@ -119,9 +122,17 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const std::string longName(30, 'L'), tooLong(300, 'T');
-    const std::string_view keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9",
-                                     ".k", "k\0"sv, "k\x01"};
-    const std::string_view names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n\xe9", "e", "a.b", ".x", "c\x1b", longName};
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
+    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
+    // whose second byte in code page 932 is "A", "a", "\\", "\\".
+    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
+    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
+                                ".k", std::string("k\0"sv), "k\x01"};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
+#ifdef _WIN32
+                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+#endif
+    };
     const std::string_view exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                      ".uxx", ".un", ""};
     const std::string_view odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
@@ -183,7 +194,11 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     // Errors where the rules see them and only there, the sort's message the
     // only one, every line and file as the rules say, and the dry run changing
     // nothing while foreseeing every line, error and file of the real run.
-    const std::string cache = root + "/game/Cache", index = start.at("cache.ini").content;
+    const std::string cache = root + "/game/Cache";
+    // The index as the disk reads it (on Windows' own disk, from its code
+    // page); progress counts its bytes on disk.
+    const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
+    const std::size_t indexSize = start.at("cache.ini").content.size();
     model::Tree rules = start;
     model::Notes notes;
     std::size_t failed = kNoStep, sorts = 0;
@@ -196,10 +211,10 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
-    RunSteps(dryRunDisk, cache, index.size(), dry, log);
+    RunSteps(dryRunDisk, cache, indexSize, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    RunSteps(disk, cache, index.size(), real, log);
+    RunSteps(disk, cache, indexSize, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
     if (real.failed != failed) {
         return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);

@@ -47,6 +47,7 @@ std::string Lookup(const Tree& tree, const std::string& name, const std::string&
 std::string Fold(std::string_view name) {
     std::string out(name);
     for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+    for (std::size_t at; (at = out.find("\xC3\x89")) != std::string::npos;) out[at + 1] = '\xA9';
     return out;
 }
 

@@ -41,7 +41,9 @@ inline constexpr bool kFoldingDisk = true;
 inline constexpr bool kFoldingDisk = false;
 #endif
 
-// ASCII letters fold to small letters; every other byte stays.
+// ASCII letters fold to small letters, and so do É and é, the one other pair
+// of letters the caches hold where every letter folds (Windows, and disks of
+// tests that fold as it does).
 std::string Fold(std::string_view name);
 
 // Converts by the index's bytes; false when the conversion must stop with an

@@ -40,11 +40,12 @@ private:
     std::size_t pos_ = 0;
 };
 
-MemoryDisk::MemoryDisk(bool foldCase, std::size_t maxPath) : foldCase_(foldCase), maxPath_(maxPath) {
+MemoryDisk::MemoryDisk(bool foldCase, std::size_t maxPath, CaseRule caseKey)
+    : foldCase_(foldCase), maxPath_(maxPath), caseKey_(caseKey) {
     nodes_["/"] = Node{EntryType::Folder, "", false, "/"};
 }
 
-std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? FoldCase(path) : path; }
+std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? caseKey_(path) : path; }
 
 MemoryDisk::Node* MemoryDisk::Find(const std::string& path) const {
     auto it = nodes_.find(Key(path));

@@ -12,9 +12,9 @@
 namespace tcc {
 
 // An in-memory disk for tests, "/" separated. Letter case counts, or, with
-// foldCase, names equal but for case are one name that keeps the case it was
-// given (NTFS, FAT). Every call through Disk is an operation: logged, and
-// able to fail. A read hands out a few bytes at most, so that lines end
+// foldCase, names of equal case keys are one name that keeps the case it was
+// given (NTFS, FAT); the case key is the platform's rule, or `caseKey`. Every
+// call through Disk is an operation: logged, and able to fail. A read hands out a few bytes at most, so that lines end
 // across reads. As a real disk, it refuses a path longer than maxPath or a
 // name longer than 255 bytes (52), and changes in a read-only folder (70).
 class MemoryDisk : public Disk {
@@ -27,8 +27,10 @@ public:
     // operation by returning an error number.
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
-    explicit MemoryDisk(bool foldCase = false, std::size_t maxPath = 4095);
+    using CaseRule = std::string (*)(std::string_view);
+    explicit MemoryDisk(bool foldCase = false, std::size_t maxPath = 4095, CaseRule caseKey = SystemCaseKey);
     bool FoldsCase() override { return foldCase_; }
+    std::string CaseKey(std::string_view name) override { return caseKey_(name); }
     bool HidesByName() override { return true; }
     bool MayWrite(const std::string& path) override { return !Is(path, EntryType::Folder) || !Find(path)->readOnly; }
     std::size_t MaxPathLength() override { return maxPath_; }
@@ -78,6 +80,7 @@ private:
 
     bool foldCase_;
     std::size_t maxPath_;
+    CaseRule caseKey_;
     mutable std::map<std::string, Node> nodes_;
     std::vector<Op> log_;
     int openStreams_ = 0;
