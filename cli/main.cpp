@@ -1,6 +1,7 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
-    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
+    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings (a sort that passed files over is one)");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(
@@ -90,6 +91,10 @@ int main(int argc, char** argv) {
     options.askOnTerminal = tcc::IsTerminal(stdin);
     options.progressOnTerminal = tcc::IsTerminal(stderr);
     options.outputOnTerminal = tcc::IsTerminal(stdout);
+#ifdef SIGPIPE
+    // A reader that goes away (| head) ends the output, not the commands.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
@@ -98,12 +103,13 @@ int main(int argc, char** argv) {
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
+    // Absolute, so that its last part is its name, as in the window's folder
+    // list.
+    const std::string folder = tcc::FullPath(words.back());
     try {
-        // Absolute, so that its last part is its name, as in the window's
-        // folder list.
-        state.ChooseFolder(tcc::FullPath(words.back()));
+        state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        window.Error(e.what());
+        window.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
         status = kRefused;
     }
     // Each command runs as its button would; the first that stops ends the
@@ -119,7 +125,7 @@ int main(int argc, char** argv) {
             status = kRefused;
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!window.Flush()) {
         window.Error("could not write to standard output");
         return kRefused;
     }

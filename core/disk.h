@@ -106,6 +106,15 @@ public:
     // reserved character or device name, or text that is not UTF-8) cannot
     // be given, and the commands pass it over.
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
+    // May this program make, rename and remove names in the folder `path`?
+    // A missing folder is no refusal: its operations fail for that reason.
+    virtual bool MayWrite(const std::string& path) {
+        (void)path;
+        return true;
+    }
+    // The longest path, in bytes, that the system takes; a longer one is
+    // refused as a bad file name (52).
+    virtual std::size_t MaxPathLength() { return static_cast<std::size_t>(-1); }
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }
     // Names with equal keys are one name to the lookups, and where the disk
@@ -128,12 +137,19 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    bool MayWrite(const std::string& path) override;
+    std::size_t MaxPathLength() override;
 
-    // For tests: behave as on a file system without RENAME_NOREPLACE.
-    void ForceLinkFallback(bool on) { forceLinkFallback_ = on; }
+    // For tests: the system calls answer as on a file system without
+    // RENAME_NOREPLACE (EINVAL), and also without hard links (EPERM).
+    void PretendUnsupported(bool noReplaceRename, bool hardLinks) {
+        refuseNoReplace_ = noReplaceRename;
+        refuseLinks_ = hardLinks;
+    }
 
 private:
-    bool forceLinkFallback_ = false;
+    bool refuseNoReplace_ = false;
+    bool refuseLinks_ = false;
 };
 using PlatformDisk = RealDisk;
 #else

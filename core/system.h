@@ -19,8 +19,11 @@ void QuietSystemErrors();
 // line, as UTF-8; elsewhere as given.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
-// A path the user gave, made absolute against the current folder, without
-// "." or ".." parts and without a separator at its end but the root's.
+// A path the user gave, made absolute against the current folder, without a
+// separator at its end but the root's. The system resolves it as it would any
+// path: on POSIX systems a ".." after a link leads where "ls" goes (a last "."
+// or ".." is no name: there the folder is named as the system finds it); on
+// Windows the system itself drops "." and ".." parts.
 std::string FullPath(const std::string& path);
 
 // Is the stream a terminal (on Windows a console) that a user reads or types on?
@@ -28,7 +31,7 @@ bool IsTerminal(std::FILE* stream);
 
 // Writes text to a stream: to a Windows console as UTF-16, so that every
 // letter shows whatever its code page; anywhere else its bytes (UTF-8 on
-// Windows).
-void WriteText(std::FILE* stream, std::string_view text);
+// Windows). False when not all of it could be written.
+bool WriteText(std::FILE* stream, std::string_view text);
 
 }  // namespace tcc

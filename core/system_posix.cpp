@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/paths.h"
 #include "core/system.h"
 
 namespace tcc {
@@ -11,13 +12,19 @@ void QuietSystemErrors() {}
 std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 std::string FullPath(const std::string& path) {
-    std::filesystem::path full = std::filesystem::absolute(path).lexically_normal();
-    if (!full.has_filename()) full = full.parent_path();  // "Cache/" is "Cache"; the root stays
-    return full.string();
+    std::filesystem::path full = std::filesystem::absolute(path);
+    if (full.filename() == "." || full.filename() == "..") {
+        std::error_code error;
+        std::filesystem::path found = std::filesystem::canonical(full, error);
+        if (!error) full = found;
+    }
+    return std::string(TrimmedPath(full.string()));  // "Cache/" is "Cache"; the root stays
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
-void WriteText(std::FILE* stream, std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream); }
+bool WriteText(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
 
 }  // namespace tcc

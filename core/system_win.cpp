@@ -50,14 +50,11 @@ std::string FullPath(const std::string& path) {
 
 bool IsTerminal(std::FILE* stream) { return IsConsole(stream); }
 
-void WriteText(std::FILE* stream, std::string_view text) {
+bool WriteText(std::FILE* stream, std::string_view text) {
     // Asked once per stream: most output goes to a file or pipe, line by line.
     static const bool console[3] = {IsConsole(stdin), IsConsole(stdout), IsConsole(stderr)};
     const int fd = _fileno(stream);
-    if (fd < 0 || fd > 2 || !console[fd]) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-        return;
-    }
+    if (fd < 0 || fd > 2 || !console[fd]) return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
     std::fflush(stream);
     std::wstring units;
     if (!ToUtf16(text, &units)) {
@@ -67,9 +64,10 @@ void WriteText(std::FILE* stream, std::string_view text) {
     for (std::size_t done = 0; done < units.size();) {
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(units.size() - done, 8192));
-        if (!WriteConsoleW(HandleOf(stream), units.data() + done, want, &put, nullptr) || put == 0) return;
+        if (!WriteConsoleW(HandleOf(stream), units.data() + done, want, &put, nullptr) || put == 0) return false;
         done += put;
     }
+    return true;
 }
 
 }  // namespace tcc
