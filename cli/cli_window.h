@@ -36,6 +36,10 @@ public:
     void Fail(const std::string& error);
     // An error outside any command.
     void Error(const std::string& text);
+    // Writes out what standard output holds; false when that fails, but not
+    // when its reader has gone (a closed pipe): then the commands run on to
+    // their end and nothing more is written there.
+    bool Flush();
 
     Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override;
     void ShowLabel(Label label) override;
@@ -52,6 +56,8 @@ private:
 
     // One line of output, control bytes shown as \xNN.
     void Line(std::FILE* stream, const std::string& text);
+    // Writes to a stream unless its reader has gone.
+    void Put(std::FILE* stream, const std::string& text);
     // A message's lines, each prefixed with the program's name.
     void Message(std::FILE* stream, const std::string& text);
     void PrintHeld(bool ran);
@@ -69,6 +75,7 @@ private:
     std::chrono::steady_clock::time_point started_, drawn_;
     bool progressShown_ = false;
     std::string progress_;
+    bool outputGone_ = false, errorGone_ = false, outputFailed_ = false;
 };
 
 }  // namespace tcc

@@ -1,10 +1,8 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
+#include "core/system.h"
 #include "core/version.h"
 #include "commands/sort.h"
 
@@ -42,17 +41,10 @@ Command CommandNamed(const std::string& name) {
     return nullptr;
 }
 
-// The folder as an absolute path without "." or ".." parts, so that its last
-// part is its name, as in the window's folder list.
-std::string FolderPath(const std::string& argument) {
-    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
-    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
-    return path.string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    tcc::QuietSystemErrors();
     tcc::CliOptions options;
     std::vector<std::string> words;
 
@@ -68,7 +60,7 @@ int main(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
-    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
+    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings (a sort that passed files over is one)");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(
@@ -80,7 +72,11 @@ int main(int argc, char** argv) {
         return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
     });
     try {
-        app.parse(argc, argv);
+        // UTF-8 on every platform, whatever the system's code page.
+        const std::vector<std::string> arguments = tcc::ProgramArguments(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
         if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
@@ -92,9 +88,13 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
 
-    options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
-    options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
-    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+    options.askOnTerminal = tcc::IsTerminal(stdin);
+    options.progressOnTerminal = tcc::IsTerminal(stderr);
+    options.outputOnTerminal = tcc::IsTerminal(stdout);
+#ifdef SIGPIPE
+    // A reader that goes away (| head) ends the output, not the commands.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
@@ -103,10 +103,13 @@ int main(int argc, char** argv) {
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
+    // Absolute, so that its last part is its name, as in the window's folder
+    // list.
+    const std::string folder = tcc::FullPath(words.back());
     try {
-        state.ChooseFolder(FolderPath(words.back()));
+        state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        window.Error(e.what());
+        window.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
         status = kRefused;
     }
     // Each command runs as its button would; the first that stops ends the
@@ -122,7 +125,7 @@ int main(int argc, char** argv) {
             status = kRefused;
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!window.Flush()) {
         window.Error("could not write to standard output");
         return kRefused;
     }

@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "core/disk.h"
+#include "core/utf16.h"
 #include "form/volumes.h"
 
 namespace tcc {
@@ -25,8 +26,7 @@ constexpr std::chrono::seconds kDriveAnswerLimit{2};
 std::string VolumeLabel(const std::wstring& root) {
     wchar_t name[MAX_PATH + 1] = {};
     if (!GetVolumeInformationW(root.c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return {};
-    std::string label;
-    return ToNarrow(name, &label) ? label : std::string();
+    return ToUtf8(name);
 }
 
 class DriveSource : public VolumeSource {
@@ -46,7 +46,7 @@ public:
             // Every drive letter in use is listed, as Windows' own drive
             // lists do, even one with nothing behind it right now.
             Volume volume;
-            if (!ToNarrow(root, &volume.root)) continue;
+            volume.root = ToUtf8(root);
             // Removable and optical drives are not asked for a label: that
             // would spin them up or wait for a medium. A network drive whose
             // server went away may not answer for minutes: every label is
@@ -66,7 +66,7 @@ public:
 
     bool IsReady(const Volume& volume) override {
         std::wstring root;
-        if (!ToWide(volume.root, &root)) return false;
+        if (!ToUtf16(volume.root, &root)) return false;
         // An empty card reader or optical drive fails both; a drive letter
         // whose folder went away fails the second; a share whose server went
         // away may not answer for minutes.

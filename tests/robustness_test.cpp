@@ -1,7 +1,6 @@
-// The strongest checks, both over seeded random caches compared with the
-// model: every file operation failing in turn, and Convert then Sort on the
-// real file system and on an in-memory disk that folds case. A failure names
-// the seed.
+// The strongest checks, over seeded random caches compared with the model:
+// every file operation failing in turn, and the commands on the real file
+// system and on in-memory disks. A failure names the seed.
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ const std::string kDir = "/u/game/Cache";
 
 // Files with equal keys are same-named: same folder, name equal but for case.
 std::string SameName(const std::string& path) {
-    return ParentOf(path) + "/" + FoldCase(path.substr(ParentOf(path).size() + 1));
+    return ParentOf(path) + "/" + model::Fold(path.substr(ParentOf(path).size() + 1));
 }
 
 struct Command {
@@ -34,9 +33,10 @@ struct Command {
 };
 
 // What the rules say the command does to the folder's tree; false for an error.
-bool Apply(const Command& c, model::Tree& tree) {
-    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content);
-    if (c.click == RunSort) return model::Sort(tree);
+bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
+    model::Notes notes;
+    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content, {foldCase}, notes);
+    if (c.click == RunSort) return model::Sort(tree, {foldCase}, notes);
     tree.at("cache.ini").content = "[Cache]\r\n";
     return true;
 }
@@ -67,7 +67,7 @@ struct Attempt {
 // must stop there with that error, the files as the clean run had them at that
 // point but for what it makes for a moment, its state kept and nothing lost;
 // run again, it must do what the rules say of the folder as the fault left it.
-long FailEachOperation(const MemoryDisk& start, const Command& c) {
+long FailEachOperation(MemoryDisk start, const Command& c) {
     std::vector<model::Files> seen;
     const Attempt clean(start, c, 0, &seen);
     EXPECT_EQ(clean.error, 0) << c.name;
@@ -90,7 +90,7 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
             EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
         }
         model::Tree rules = Snapshot(run.disk, kDir);
-        const bool ok = Apply(c, rules);
+        const bool ok = Apply(c, rules, start.FoldsCase());
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
         EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, kDir)), "") << "again after the fault";
@@ -109,9 +109,9 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree tree = RandomCache(seed, GetParam());
+        const model::Tree tree = RandomCache(seed, {GetParam()});
         model::Tree rules = tree;
-        if (tree.size() < 12 || !Apply(convert, rules) || !Apply(sort, rules)) continue;
+        if (tree.size() < 12 || !Apply(convert, rules, GetParam()) || !Apply(sort, rules, GetParam())) continue;
         ++caches;
         MemoryDisk start(GetParam());
         Lay(start, kDir, tree);
@@ -131,38 +131,38 @@ INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
 
 // Random caches, each first as a dry run, which must change nothing and
-// foresee the real run.
-class RandomCaches : public ::testing::TestWithParam<bool> {};
+// foresee the real run: on the real disk, and in memory where case counts and
+// where it folds, both with read-only folders and a short limit to paths.
+class RandomCaches : public ::testing::TestWithParam<int> {};
 
-TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
-    const bool foldCase = GetParam();
-    const model::Entry folder{model::Kind::Folder, "", false};
-    // Sentinels outside the folder, named as files the index may reach.
-    const model::Tree outside = {{"game", folder}, {"game/Cache", folder}, {"game/System", folder},
-                                 {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
-                                 {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+TEST_P(RandomCaches, ConvertAndSortPutEveryFileWhereTheRulesSayAndReportIt) {
+    const bool onDisk = GetParam() == 0, foldCase = onDisk ? model::kFoldingDisk : GetParam() == 2;
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = RandomCache(seed, foldCase);
-        model::Tree all = outside;
-        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         TempDir temp;
         PlatformDisk realDisk;
-        MemoryDisk memory(true);
-        const std::string root = foldCase ? "/t" : temp.path();
-        if (foldCase) Lay(memory, root, all);
-        for (const auto& [path, entry] : foldCase ? model::Tree{} : all) {
+        const std::string root = onDisk ? temp.path() : "/t";
+        const std::size_t room = onDisk ? 1000 : 40;
+        MemoryDisk memory(foldCase, root.size() + std::string("/game/Cache/").size() + room);
+        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room};
+        model::Tree start = RandomCache(seed, volume);
+        // On Windows' own disk the index is in the ANSI code page, as the game writes it.
+        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
+        model::Tree all = kOutside;
+        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
+        if (!onDisk) Lay(memory, root, all);
+        for (const auto& [path, entry] : onDisk ? all : model::Tree{}) {
             if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
             else TempDir::Write(root + "/" + path, entry.content);
             if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
         }
-        ASSERT_EQ(ConvertThenSortAsTheRulesSay(foldCase ? static_cast<Disk&>(memory) : realDisk, root, start, outside,
-                                               model::kFoldingDisk && !foldCase), "");
+        ASSERT_EQ(ConvertThenSortAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume), "");
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "FoldingCaseInMemory" : "CaseSensitiveOnDisk"; });
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(0, 1, 2), [](const auto& info) {
+    return std::string(info.param == 0 ? "OnDisk" : info.param == 1 ? "CaseSensitiveInMemory" : "FoldingCaseInMemory");
+});
 
 }  // namespace
 }  // namespace tcc

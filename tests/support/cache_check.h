@@ -27,6 +27,9 @@ int ErrorOf(Call&& call) {
     return std::atoi(ErrorText(call).c_str());
 }
 
+// All that a stream reads.
+std::string ReadAll(ReadStream& stream);
+
 // The tree below root (and `below` under it) as a disk shows it, read through
 // its interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "");
@@ -34,13 +37,18 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
 // Puts the entries of a tree on the in-memory disk below root.
 void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree);
 
-// A cache made from its seed (see the generator for what it may hold).
-model::Tree RandomCache(unsigned seed, bool foldCase);
+// A cache made from its seed for a disk (see the generator for what it may hold).
+model::Tree RandomCache(unsigned seed, const model::Volume& volume);
 
-// Converts then sorts root/game/Cache, first over a dry run, and checks both
-// runs against the rules applied to `start` (the folder's tree), with the tree
-// `outside` (below root) untouched. "" when all holds, else what does not.
+// Sentinels around root/game/Cache (paths below root): files named as the
+// index may reach them, and a folder whose path starts as the cache folder's.
+extern const model::Tree kOutside;
+
+// Converts and sorts root/game/Cache twice (convert, sort, convert, sort),
+// first over a dry run, and checks both runs against the rules applied to
+// `start` (the folder's tree), with kOutside untouched. "" when all holds,
+// else what does not.
 std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Tree& outside, bool windowsDisk);
+                                         const model::Volume& volume);
 
 }  // namespace tcc

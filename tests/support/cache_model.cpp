@@ -17,22 +17,29 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-// A name the folder can hold: one component, at most 255 bytes.
-bool Inside(std::string_view name, bool onWindowsDisk) {
-    if (name.size() > 255 || onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
-        return false;
-    }
-    return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+// A name that stays inside the folder: one component.
+bool Inside(std::string_view name) {
+    return name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos;
 }
 
-// The folder's own entry named `name` as the program finds it: the exact
-// name, else the smallest that equals it without regard to case; "" if none.
-std::string Lookup(const Tree& tree, const std::string& name) {
-    if (tree.count(name)) return name;
-    for (const auto& [path, entry] : tree) {
-        if (path.find('/') == std::string::npos && Fold(path) == Fold(name)) return path;
+// A name the disk can give as written.
+bool Holds(std::string_view name, const Volume& volume) {
+    if (!volume.windowsNames) return true;
+    const bool control = std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 32; });
+    return name.size() <= 255 && name.back() != '.' && name.back() != ' ' && !control && name.find_first_of("<>:\"|?*") == name.npos;
+}
+
+// The entry named `name` in `folder` ("" for the cache folder itself) as the
+// program finds it: the exact name, else the smallest that equals it without
+// regard to case; "" if none.
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder = "") {
+    const std::string prefix = folder.empty() ? "" : folder + "/", path = prefix + name;
+    std::string found;
+    for (auto it = tree.lower_bound(prefix); it != tree.end() && it->first.starts_with(prefix); ++it) {
+        const std::string_view rest = std::string_view(it->first).substr(prefix.size());
+        if (rest.find('/') == rest.npos && Fold(rest) == Fold(name) && (found.empty() || it->first == path)) found = it->first;
     }
-    return {};
+    return found;
 }
 
 }  // namespace
@@ -40,41 +47,50 @@ std::string Lookup(const Tree& tree, const std::string& name) {
 std::string Fold(std::string_view name) {
     std::string out(name);
     for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+    for (std::size_t at; (at = out.find("\xC3\x89")) != std::string::npos;) out[at + 1] = '\xA9';
     return out;
 }
 
-bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk) {
+bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& notes) {
     std::vector<std::string_view> lines = Lines(index);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
-        std::size_t eq = line.find('=');
+        const std::string_view line = lines[i];
+        const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        std::string cached = std::string(line.substr(0, eq)) + ".uxx";
-        std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
-        if (real.empty()) continue;  // no real name
-        std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
-        if (!Inside(cached, onWindowsDisk) || !Inside(target, onWindowsDisk)) continue;
-        std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
-        if (from.empty() || tree[from].kind != Kind::File || (!taken.empty() && tree[taken].kind == Kind::File)) continue;
-        if (!taken.empty()) return false;  // a folder holds the name: the rename fails
-        tree[target] = tree[from];
-        tree.erase(from);
+        const std::string key(line.substr(0, eq)), real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
+        const std::string cached = key + ".uxx", target = real.find('.') != std::string::npos ? real : real + ".unk";
+        const std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
+        auto skip = [&](const char* why) { notes.push_back("skip " + key + ": " + why); };
+        if (real.empty()) skip("no real name");
+        else if ((key + real).find('\0') != std::string::npos) skip("name holds a NUL byte");
+        else if (!Inside(cached) || !Inside(target)) skip("name leaves the folder");
+        else if (!Holds(cached, volume) || !Holds(target, volume)) skip("name not allowed on this disk");
+        else if (!volume.windowsNames && target[0] == '.') skip("name would be hidden");
+        else if (from.empty() || tree.at(from).kind != Kind::File) skip("cached file missing");
+        else if (!taken.empty() && tree.at(taken).kind == Kind::File) skip("target taken");
+        else if (!taken.empty()) return false;  // a folder holds the name: the rename fails
+        else if (target.size() > std::min<std::size_t>(255, volume.room)) skip("name too long");
+        else {
+            notes.push_back("rename " + from + " -> " + target);
+            tree[target] = tree.at(from);
+            tree.erase(from);
+        }
     }
     return true;
 }
 
-bool Sort(Tree& tree, bool onWindowsDisk) {
-    for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
-        std::string found = Lookup(tree, name);
-        if (found.empty()) tree[name] = {Kind::Folder, "", false};
-        else if (tree[found].kind != Kind::Folder) return false;  // a file holds the folder's name
+bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
+    for (const std::string name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+        const std::string found = Lookup(tree, name);
+        if (!found.empty() && tree.at(found).kind != Kind::Folder) return false;  // a file holds the folder's name
+        if (found.empty()) tree[name] = {Kind::Folder, "", false}, notes.push_back("make folder " + name);
     }
     const std::pair<std::string_view, const char*> passes[] = {
         {".unr", "Maps"}, {".utx", "Textures"}, {".uax", "Sounds"}, {".umx", "Music"},
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
-    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!onWindowsDisk && name[0] == '.')) continue;
+    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their extension
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!volume.windowsNames && name[0] == '.')) continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
             if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);
@@ -82,23 +98,23 @@ bool Sort(Tree& tree, bool onWindowsDisk) {
             }
         }
     }
-    std::vector<std::string> movedIn;  // folded paths this sort moved in
     for (std::size_t p = 0; p < std::size(passes); ++p) {
-        const std::string folder = Lookup(tree, passes[p].second) + "/";
+        const std::string folder = Lookup(tree, passes[p].second);
         for (const std::string& name : byPass[p]) {
-            if (std::find(movedIn.begin(), movedIn.end(), Fold(folder + name)) != movedIn.end()) continue;
-            movedIn.push_back(Fold(folder + name));
-            std::vector<std::string> sameNamed;
-            for (const auto& [path, entry] : tree) {
-                std::string rest = path.substr(std::min(path.size(), folder.size()));
-                if (path.starts_with(folder) && rest.find('/') == std::string::npos && Fold(rest) == Fold(name)) {
-                    if (entry.kind != Kind::File || entry.readOnly) return false;
-                    sameNamed.push_back(path);
-                }
+            const std::string path = folder + "/" + name, held = Lookup(tree, name, folder);
+            if (!held.empty() && held != path && !volume.foldsCase) {
+                notes.push_back("skip " + name + ": " + held + " holds its name in other case");  // another file's name
+            } else if (path.size() > volume.room) {
+                notes.push_back("skip " + name + ": name too long");
+            } else if ((!held.empty() && (tree.at(held).kind != Kind::File || tree.at(held).readOnly)) ||
+                       (volume.permissions && tree.at(folder).readOnly)) {
+                return false;
+            } else {
+                notes.push_back(held.empty() ? "move " + name + " -> " + path : "replace " + path);
+                tree.erase(held);
+                tree[path] = tree.at(name);
+                tree.erase(name);
             }
-            for (const std::string& other : sameNamed) tree.erase(other);
-            tree[folder + name] = tree[name];
-            tree.erase(name);
         }
     }
     return true;
