@@ -37,7 +37,7 @@ void CliWindow::Begin(const std::string& command) {
     command_ = command;
     held_.clear();
     noticeShown_ = false;
-    renamed_ = moved_ = replaced_ = skipped_ = 0;
+    renamed_ = moved_ = replaced_ = skipped_ = installed_ = same_ = 0;
     started_ = std::chrono::steady_clock::now();
 }
 
@@ -50,6 +50,9 @@ void CliWindow::End(bool ran) {
         summary += std::to_string(renamed_) + " renamed, " + std::to_string(skipped_) + " passed over";
     } else if (command_ == "sort") {
         summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced";
+    } else if (command_ == "install") {
+        summary += std::to_string(installed_) + " installed, " + std::to_string(same_) + " already installed, " +
+                   std::to_string(skipped_) + " passed over";
     } else {
         summary += "cache.ini reset";
     }
@@ -127,6 +130,17 @@ void CliWindow::Note(const FileAction& action) {
     case FileAction::Kind::Skip:
         ++skipped_;
         line = "skip " + action.from + ": " + action.reason;
+        break;
+    case FileAction::Kind::Install:
+        ++installed_;
+        line = "install " + action.from + (action.to.empty() ? "" : ", the game's old copy kept as " + action.to);
+        break;
+    case FileAction::Kind::Same:
+        ++same_;
+        line = "same " + action.from + ": " + action.reason;
+        break;
+    case FileAction::Kind::RemoveFolder:
+        line = "remove folder " + action.to;
         break;
     }
     if (!options_.quiet) Line(stdout, (options_.dryRun ? "would " : "") + line);

@@ -65,7 +65,7 @@ private:
     std::string command_;
     std::vector<Held> held_;
     bool noticeShown_ = false;
-    std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0;
+    std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0, installed_ = 0, same_ = 0;
     std::chrono::steady_clock::time_point started_, drawn_;
     bool progressShown_ = false;
     std::string progress_;

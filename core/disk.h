@@ -74,12 +74,15 @@ public:
     virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
 
     // Moves a file; fails with "File already exists" when `to` is taken, even
-    // when it was taken after the caller looked.
+    // when it was taken after the caller looked. Both renames fail with 74
+    // when `from` and `to` lie on different devices: the caller copies.
     virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
     // Moves a file over an existing one in one atomic step.
     virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     virtual void MakeDir(const std::string& path) = 0;
+    // Removes an empty folder; "File already exists" when it holds anything.
+    virtual void RemoveDir(const std::string& path) = 0;
 
     // Can a file on this disk bear `name` exactly as written? A name the
     // system would change or refuse (on Windows a trailing "." or space, a
@@ -104,6 +107,7 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
 
     // For tests: behave as on a file system without RENAME_NOREPLACE.
     void ForceLinkFallback(bool on) { forceLinkFallback_ = on; }
@@ -126,6 +130,7 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
     bool CanHoldName(std::string_view name) override;
     bool FoldsCase() override { return true; }
 };

@@ -20,6 +20,7 @@ int ErrorNumberFromErrno(int err) {
     case ENAMETOOLONG: return kBadFileName;
     case EEXIST:
     case ENOTEMPTY: return kFileAlreadyExists;
+    case EXDEV: return kRenameAcrossDrives;
     case EACCES:
     case EPERM:
     case EROFS:
@@ -202,6 +203,10 @@ void RealDisk::Remove(const std::string& path) {
 
 void RealDisk::MakeDir(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) != 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
+}
+
+void RealDisk::RemoveDir(const std::string& path) {
+    if (::rmdir(path.c_str()) != 0) Fail(errno, path);
 }
 
 }  // namespace tcc

@@ -43,6 +43,7 @@ int ErrorNumberFromWin32(unsigned long err) {
     case ERROR_CRC:
     case ERROR_GEN_FAILURE: return kDeviceUnavailable;
     case ERROR_HANDLE_EOF: return kInputPastEndOfFile;
+    case ERROR_NOT_SAME_DEVICE: return kRenameAcrossDrives;
     default: return kPathFileAccessError;
     }
 }
@@ -286,6 +287,10 @@ void WinDisk::Remove(const std::string& path) {
 
 void WinDisk::MakeDir(const std::string& path) {
     if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(GetLastError(), path);
+}
+
+void WinDisk::RemoveDir(const std::string& path) {
+    if (!RemoveDirectoryW(Wide(path).c_str())) Fail(GetLastError(), path);
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {

@@ -13,8 +13,8 @@ namespace tcc {
 // change in memory, so the commands run unchanged over it and see the folder
 // as a real run would leave it, while the base disk is never written.
 //
-// Files may be created, renamed, replaced and removed, and folders created,
-// as the commands do; moving or removing a folder is refused. Names are
+// Files may be created, renamed, replaced and removed, and folders created
+// and, when empty, removed, as the commands do; moving a folder is refused. Names are
 // compared as the base disk compares them: exactly on Linux, without regard
 // to letter case on Windows.
 class DryRunDisk : public Disk {
@@ -29,6 +29,7 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
     bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
     bool FoldsCase() override { return fold_; }
     bool HidesByName() override { return base_.HidesByName(); }

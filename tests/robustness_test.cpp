@@ -9,17 +9,19 @@
 #include <set>
 
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "commands/refresh.h"
 #include "core/file_system.h"
 #include "commands/sort.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
+#include "tests/support/install_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace tcc {
 namespace {
 
-const std::string kDir = "/u/game/Cache";
+const std::string kGame = "/u/game", kDir = kGame + "/Cache";
 
 // Files with equal keys are same-named: same folder, name equal but for case.
 std::string SameName(const std::string& path) {
@@ -39,6 +41,19 @@ bool Apply(const Command& c, model::Tree& tree) {
     if (c.click == RunSort) return model::Sort(tree);
     tree.at("cache.ini").content = "[Cache]\r\n";
     return true;
+}
+
+// The same on the game folder's tree, which holds the cache folder as "Cache".
+bool ApplyToGame(const Command& c, model::Tree& game) {
+    const std::string name = c.name;
+    if (name.starts_with("install")) return model::Install(game, "Cache/", "", name.ends_with("--overwrite"));
+    model::Tree tree;
+    for (auto it = game.lower_bound("Cache/"); it != game.end() && it->first.starts_with("Cache/"); it = game.erase(it)) {
+        tree[it->first.substr(6)] = it->second;
+    }
+    const bool ok = Apply(c, tree);
+    for (const auto& [path, entry] : tree) game["Cache/" + path] = entry;
+    return ok;
 }
 
 // The command run on a copy of `start` with operation k failing (0: none);
@@ -89,11 +104,11 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
         for (const auto& [path, content] : before) {
             EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
         }
-        model::Tree rules = Snapshot(run.disk, kDir);
-        const bool ok = Apply(c, rules);
+        model::Tree rules = Snapshot(run.disk, kGame);
+        const bool ok = ApplyToGame(c, rules);
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
-        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, kDir)), "") << "again after the fault";
+        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, kGame)), "") << "again after the fault";
         if (::testing::Test::HasFailure()) return k;
     }
     return clean.ops;
@@ -105,7 +120,9 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
 class FaultLoop : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
-    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}};
+    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}},
+        install{"install", true, [](CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }, {}},
+        overwrite{"install --overwrite", true, [](CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }, {}};
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -122,6 +139,14 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         points += FailEachOperation(converted, sort);
         points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
         points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
+        // Into a game folder of random files, from the same device and from another.
+        MemoryDisk game = sorted;
+        Lay(game, kGame, RandomGame(seed, Snapshot(game, kDir)));
+        MemoryDisk apart = game;
+        apart.SetDevice(kDir);
+        if (model::Tree rules = Snapshot(game, kGame); !ApplyToGame(install, rules)) continue;
+        points += FailEachOperation(game, install) + FailEachOperation(apart, install);
+        points += FailEachOperation(game, overwrite) + FailEachOperation(apart, overwrite);
     }
     std::printf("fault points checked: %ld\n", points);
     EXPECT_GT(points, 300);
@@ -149,15 +174,21 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
         TempDir temp;
         PlatformDisk realDisk;
         MemoryDisk memory(true);
+        Disk& disk = foldCase ? static_cast<Disk&>(memory) : realDisk;
         const std::string root = foldCase ? "/t" : temp.path();
-        if (foldCase) Lay(memory, root, all);
-        for (const auto& [path, entry] : foldCase ? model::Tree{} : all) {
-            if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
-            else TempDir::Write(root + "/" + path, entry.content);
-            if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
-        }
-        ASSERT_EQ(ConvertThenSortAsTheRulesSay(foldCase ? static_cast<Disk&>(memory) : realDisk, root, start, outside,
-                                               model::kFoldingDisk && !foldCase), "");
+        auto lay = [&](const model::Tree& tree, const std::string& below) {
+            if (foldCase) return Lay(memory, root + below, tree);
+            for (const auto& [path, entry] : tree) {
+                if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + below + "/" + path));
+                else TempDir::Write(root + below + "/" + path, entry.content);
+                if (entry.readOnly) TempDir::SetReadOnly(root + below + "/" + path);
+            }
+        };
+        lay(all, "");
+        if (seed % 2) memory.SetDevice(root + "/game/Cache");  // a cache folder on a device of its own
+        ASSERT_EQ(ConvertThenSortAsTheRulesSay(disk, root, start, outside, model::kFoldingDisk && !foldCase), "");
+        lay(RandomGame(seed, Snapshot(disk, root + "/game/Cache")), "/game");
+        ASSERT_EQ(InstallAsTheRulesSay(disk, root, seed % 4 < 2, model::kFoldingDisk && !foldCase), "");
     }
 }
 

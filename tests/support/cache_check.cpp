@@ -56,7 +56,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
         char buffer[4096];
         const auto stream = disk.OpenRead(JoinPath(folder, e.name));
         while (const std::size_t n = stream->Read(buffer, sizeof buffer)) content.append(buffer, n);
-        tree[path] = {model::Kind::File, content};
+        tree[path] = {model::Kind::File, content, disk.Stat(JoinPath(folder, e.name)).readOnly};
     }
     return tree;
 }

@@ -45,6 +45,13 @@ bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk = false);
 // On Windows' disks (onWindowsDisk) a leading "." hides nothing.
 bool Sort(Tree& tree, bool onWindowsDisk = false);
 
+// Installs the files of the sort folders below the folder `cache` into the
+// same-named folders below `game` (paths ending in "/", "" for the tree's
+// root): a free name takes the file, the same bytes remove it, other bytes
+// keep it unless overwrite, which keeps the old copy as NAME.bak; then the
+// empty sort folders go. False when it must stop with an error.
+bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, bool onWindowsDisk = false);
+
 // The first difference between the trees ("" when none), shown for a failure.
 std::string Diff(const Tree& want, const Tree& got);
 

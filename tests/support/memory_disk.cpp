@@ -122,6 +122,7 @@ void MemoryDisk::Move(const std::string& kind, const std::string& from, const st
     const Node* src = Find(from);
     if (!src) throw FileError(kFileNotFound, from);
     if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
+    if (!device_.empty() && Key(from).starts_with(device_) != Key(to).starts_with(device_)) throw FileError(kRenameAcrossDrives, from);
     Node moved = *src;
     const bool caseOnly = Key(to) == Key(from);  // allowed on a volume that folds case
     if (caseOnly) nodes_.erase(Key(from));
@@ -134,6 +135,14 @@ void MemoryDisk::Remove(const std::string& path) {
     const Node* n = Find(path);
     if (!n) throw FileError(kFileNotFound, path);
     if (n->type != EntryType::File) throw FileError(kPathFileAccessError, path);
+    nodes_.erase(Key(path));
+}
+
+void MemoryDisk::RemoveDir(const std::string& path) {
+    Operation("rmdir", path);
+    if (!HasFolder(path)) throw FileError(kPathNotFound, path);
+    const auto below = nodes_.lower_bound(Key(path) + "/");
+    if (below != nodes_.end() && below->first.starts_with(Key(path) + "/")) throw FileError(kFileAlreadyExists, path);
     nodes_.erase(Key(path));
 }
 
