@@ -79,8 +79,7 @@ int main(int argc, char** argv) {
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
     app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
     app.add_option("--game", install.gameFolder, "The game's folder, for install")->type_name("GAME_FOLDER");
-    app.add_flag("--overwrite", install.overwrite,
-                 "Let install replace a game file that has other bytes, keeping the old one as NAME.bak");
+    app.add_flag("--overwrite", install.overwrite, "Let install replace a game file of other bytes,\nkeeping the old one as NAME.bak");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(

@@ -92,6 +92,10 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
     EXPECT_EQ(TempDir::Read(dir / "Map.unr"), "old");
     disk.RenameNoReplace(dir / "a.uxx", dir / "Free.unr");
     EXPECT_TRUE(TempDir::Read(dir / "Free.unr") == "new" && !std::filesystem::exists(NativePath(dir / "a.uxx")));
+#ifndef _WIN32
+    // To another file system (a tmpfs) the disk refuses the rename as one between devices.
+    EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "Free.unr", "/dev/shm/tcc-" + LastComponent(dir.path())); }), kRenameAcrossDrives);
+#endif
 }
 
 // Linux: renameat2 and, where it is missing, a hard link; Windows: MoveFileExW.

@@ -15,7 +15,6 @@
 #include "commands/sort.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
-#include "tests/support/install_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace tcc {
@@ -35,25 +34,16 @@ struct Command {
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 
-// What the rules say the command does to the folder's tree; false for an error.
+// The folder whose tree a command changes: install's is the game's.
+const std::string& Root(const Command& c) { return std::string_view(c.name).starts_with("install") ? kGame : kDir; }
+
+// What the rules say the command does to that tree; false for an error.
 bool Apply(const Command& c, model::Tree& tree) {
+    if (Root(c) == kGame) return model::Install(tree, "Cache/", "", std::string_view(c.name).ends_with("overwrite"));
     if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content);
     if (c.click == RunSort) return model::Sort(tree);
     tree.at("cache.ini").content = "[Cache]\r\n";
     return true;
-}
-
-// The same on the game folder's tree, which holds the cache folder as "Cache".
-bool ApplyToGame(const Command& c, model::Tree& game) {
-    const std::string name = c.name;
-    if (name.starts_with("install")) return model::Install(game, "Cache/", "", name.ends_with("--overwrite"));
-    model::Tree tree;
-    for (auto it = game.lower_bound("Cache/"); it != game.end() && it->first.starts_with("Cache/"); it = game.erase(it)) {
-        tree[it->first.substr(6)] = it->second;
-    }
-    const bool ok = Apply(c, tree);
-    for (const auto& [path, entry] : tree) game["Cache/" + path] = entry;
-    return ok;
 }
 
 // The command run on a copy of `start` with operation k failing (0: none);
@@ -104,11 +94,11 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
         for (const auto& [path, content] : before) {
             EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
         }
-        model::Tree rules = Snapshot(run.disk, kGame);
-        const bool ok = ApplyToGame(c, rules);
+        model::Tree rules = Snapshot(run.disk, Root(c));
+        const bool ok = Apply(c, rules);
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
-        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, kGame)), "") << "again after the fault";
+        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, Root(c))), "") << "again after the fault";
         if (::testing::Test::HasFailure()) return k;
     }
     return clean.ops;
@@ -140,13 +130,10 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
         points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
         // Into a game folder of random files, from the same device and from another.
-        MemoryDisk game = sorted;
-        Lay(game, kGame, RandomGame(seed, Snapshot(game, kDir)));
-        MemoryDisk apart = game;
+        MemoryDisk game = sorted, apart = (Lay(game, kGame, RandomGame(seed, tree, false)), game);
         apart.SetDevice(kDir);
-        if (model::Tree rules = Snapshot(game, kGame); !ApplyToGame(install, rules)) continue;
-        points += FailEachOperation(game, install) + FailEachOperation(apart, install);
-        points += FailEachOperation(game, overwrite) + FailEachOperation(apart, overwrite);
+        if (model::Tree rules = Snapshot(game, kGame); !Apply(install, rules)) continue;
+        points += FailEachOperation(game, install) + FailEachOperation(apart, install) + FailEachOperation(apart, overwrite);
     }
     std::printf("fault points checked: %ld\n", points);
     EXPECT_GT(points, 300);
@@ -159,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
 // foresee the real run.
 class RandomCaches : public ::testing::TestWithParam<bool> {};
 
-TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
+TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSay) {
     const bool foldCase = GetParam();
     const model::Entry folder{model::Kind::Folder, "", false};
     // Sentinels outside the folder, named as files the index may reach.
@@ -169,26 +156,24 @@ TEST_P(RandomCaches, ConvertThenSortPutsEveryFileWhereTheRulesSay) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         const model::Tree start = RandomCache(seed, foldCase);
-        model::Tree all = outside;
+        const bool windowsDisk = model::kFoldingDisk && !foldCase;
+        model::Tree around = outside;
+        for (const auto& [path, entry] : RandomGame(seed, start, windowsDisk)) around["game/" + path] = entry;
+        model::Tree all = around;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         TempDir temp;
         PlatformDisk realDisk;
         MemoryDisk memory(true);
-        Disk& disk = foldCase ? static_cast<Disk&>(memory) : realDisk;
         const std::string root = foldCase ? "/t" : temp.path();
-        auto lay = [&](const model::Tree& tree, const std::string& below) {
-            if (foldCase) return Lay(memory, root + below, tree);
-            for (const auto& [path, entry] : tree) {
-                if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + below + "/" + path));
-                else TempDir::Write(root + below + "/" + path, entry.content);
-                if (entry.readOnly) TempDir::SetReadOnly(root + below + "/" + path);
-            }
-        };
-        lay(all, "");
-        if (seed % 2) memory.SetDevice(root + "/game/Cache");  // a cache folder on a device of its own
-        ASSERT_EQ(ConvertThenSortAsTheRulesSay(disk, root, start, outside, model::kFoldingDisk && !foldCase), "");
-        lay(RandomGame(seed, Snapshot(disk, root + "/game/Cache")), "/game");
-        ASSERT_EQ(InstallAsTheRulesSay(disk, root, seed % 4 < 2, model::kFoldingDisk && !foldCase), "");
+        if (foldCase) Lay(memory, root, all);
+        if (seed % 2) memory.SetDevice(root + "/game/Cache");  // the cache folder on a device of its own
+        for (const auto& [path, entry] : foldCase ? model::Tree{} : all) {
+            if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
+            else TempDir::Write(root + "/" + path, entry.content);
+            if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
+        }
+        ASSERT_EQ(ConvertSortInstallAsTheRulesSay(foldCase ? static_cast<Disk&>(memory) : realDisk, root, start, around,
+                                                  windowsDisk, seed % 4 < 2), "");
     }
 }
 

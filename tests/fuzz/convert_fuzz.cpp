@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes as cache.ini to Convert Cache over an in-memory disk,
-// then sorts when the conversion ended normally, through the same check as
-// the random caches: errors exactly where the model sees them, every file
-// where it puts them, nothing outside the folder touched.
+// then sorts and installs when the conversion ended normally, through the
+// same check as the random caches: errors exactly where the model sees them,
+// every file where it puts them, nothing outside the folder touched but the
+// game's folders by the install.
 
 #include <cstdint>
 #include <cstdio>
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryDisk disk;
     Lay(disk, "/h", outside);
     Lay(disk, "/h/game/Cache", start);
-    const std::string fault = ConvertThenSortAsTheRulesSay(disk, "/h", start, outside, false);
+    const std::string fault = ConvertSortInstallAsTheRulesSay(disk, "/h", start, outside, false, size % 2);
     if (fault.empty()) return 0;
     std::fprintf(stderr, "convert_fuzz: %s\n", fault.c_str());
     std::abort();

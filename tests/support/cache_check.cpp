@@ -4,6 +4,7 @@
 #include <random>
 
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "core/dry_run_disk.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
@@ -15,24 +16,27 @@ namespace {
 
 const model::Entry kFolder{model::Kind::Folder, "", false};
 
-// One run of Convert then Sort: what it noted and showed, its error numbers (0: none).
+// One run of Convert, Sort and Install: what it noted and showed, its error numbers (0: none).
 struct CommandRun : RecordingWindow {
-    int convert = 0, sort = 0;
-    bool converted = false;
+    int convert = 0, sort = 0, install = 0;
+    bool converted = false, overwrite = false;
     std::string fault;  // an operation outside the folder, a stream left open
 };
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void ConvertThenSort(Disk& disk, const std::string& folder, CommandRun& run, const MemoryDisk* log) {
+void ConvertSortInstall(Disk& disk, const std::string& folder, CommandRun& run, const MemoryDisk* log) {
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
     run.convert = ErrorOf([&] { RunConvert(state, run); });
     run.converted = state.cacheConverted;
     if (!run.convert) run.sort = ErrorOf([&] { RunSort(state, run); });
+    const std::size_t installOp = log ? log->log().size() : 0;
+    if (!run.convert && !run.sort) run.install = ErrorOf([&] { RunInstall(state, run, {"", run.overwrite}); });
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
+        const std::string place = i < installOp ? folder : ParentOf(folder);  // install's is the game's folder
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
-            if (!p.empty() && p != folder && !p.starts_with(folder + "/")) run.fault = log->log()[i].kind + " outside: " + p;
+            if (!p.empty() && p != place && !p.starts_with(place + "/")) run.fault = log->log()[i].kind + " outside: " + p;
         }
     }
     if (log && log->openStreams()) run.fault = "a stream left open";
@@ -126,8 +130,8 @@ model::Tree RandomCache(unsigned seed, bool foldCase) {
     return tree;
 }
 
-std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Tree& outside, bool windowsDisk) {
+std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
+                                            const model::Tree& outside, bool windowsDisk, bool overwrite) {
     // Errors where the rules see them and only there, the sort's message the
     // only one, every file where the rules put it, and the dry run changing
     // nothing while foreseeing every action, error and file of the real run.
@@ -135,28 +139,52 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     model::Tree rules = start;
     const bool convertOk = model::Convert(rules, start.at("cache.ini").content, windowsDisk),
                sortOk = convertOk && model::Sort(rules, windowsDisk);
+    model::Tree expected = outside;
+    for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
+    const bool installOk = sortOk && model::Install(expected, "game/Cache/", "game/", overwrite, windowsDisk);
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
-    ConvertThenSort(dryRunDisk, cache, dry, log);
+    dry.overwrite = real.overwrite = overwrite;
+    ConvertSortInstall(dryRunDisk, cache, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    ConvertThenSort(disk, cache, real, log);
+    ConvertSortInstall(disk, cache, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
-    if (std::tuple(real.convert != 0, real.converted, real.sort != 0) != std::tuple(!convertOk, convertOk, convertOk && !sortOk)) {
-        return "errors " + std::to_string(real.convert) + " " + std::to_string(real.sort) + " where the rules say otherwise";
+    if (std::tuple(real.convert != 0, real.converted, real.sort != 0, real.install != 0) !=
+        std::tuple(!convertOk, convertOk, convertOk && !sortOk, sortOk && !installOk)) {
+        return "errors " + std::to_string(real.convert) + " " + std::to_string(real.sort) + " " +
+               std::to_string(real.install) + " where the rules say otherwise";
     }
     if (real.messages.size() != std::size_t(sortOk)) return "a message other than the sort's last";
-    if (!(dry.notes == real.notes) || std::tie(dry.convert, dry.sort) != std::tie(real.convert, real.sort)) {
+    if (!(dry.notes == real.notes) || std::tie(dry.convert, dry.sort, dry.install) != std::tie(real.convert, real.sort, real.install)) {
         return "the dry run foresaw other actions or errors";
     }
-    model::Tree expected = outside;
-    for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
     const model::Tree got = Snapshot(disk, root);
     if (std::string diff = model::Diff(expected, got); !diff.empty()) return "not as the rules say: " + diff;
     if (std::string diff = model::Diff(got, foreseen); !diff.empty()) return "not as the dry run foresaw: " + diff;
     return "";
+}
+
+model::Tree RandomGame(unsigned seed, const model::Tree& start, bool windowsDisk) {
+    model::Tree cache = start, game = {{"System", kFolder}};
+    model::Convert(cache, start.at("cache.ini").content, windowsDisk);
+    model::Sort(cache, windowsDisk);
+    std::mt19937 rng(seed);
+    for (const auto& [path, entry] : cache) {
+        const std::size_t slash = path.find('/');
+        if (entry.kind != model::Kind::File || slash == std::string::npos || rng() % 3 == 0) continue;
+        std::string folder = model::Lookup(game, path.substr(0, slash)), name = path.substr(slash + 1);
+        if (folder.empty()) game[folder = path.substr(0, slash)] = kFolder;
+        if (!model::Lookup(game, name, folder + "/").empty()) continue;
+        const std::string at = folder + "/" + (rng() % 3 ? name : model::Fold(name));
+        const unsigned kind = rng() % 6;
+        game[at] = kind == 5 ? kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
+        if (kind == 3 || kind == 4) game[at + ".bak"] = {model::Kind::File, kind == 3 ? game[at].content : "older", false};
+    }
+    if (rng() % 10 == 0 && model::Lookup(game, "sounds").empty()) game["sounds"] = {model::Kind::File, "a file", false};
+    return game;
 }
 
 }  // namespace tcc

@@ -37,10 +37,16 @@ void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree);
 // A cache made from its seed (see the generator for what it may hold).
 model::Tree RandomCache(unsigned seed, bool foldCase);
 
-// Converts then sorts root/game/Cache, first over a dry run, and checks both
-// runs against the rules applied to `start` (the folder's tree), with the tree
-// `outside` (below root) untouched. "" when all holds, else what does not.
-std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Tree& outside, bool windowsDisk);
+// Converts, sorts and installs root/game/Cache into root/game, first over a
+// dry run, and checks both runs against the rules applied to `start` (the
+// folder's tree) and `outside` (the tree below root around it), which
+// nothing else may change. "" when all holds, else what does not.
+std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
+                                            const model::Tree& outside, bool windowsDisk, bool overwrite = false);
+
+// The game's folder around the cache `start` once converted and sorted: for
+// some sorted files one of that name (in some case) of the same bytes or
+// others, read-only or with a NAME.bak, or a folder; a file named "sounds".
+model::Tree RandomGame(unsigned seed, const model::Tree& start, bool windowsDisk);
 
 }  // namespace tcc

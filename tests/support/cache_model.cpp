@@ -1,6 +1,8 @@
 #include "tests/support/cache_model.h"
 
 #include <algorithm>
+#include <set>
+#include <span>
 #include <vector>
 
 namespace tcc::model {
@@ -25,18 +27,15 @@ bool Inside(std::string_view name, bool onWindowsDisk) {
     return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
-// The entry named `name` of the folder `in` ("" or a path ending in "/") as
-// the program finds it: the exact name, else the smallest that equals it
-// without regard to case; its path, or "" if none.
-std::string Lookup(const Tree& tree, const std::string& name, const std::string& in = "") {
+}  // namespace
+
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& in) {
     if (tree.count(in + name)) return in + name;
     for (const auto& [path, entry] : tree) {
         if (path.starts_with(in) && path.find('/', in.size()) == std::string::npos && Fold(path.substr(in.size())) == Fold(name)) return path;
     }
     return {};
 }
-
-}  // namespace
 
 std::string Fold(std::string_view name) {
     std::string out(name);
@@ -106,37 +105,31 @@ bool Sort(Tree& tree, bool onWindowsDisk) {
 }
 
 bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, bool onWindowsDisk) {
-    std::vector<std::string> movedIn;  // paths this install moved in or made
-    for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music"}) {
-        const std::string from = Lookup(tree, name, cache) + "/";
+    std::set<std::string> movedIn;  // paths this install moved in or made
+    const char* const folders[] = {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"};
+    for (const char* name : std::span(folders, 5)) {
+        const std::string from = Lookup(tree, name, cache) + "/", to = Lookup(tree, name, game), in = (to.empty() ? game + name : to) + "/";
         std::vector<std::string> files;  // visible files, in name order
-        for (const auto& [path, entry] : tree) {
-            if (from.size() > 1 && entry.kind == Kind::File && path.starts_with(from) && path.find('/', from.size()) == std::string::npos &&
-                (onWindowsDisk || path[from.size()] != '.')) files.push_back(path);
+        for (auto it = tree.lower_bound(from); from.size() > 1 && it != tree.end() && it->first.starts_with(from); ++it) {
+            if (it->second.kind == Kind::File && it->first.find('/', from.size()) == std::string::npos && (onWindowsDisk || it->first[from.size()] != '.')) files.push_back(it->first);
         }
         if (files.empty()) continue;
-        std::string to = Lookup(tree, name, game);
-        if (to.empty()) tree[to = game + name] = {Kind::Folder, "", false};
-        else if (tree[to].kind != Kind::Folder) return false;  // a file holds the folder's name
+        if (!to.empty() && tree[to].kind != Kind::Folder) return false;  // a file holds the folder's name
+        tree[in.substr(0, in.size() - 1)].kind = Kind::Folder;
         for (const std::string& src : files) {
-            const std::string there = Lookup(tree, src.substr(from.size()), to + "/");
-            const Entry old = tree[there.empty() ? src : there];
-            if (there.empty()) {
-                movedIn.push_back(to + "/" + src.substr(from.size()));
-                tree[movedIn.back()] = old;
-            } else if (std::count(movedIn.begin(), movedIn.end(), there) || old.kind != Kind::File) {
-                continue;
-            } else if (old.content != tree[src].content) {
-                const std::string bak = Lookup(tree, there.substr(to.size() + 1) + ".bak", to + "/");
-                if (!overwrite || old.readOnly || (!bak.empty() && (tree[bak].kind != Kind::File || tree[bak].content != old.content))) continue;
-                if (bak.empty()) movedIn.push_back(there + ".bak"), tree[there + ".bak"] = {Kind::File, old.content, false};
-                tree[there] = tree[src];
-                movedIn.push_back(there);
-            }
+            std::string there = Lookup(tree, src.substr(from.size()), in);
+            const Entry old = there.empty() ? tree[src] : tree[there];
+            const std::string bak = there.empty() ? "" : Lookup(tree, there.substr(in.size()) + ".bak", in);
+            if (there.empty()) there = in + src.substr(from.size());
+            else if (movedIn.count(there) || old.kind != Kind::File) continue;
+            else if (old.content == tree[src].content) there.clear();  // already installed
+            else if (!overwrite || old.readOnly || (!bak.empty() && !(tree[bak] == old))) continue;
+            else if (bak.empty()) movedIn.insert(there + ".bak"), tree[there + ".bak"] = old;
+            if (!there.empty()) movedIn.insert(there), tree[there] = tree[src];
             tree.erase(src);
         }
     }
-    for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+    for (const char* name : folders) {  // the sort folders left empty go
         const std::string sub = Lookup(tree, name, cache);
         const auto below = tree.lower_bound(sub + "/");
         if (!sub.empty() && tree[sub].kind == Kind::Folder && (below == tree.end() || !below->first.starts_with(sub + "/"))) tree.erase(sub);

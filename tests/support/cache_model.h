@@ -33,6 +33,11 @@ inline constexpr bool kFoldingDisk = false;
 // ASCII letters fold to small letters; every other byte stays.
 std::string Fold(std::string_view name);
 
+// The entry named `name` of the folder `in` ("" or a path ending in "/") as
+// the program finds it: the exact name, else the smallest that equals it
+// without regard to case; its path, or "" if none.
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& in = "");
+
 // Converts by the index's bytes, passing over records without a real name;
 // false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
@@ -45,11 +50,9 @@ bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk = false);
 // On Windows' disks (onWindowsDisk) a leading "." hides nothing.
 bool Sort(Tree& tree, bool onWindowsDisk = false);
 
-// Installs the files of the sort folders below the folder `cache` into the
-// same-named folders below `game` (paths ending in "/", "" for the tree's
-// root): a free name takes the file, the same bytes remove it, other bytes
-// keep it unless overwrite, which keeps the old copy as NAME.bak; then the
-// empty sort folders go. False when it must stop with an error.
+// Installs the sort folders' files below `cache` into the same-named folders
+// below `game` (paths ending in "/", "" for the root) as the rules say, then
+// removes the empty sort folders; false when it must stop with an error.
 bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, bool onWindowsDisk = false);
 
 // The first difference between the trees ("" when none), shown for a failure.

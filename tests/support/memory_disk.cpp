@@ -140,9 +140,8 @@ void MemoryDisk::Remove(const std::string& path) {
 
 void MemoryDisk::RemoveDir(const std::string& path) {
     Operation("rmdir", path);
-    if (!HasFolder(path)) throw FileError(kPathNotFound, path);
     const auto below = nodes_.lower_bound(Key(path) + "/");
-    if (below != nodes_.end() && below->first.starts_with(Key(path) + "/")) throw FileError(kFileAlreadyExists, path);
+    if (!HasFolder(path) || (below != nodes_.end() && below->first.starts_with(Key(path) + "/"))) throw FileError(kFileAlreadyExists, path);
     nodes_.erase(Key(path));
 }
 
