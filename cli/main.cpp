@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -98,6 +99,10 @@ int main(int argc, char** argv) {
             if (!CommandNamed(words[i])) {
                 throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh, sort or install)");
             }
+        }
+        if ((!install.gameFolder.empty() || install.overwrite) &&
+            std::find(words.begin(), words.end() - 1, "install") == words.end() - 1) {
+            throw CLI::ValidationError("--game and --overwrite are for install, which is not among the commands");
         }
         if (!install.gameFolder.empty()) install.gameFolder = FolderPath(install.gameFolder);
     } catch (const CLI::ParseError& e) {

@@ -19,14 +19,6 @@ constexpr std::array<const char*, 5> kGameFolders = {"Maps", "System", "Textures
 constexpr std::array<const char*, 6> kSortFolders = {"Maps", "System", "Textures", "Sounds", "Music",
                                                      "Unknown Extensions"};
 
-bool SamePath(Disk& disk, std::string a, std::string b) {
-    for (std::string* path : {&a, &b}) {
-        *path = std::string(TrimmedPath(*path));
-        for (char& c : *path) c = IsPathSeparator(c) ? kSeparator : c;
-    }
-    return disk.FoldsCase() ? FoldCase(a) == FoldCase(b) : a == b;
-}
-
 // The game's folder: the one named, else the cache folder's parent when it
 // holds a System folder. Nothing when it is refused; the user has been told.
 std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const InstallOptions& options, Window& window) {
@@ -43,7 +35,7 @@ std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const Inst
         }
         game = fs.GetFolder(std::string(parent));
     }
-    if (SamePath(fs.disk(), game->path, cache.path)) {
+    if (fs.disk().SameEntry(game->path, cache.path)) {
         window.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
         return std::nullopt;
     }
@@ -75,8 +67,12 @@ public:
         for (const Batch& batch : batches) {
             FileSystem::Listing& from = fs_.ListingOf(Folder{JoinPath(cache.path, batch.sub)});
             FileSystem::Listing& to = fs_.ListingOf(GameFolderFor(gameHere, batch.folder));
+            // A sort folder linked to the game's folder holds the game's own
+            // files: each would be found there as itself and removed.
+            const bool linked = fs_.disk().SameEntry(from.path(), to.path());
             for (const std::string& name : batch.names) {
-                InstallFile(from, JoinPath(batch.sub, name), name, to);
+                if (linked) Skip(JoinPath(batch.sub, name), "the sort folder is the game's own");
+                else InstallFile(from, JoinPath(batch.sub, name), name, to);
                 window_.Progress(++done, total);
             }
         }

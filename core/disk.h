@@ -89,6 +89,9 @@ public:
     // reserved character or device name, or a name outside the ANSI code
     // page) cannot be given, and the commands pass it over.
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
+    // Do the two paths name one file or folder, through a link, a mount or
+    // another spelling? False when either is missing.
+    virtual bool SameEntry(const std::string& a, const std::string& b) = 0;
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }
     // Does a leading "." hide a name here (Linux), rather than an attribute?
@@ -108,6 +111,7 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override;
 
     // For tests: behave as on a file system without RENAME_NOREPLACE.
     void ForceLinkFallback(bool on) { forceLinkFallback_ = on; }
@@ -131,6 +135,7 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override;
     bool CanHoldName(std::string_view name) override;
     bool FoldsCase() override { return true; }
 };

@@ -209,4 +209,9 @@ void RealDisk::RemoveDir(const std::string& path) {
     if (::rmdir(path.c_str()) != 0) Fail(errno, path);
 }
 
+bool RealDisk::SameEntry(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace tcc

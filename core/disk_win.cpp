@@ -293,6 +293,23 @@ void WinDisk::RemoveDir(const std::string& path) {
     if (!RemoveDirectoryW(Wide(path).c_str())) Fail(GetLastError(), path);
 }
 
+bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    for (int i = 0; i < 2; ++i) {
+        std::wstring wide;
+        if (!ToWide(i == 0 ? a : b, &wide)) return false;
+        // Folders open only with backup semantics; no access is asked for.
+        const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        const BOOL got = GetFileInformationByHandle(handle, &info[i]);
+        CloseHandle(handle);
+        if (!got) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
 bool WinDisk::CanHoldName(std::string_view name) {
     // NTFS holds at most 255 UTF-16 units in a name.
     if (name.empty() || name.size() > 255 || name.back() == '.' || name.back() == ' ') return false;

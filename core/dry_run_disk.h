@@ -30,6 +30,10 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    // Paths changed in memory are one entry only by their name.
+    bool SameEntry(const std::string& a, const std::string& b) override {
+        return Find(a) || Find(b) ? Key(a) == Key(b) : base_.SameEntry(a, b);
+    }
     bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
     bool FoldsCase() override { return fold_; }
     bool HidesByName() override { return base_.HidesByName(); }

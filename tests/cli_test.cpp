@@ -110,6 +110,8 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         {"install %/Cache", nullptr, 1, "", "holds no System folder", index, "Cache/k.uxx"},
         {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 2 moved", "cannot be the Cache folder itself",
          index, "Cache/Maps/B.unr"},
+        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/A.unr: the sort folder is the game's own\n", "", index,
+         "Jam/Maps/A.unr"},
         {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0, "same Maps/A.unr: already installed\n"
          "install Maps/B.unr, the game's old copy kept as b.unr.bak\nremove folder Maps\nremove folder System\nremove folder "
          "Textures\nremove folder Sounds\nremove folder Music\nremove folder Unknown Extensions\ninstall: 1 installed, 1 "
@@ -117,6 +119,7 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
         {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
         {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
+        {"--overwrite convert sort %/Cache", nullptr, 2, "", "--game and --overwrite are for install", index, "Cache/k.uxx"},
         {"--version", nullptr, 0, version, "", index, "Cache/k.uxx"},
     };
     for (const Case& c : cases) {
@@ -130,6 +133,7 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
         TempDir::Write(temp / "Jam/Maps/A.unr", "k");  // installed already; b.unr is another version
         TempDir::Write(temp / "Jam/Maps/b.unr", "old");
+        fs::create_directory_symlink("../Maps", temp / "Jam/cache/Maps");  // sorted straight into the game
         const Result r = RunCli(c.args, temp, c.input);
         std::string err = c.err;
         if (err.find('%') != std::string::npos) err.replace(err.find('%'), 1, temp.path());

@@ -58,6 +58,7 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override { return Find(a) && Key(a) == Key(b); }
 
 private:
     struct Node {
