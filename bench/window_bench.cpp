@@ -19,8 +19,7 @@
 #include "core/disk.h"
 #include "bench/null_window.h"
 #include "commands/sort.h"
-#include "ui/converter.h"
-#include "ui/dir_list_box.h"
+#include "qt/converter.h"
 
 namespace {
 
@@ -71,14 +70,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     tcc::Converter window;
-    window.SetMessageHook([](const std::string& text, const std::string&, tcc::Buttons buttons,
-                             tcc::Icon) {
-        if (text.find("Simply copy") == std::string::npos)
-            std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return buttons == tcc::Buttons::YesNo ? tcc::Answer::Yes : tcc::Answer::Ok;
+    window.SetMessageHook([](const tcc::Message& message) {
+        if (message.text.find("Simply copy") == std::string::npos)
+            std::fprintf(stderr, "unexpected message: %s\n", message.text.c_str());
+        return message.buttons == tcc::Buttons::YesNo ? tcc::Answer::Yes : tcc::Answer::Ok;
     });
     window.show();
-    auto* folders = window.findChild<tcc::DirListBox*>(QStringLiteral("dirDirBox"));
     auto* convert = window.findChild<QPushButton*>(QStringLiteral("cmdGetCache"));
     auto* sort = window.findChild<QPushButton*>(QStringLiteral("cmdSort"));
     tcc::RealDisk disk;
@@ -92,7 +89,7 @@ int main(int argc, char** argv) {
         const std::string windowCache = MakeCache("window");
         const std::string headlessCache = MakeCache("headless");
 
-        folders->SetPath(windowCache);
+        window.form().SetFolder(windowCache);
         QApplication::processEvents();
         windowConvert = std::min(windowConvert, Seconds([&] { convert->click(); }));
         windowSort = std::min(windowSort, Seconds([&] { sort->click(); }));
@@ -103,7 +100,7 @@ int main(int argc, char** argv) {
         baselineSort = std::min(baselineSort, Seconds([&] { tcc::RunSort(state, headless); }));
 
         // Leave the folder before it goes.
-        folders->SetPath(std::filesystem::temp_directory_path().string());
+        window.form().SetFolder(std::filesystem::temp_directory_path().string());
         std::error_code error;
         std::filesystem::remove_all(std::filesystem::path(windowCache).parent_path(), error);
         std::filesystem::remove_all(std::filesystem::path(headlessCache).parent_path(), error);

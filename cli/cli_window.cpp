@@ -1,6 +1,9 @@
 #include "cli/cli_window.h"
 
+#include <cerrno>
 #include <iostream>
+
+#include "core/system.h"
 
 namespace tcc {
 namespace {
@@ -33,8 +36,9 @@ std::string Printable(const std::string& text) {
 
 CliWindow::CliWindow(const CliOptions& options) : options_(options) {}
 
-void CliWindow::Begin(const std::string& command) {
+void CliWindow::Begin(const std::string& command, bool installFollows) {
     command_ = command;
+    installFollows_ = installFollows;
     held_.clear();
     noticeShown_ = false;
     renamed_ = moved_ = replaced_ = skipped_ = installed_ = same_ = 0;
@@ -43,20 +47,27 @@ void CliWindow::Begin(const std::string& command) {
 
 void CliWindow::End(bool ran) {
     ClearProgress();
+    // The sort's closing advice, to copy its folders into the game's by hand,
+    // is moot when install does it next.
+    if (ran && installFollows_) std::erase_if(held_, [](const Held& held) { return !held.problem; });
     PrintHeld(ran);
-    if (!ran || options_.quiet) return;
-    std::string summary = command_ + ": ";
+    if (!ran) return;
+    std::string summary = (options_.dryRun ? "would " : "") + command_ + ": ";
     if (command_ == "convert") {
         summary += std::to_string(renamed_) + " renamed, " + std::to_string(skipped_) + " passed over";
     } else if (command_ == "sort") {
-        summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced";
+        summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced, " +
+                   std::to_string(skipped_) + " passed over";
     } else if (command_ == "install") {
         summary += std::to_string(installed_) + " installed, " + std::to_string(same_) + " already installed, " +
                    std::to_string(skipped_) + " passed over";
     } else {
         summary += "cache.ini reset";
     }
-    Line(stdout, (options_.dryRun ? "would " : "") + summary);
+    // Files the sort or install passed over stay in the cache folder: a
+    // warning even when nothing else is printed.
+    if (!options_.quiet) Line(stdout, summary);
+    else if (command_ != "convert" && skipped_ > 0) Message(stderr, summary);
 }
 
 void CliWindow::Fail(const std::string& error) {
@@ -86,11 +97,13 @@ Answer CliWindow::MessageBox(const std::string& text, const std::string&, Button
         if (options_.askOnTerminal) {
             ClearProgress();
             std::fflush(stdout);
-            std::fprintf(stderr, "%s%s [y/N] ", kProgram, Printable(text).c_str());
+            WriteText(stderr, kProgram + Printable(text) + " [y/N] ");
             std::fflush(stderr);
             std::string reply;
             std::getline(std::cin, reply);
-            return reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes" ? Answer::Yes : Answer::No;
+            if (reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes") return Answer::Yes;
+            held_.push_back({command_ + " was not run", true});
+            return Answer::No;
         }
         held_.push_back({text, true});
         held_.push_back({"no terminal to answer on, so " + command_ + " was not run (--yes answers yes)", true});
@@ -159,12 +172,14 @@ void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
 }
 
 void CliWindow::DrawProgress() {
-    std::fprintf(stderr, "\r%s", progress_.c_str());
+    WriteText(stderr, "\r" + progress_);
     std::fflush(stderr);
 }
 
 void CliWindow::EraseProgress() {
-    std::fprintf(stderr, "\r%*s\r", static_cast<int>(progress_.size()), "");
+    std::string blank(progress_.size() + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    WriteText(stderr, blank);
 }
 
 void CliWindow::ClearProgress() {
@@ -178,14 +193,24 @@ void CliWindow::Line(std::FILE* stream, const std::string& text) {
     // A line for the terminal the progress is on goes above it.
     const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
     if (aboveProgress) EraseProgress();
-    if (stream == stderr) std::fflush(stdout);  // keeps the order when both go to one place
-    const std::string line = Printable(text);
-    std::fwrite(line.data(), 1, line.size(), stream);
-    std::fputc('\n', stream);
+    if (stream == stderr) Flush();  // keeps the order when both go to one place
+    Put(stream, Printable(text) + "\n");
     if (aboveProgress) {
         std::fflush(stream);
         DrawProgress();
     }
+}
+
+void CliWindow::Put(std::FILE* stream, const std::string& text) {
+    bool& gone = stream == stderr ? errorGone_ : outputGone_;
+    if (gone || WriteText(stream, text)) return;
+    if (errno == EPIPE) gone = true;
+    else if (stream == stdout) outputFailed_ = true;
+}
+
+bool CliWindow::Flush() {
+    if (!outputGone_ && std::fflush(stdout) != 0) (errno == EPIPE ? outputGone_ : outputFailed_) = true;
+    return !outputFailed_;
 }
 
 void CliWindow::Message(std::FILE* stream, const std::string& text) {

@@ -29,13 +29,18 @@ class CliWindow : public Window {
 public:
     explicit CliWindow(const CliOptions& options);
 
-    void Begin(const std::string& command);
+    // installFollows: install runs later in this run.
+    void Begin(const std::string& command, bool installFollows = false);
     // The command returned: ran is false when it refused or was answered No.
     void End(bool ran);
     // The command stopped on an error.
     void Fail(const std::string& error);
     // An error outside any command.
     void Error(const std::string& text);
+    // Writes out what standard output holds; false when that fails, but not
+    // when its reader has gone (a closed pipe): then the commands run on to
+    // their end and nothing more is written there.
+    bool Flush();
 
     Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override;
     void ShowLabel(Label label) override;
@@ -52,6 +57,8 @@ private:
 
     // One line of output, control bytes shown as \xNN.
     void Line(std::FILE* stream, const std::string& text);
+    // Writes to a stream unless its reader has gone.
+    void Put(std::FILE* stream, const std::string& text);
     // A message's lines, each prefixed with the program's name.
     void Message(std::FILE* stream, const std::string& text);
     void PrintHeld(bool ran);
@@ -63,12 +70,14 @@ private:
 
     CliOptions options_;
     std::string command_;
+    bool installFollows_ = false;
     std::vector<Held> held_;
     bool noticeShown_ = false;
     std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0, installed_ = 0, same_ = 0;
     std::chrono::steady_clock::time_point started_, drawn_;
     bool progressShown_ = false;
     std::string progress_;
+    bool outputGone_ = false, errorGone_ = false, outputFailed_ = false;
 };
 
 }  // namespace tcc

@@ -1,11 +1,9 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +15,7 @@
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
+#include "core/system.h"
 #include "core/version.h"
 #include "commands/sort.h"
 
@@ -46,17 +45,10 @@ Command CommandNamed(const std::string& name, const tcc::InstallOptions& install
     return nullptr;
 }
 
-// The folder as an absolute path without "." or ".." parts, so that its last
-// part is its name, as in the window's folder list.
-std::string FolderPath(const std::string& argument) {
-    std::filesystem::path path = std::filesystem::absolute(argument).lexically_normal();
-    if (!path.has_filename()) path = path.parent_path();  // "Cache/" is "Cache"; the root stays
-    return path.string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    tcc::QuietSystemErrors();
     tcc::CliOptions options;
     tcc::InstallOptions install;
     std::vector<std::string> words;
@@ -78,7 +70,8 @@ int main(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
-    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print only errors and warnings (a sort or install that passed\nfiles over is one)");
     app.add_option("--game", install.gameFolder, "The game's folder, for install")->type_name("GAME_FOLDER");
     app.add_flag("--overwrite", install.overwrite, "Let install replace a game file of other bytes,\nkeeping the old one as NAME.bak");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
@@ -92,7 +85,11 @@ int main(int argc, char** argv) {
         return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
     });
     try {
-        app.parse(argc, argv);
+        // UTF-8 on every platform, whatever the system's code page.
+        const std::vector<std::string> arguments = tcc::ProgramArguments(argc, argv);
+        std::vector<const char*> pointers;
+        for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
         if (words.size() < 2) throw CLI::ValidationError("give one or more commands, then the folder");
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
@@ -104,14 +101,18 @@ int main(int argc, char** argv) {
             std::find(words.begin(), words.end() - 1, "install") == words.end() - 1) {
             throw CLI::ValidationError("--game and --overwrite are for install, which is not among the commands");
         }
-        if (!install.gameFolder.empty()) install.gameFolder = FolderPath(install.gameFolder);
+        if (!install.gameFolder.empty()) install.gameFolder = tcc::FullPath(install.gameFolder);
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
 
-    options.askOnTerminal = ::isatty(STDIN_FILENO) == 1;
-    options.progressOnTerminal = ::isatty(STDERR_FILENO) == 1;
-    options.outputOnTerminal = ::isatty(STDOUT_FILENO) == 1;
+    options.askOnTerminal = tcc::IsTerminal(stdin);
+    options.progressOnTerminal = tcc::IsTerminal(stderr);
+    options.outputOnTerminal = tcc::IsTerminal(stdout);
+#ifdef SIGPIPE
+    // A reader that goes away (| head) ends the output, not the commands.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
@@ -120,16 +121,19 @@ int main(int argc, char** argv) {
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);
     int status = 0;
+    // Absolute, so that its last part is its name, as in the window's folder
+    // list.
+    const std::string folder = tcc::FullPath(words.back());
     try {
-        state.ChooseFolder(FolderPath(words.back()));
+        state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        window.Error(e.what());
+        window.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
         status = kRefused;
     }
     // Each command runs as its button would; the first that stops ends the
     // run, and the work done before it stays done.
     for (std::size_t i = 0; status == 0 && i + 1 < words.size(); ++i) {
-        window.Begin(words[i]);
+        window.Begin(words[i], std::find(words.begin() + i, words.end() - 1, "install") != words.end() - 1);
         try {
             const bool ran = CommandNamed(words[i], install)(state, window);
             window.End(ran);
@@ -139,7 +143,7 @@ int main(int argc, char** argv) {
             status = kRefused;
         }
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    if (!window.Flush()) {
         window.Error("could not write to standard output");
         return kRefused;
     }

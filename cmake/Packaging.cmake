@@ -15,10 +15,20 @@ if(TARGET tarnel-cache-converter)
   if(TARGET tarnel-cache)
     string(APPEND TCC_PROVIDED_BINARIES "    <binary>tarnel-cache</binary>\n")
   endif()
-  configure_file(${PROJECT_SOURCE_DIR}/ui/${TCC_APP_ID}.metainfo.xml.in
+  configure_file(${PROJECT_SOURCE_DIR}/qt/${TCC_APP_ID}.metainfo.xml.in
                  ${PROJECT_BINARY_DIR}/share/${TCC_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/share/${TCC_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()
+
+# The program's icon at the sizes desktops and software centres ask for (a
+# centre lists an app only with an icon of 64 pixels or more).
+if(TARGET tarnel-cache-converter)
+  foreach(size 16 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/artwork/icons/tarnel-cache-converter-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME tarnel-cache-converter.png)
+  endforeach()
 endif()
 
 # The command line's man page: its --help and --version made into a page by

@@ -1,5 +1,6 @@
 #include "commands/convert.h"
 
+#include <optional>
 #include <string_view>
 
 #include "core/file_error.h"
@@ -8,20 +9,79 @@
 namespace tcc {
 namespace {
 
+// A record of the index: the key and the real name. Field 1, the real name,
+// ends at the next "="; further fields are ignored.
+struct Record {
+    std::string_view key, realName;
+};
+
+// The record of an index line; none for a line without "=", which has no
+// real name.
+std::optional<Record> ReadRecord(std::string_view line) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    const std::size_t end = line.find('=', eq + 1);
+    return Record{line.substr(0, eq), line.substr(eq + 1, end == std::string_view::npos ? end : end - eq - 1)};
+}
+
 // A name that stays inside the chosen folder: no separator of any platform,
-// no NUL byte, not "." or "..".
+// not "." or "..".
 bool StaysInFolder(std::string_view name) {
     if (name == "." || name == "..") return false;
     for (char c : name) {
-        if (c == '/' || c == '\\' || c == '\0') return false;
+        if (c == '/' || c == '\\') return false;
     }
     return true;
+}
+
+// Why the names of a record cannot be given, or null when they can.
+const char* Refusal(Disk& disk, const Record& record, const std::string& cachedName, const std::string& targetName) {
+    // An empty real name would give ".unk", a hidden file nobody sees.
+    if (record.realName.empty()) return "no real name";
+    if (record.key.find('\0') != std::string_view::npos || record.realName.find('\0') != std::string_view::npos) {
+        return "name holds a NUL byte";
+    }
+    // A record that would reach outside the chosen folder touches nothing.
+    if (!StaysInFolder(cachedName) || !StaysInFolder(targetName)) return "name leaves the folder";
+    // Nor does one whose names this disk cannot hold as written.
+    if (!disk.CanHoldName(cachedName) || !disk.CanHoldName(targetName)) return "name not allowed on this disk";
+    // Where a leading "." hides a file, the file list and the sort would never see it.
+    if (disk.HidesByName() && targetName[0] == '.') return "name would be hidden";
+    return nullptr;
 }
 
 void Skip(Window& window, std::string_view key, const char* reason) {
     window.Note({FileAction::Kind::Skip, std::string(key), {}, reason});
 }
 
+// Renames the cached file of one record in `here` to its real name when that
+// name is free.
+void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& record, std::string& cachedName,
+                   std::string& targetName, Window& window) {
+    cachedName.assign(record.key).append(".uxx");
+    targetName.assign(record.realName);
+    if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
+    if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return Skip(window, record.key, reason);
+
+    const FileSystem::Entry* cached = here.Find(cachedName);
+    const FileSystem::Entry* taken = here.Find(targetName);
+    if (!cached || cached->type != EntryType::File) return Skip(window, record.key, "cached file missing");
+    if (taken && taken->type == EntryType::File) return Skip(window, record.key, "target taken");
+    // A folder or the like holds the name: the rename cannot be done.
+    if (taken) throw FileError(kFileAlreadyExists, JoinPath(here.path(), taken->name));
+    // The name as it stands on disk, which may differ from the record's in case.
+    const std::string onDisk = cached->name;
+    try {
+        if (!fs.Move(here, onDisk, here, targetName)) return Skip(window, record.key, "target taken");
+    } catch (const FileError& e) {
+        // A name the file system cannot hold is no name to give.
+        if (e.number() != kBadFileName) throw;
+        return Skip(window, record.key, "name too long");
+    }
+    window.RefreshFileList();
+    window.ShowLabel(Label::Warning);
+    window.Note({FileAction::Kind::Rename, onDisk, targetName, {}});
+}
 
 // Reads the index at state.cacheIndexPath and renames the cached files of
 // the chosen folder.
@@ -40,64 +100,13 @@ void ConvertCache(CacheFolderState& state, Window& window) {
     if (!reader.AtEndOfStream()) reader.SkipLine();
     window.ShowLabel(Label::Warning);
 
-    // Every line after the header is a record, the last one included. A line
-    // without "=" has no real name and is passed over. Field 1, the real
-    // name, ends at the next "=".
-    std::string cachedName, targetName;
+    // Every line after the header is a record, the last one included.
+    std::string line, cachedName, targetName;
     while (!reader.AtEndOfStream()) {
-        const std::string line = reader.ReadLine();
+        line = reader.ReadLine();
         window.Progress(reader.Position(), total);
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string_view key = std::string_view(line).substr(0, eq);
-        const std::size_t end = line.find('=', eq + 1);
-        const std::string_view realName =
-            std::string_view(line).substr(eq + 1, end == std::string::npos ? std::string::npos : end - eq - 1);
-        // An empty real name would give ".unk", a hidden file nobody sees.
-        if (realName.empty()) {
-            Skip(window, key, "no real name");
-            continue;
-        }
-        cachedName.assign(key).append(".uxx");
-        targetName.assign(realName);
-        if (realName.find('.') == std::string_view::npos) targetName.append(".unk");
-        // A record that would reach outside the chosen folder touches nothing.
-        if (!StaysInFolder(cachedName) || !StaysInFolder(targetName)) {
-            Skip(window, key, "name leaves the folder");
-            continue;
-        }
-        // Nor does one whose names this disk cannot hold as written.
-        if (!fs.disk().CanHoldName(cachedName) || !fs.disk().CanHoldName(targetName)) {
-            Skip(window, key, "name not allowed on this disk");
-            continue;
-        }
-
-        const FileSystem::Entry* cached = here.Find(cachedName);
-        const FileSystem::Entry* taken = here.Find(targetName);
-        if (!cached || cached->type != EntryType::File) {
-            Skip(window, key, "cached file missing");
-        } else if (taken && taken->type == EntryType::File) {
-            Skip(window, key, "target taken");
-        } else if (taken) {
-            // A folder or the like holds the name: the rename cannot be done.
-            throw FileError(kFileAlreadyExists, JoinPath(folder.path, taken->name));
-        } else {
-            bool moved = false;
-            try {
-                moved = fs.Move(here, cached->name, here, targetName);
-            } catch (const FileError& e) {
-                // A name the file system cannot hold is no name to give.
-                if (e.number() != kBadFileName) throw;
-                Skip(window, key, "name too long");
-                continue;
-            }
-            if (!moved) {
-                Skip(window, key, "target taken");
-                continue;
-            }
-            window.RefreshFileList();
-            window.ShowLabel(Label::Warning);
-            window.Note({FileAction::Kind::Rename, cachedName, targetName, {}});
+        if (const std::optional<Record> record = ReadRecord(line)) {
+            ConvertRecord(fs, here, *record, cachedName, targetName, window);
         }
     }
     reader.Close();

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/file_error.h"
 #include "core/file_system.h"
+#include "core/paths.h"
 
 namespace tcc {
 namespace {
@@ -70,9 +72,17 @@ public:
             // A sort folder linked to the game's folder holds the game's own
             // files: each would be found there as itself and removed.
             const bool linked = fs_.disk().SameEntry(from.path(), to.path());
+            to.Reserve(batch.names.size());
             for (const std::string& name : batch.names) {
-                if (linked) Skip(JoinPath(batch.sub, name), "the sort folder is the game's own");
-                else InstallFile(from, JoinPath(batch.sub, name), name, to);
+                const std::string shown = JoinPath(batch.sub, name);
+                try {
+                    if (linked) Skip(shown, "the sort folder is the game's own");
+                    else InstallFile(from, shown, name, to);
+                } catch (const FileError& e) {
+                    // A path the system cannot take is passed over, as the sort does.
+                    if (e.number() != kBadFileName) throw;
+                    Skip(shown, "name too long");
+                }
                 window_.Progress(++done, total);
             }
         }
@@ -105,13 +115,18 @@ private:
         const FileSystem::Entry* found = to.Find(name);
         if (!found) {
             // A name taken meanwhile is refused by the rename itself.
-            if (fs_.Move(from, name, to, name)) window_.Note({FileAction::Kind::Install, shown, {}, {}});
-            else Skip(shown, "target taken");
+            if (!fs_.Move(from, name, to, name)) return Skip(shown, "target taken");
+            brought_.insert(JoinPath(to.path(), name));
+            window_.Note({FileAction::Kind::Install, shown, {}, {}});
             return;
         }
         // A file this install brought in is never replaced by one whose name
         // differs only in case.
-        if (found->fresh) return Skip(shown, "target taken");
+        if (brought_.count(JoinPath(to.path(), found->name))) return Skip(shown, "target taken");
+        // Where letter case counts, a name in other case is another file's.
+        if (found->name != name && !fs_.disk().FoldsCase()) {
+            return Skip(shown, "the game's " + JoinPath(LastComponent(to.path()), found->name) + " holds its name in other case");
+        }
         if (found->type != EntryType::File) return Skip(shown, "a folder of that name in the game");
         const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk);
         if (fs_.SameContent(JoinPath(from.path(), name), target)) {
@@ -132,14 +147,18 @@ private:
             }
         } else if (!fs_.CopyBeside(to, onDisk, backup)) {
             return Skip(shown, backup + " already in the game");
+        } else {
+            brought_.insert(JoinPath(to.path(), backup));
         }
         fs_.MoveOver(from, name, to, onDisk);
+        brought_.insert(target);
         window_.Note({FileAction::Kind::Install, shown, backup, {}});
     }
 
     FileSystem& fs_;
     Window& window_;
     bool overwrite_;
+    std::set<std::string> brought_;  // the game's files this install made, by path
 };
 
 }  // namespace

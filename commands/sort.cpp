@@ -69,6 +69,35 @@ void MakeFolders(FileSystem& fs, const Folder& folder, Window& window) {
     window.RefreshDirList();
 }
 
+void Skip(Window& window, const std::string& name, std::string reason) {
+    window.Note({FileAction::Kind::Skip, name, {}, std::move(reason)});
+}
+
+// Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
+void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
+              FileSystem::Listing& there, Window& window) {
+    const FileSystem::Entry* held = there.Find(name);
+    try {
+        if (!held) {
+            // A name taken meanwhile is refused by the rename itself.
+            if (!fs.Move(here, name, there, name)) return Skip(window, name, "target taken");
+            window.Note({FileAction::Kind::Move, name, JoinPath(sub, name), {}});
+        } else if (held->name != name && !fs.disk().FoldsCase()) {
+            // Where letter case counts, a name in other case is another
+            // file's, which is no older copy of this one: this one stays.
+            Skip(window, name, JoinPath(sub, held->name) + " holds its name in other case");
+        } else {
+            // The moved file takes the old one's place in one step.
+            fs.MoveReplacing(here, name, there, name);
+            window.Note({FileAction::Kind::Replace, name, JoinPath(sub, name), {}});
+        }
+    } catch (const FileError& e) {
+        // A path the system cannot take is passed over, as the conversion does.
+        if (e.number() != kBadFileName) throw;
+        Skip(window, name, "name too long");
+    }
+}
+
 // Moves the folder's files into the sort folders by extension, then shows
 // the closing message; false when it refused the folder.
 bool SortIntoFolders(CacheFolderState& state, Window& window) {
@@ -81,8 +110,8 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
     FileSystem::Listing& here = fs.ListingOf(folder);
     MakeFolders(fs, folder, window);
 
-    // The folder itself is the enumeration: its files as they stand now,
-    // split by pass. Moving a file into a subfolder never adds one here.
+    // The folder itself is the enumeration: its files as they stand now, in
+    // byte order, split by pass. Moving a file into a subfolder never adds one here.
     const std::vector<std::string> names = fs.ListFiles(folder.path, "*");
     std::array<std::vector<const std::string*>, kPasses.size()> byPass;
     std::uint64_t total = 0;
@@ -103,25 +132,7 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
-            const std::string shown = JoinPath(sub, *name);
-            const std::vector<FileSystem::Entry>* same = there.SameNamed(*name);
-            if (!same) {
-                // A name taken meanwhile is refused by the rename itself.
-                if (fs.Move(here, *name, there, *name)) {
-                    window.Note({FileAction::Kind::Move, *name, shown, {}});
-                } else {
-                    window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
-                }
-            } else if (std::any_of(same->begin(), same->end(), [](const auto& e) { return e.fresh; })) {
-                // Two files whose names differ only in case: the one this
-                // sort moved in (or one that came in meanwhile) stays, and
-                // the later one stays here untouched.
-                window.Note({FileAction::Kind::Skip, *name, {}, "target taken"});
-            } else {
-                // The moved file takes the old one's place in one step.
-                fs.MoveReplacing(here, *name, there, *name);
-                window.Note({FileAction::Kind::Replace, *name, shown, {}});
-            }
+            SortFile(fs, here, *name, sub, there, window);
             window.Progress(++done, total);
         }
         // The file list shows the folder as each pass leaves it.

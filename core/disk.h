@@ -7,10 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/paths.h"
+
 namespace tcc {
 
-// The platform's path separator. Paths are byte strings, passed through as
-// they are: names in the cache index and on disk are never re-encoded.
+// The platform's path separator. Paths are strings: bytes as they are on
+// Linux, UTF-8 text on Windows (UTF-16 only at the system's interface).
 // On Windows "/" separates too, as the system itself takes it. Whether the
 // platform hides a file by a leading "." in its name (Linux) or by an
 // attribute (Windows).
@@ -22,6 +24,15 @@ inline constexpr bool kHiddenByName = false;
 inline constexpr char kSeparator = '/';
 inline constexpr std::string_view kSeparators = "/";
 inline constexpr bool kHiddenByName = true;
+#endif
+
+// The key of a name as the platform compares names without regard to case:
+// ASCII letters folded on Linux, where names are bytes; on Windows every
+// UTF-16 unit upper-cased by the system's own table, as its file systems do.
+#ifdef _WIN32
+std::string SystemCaseKey(std::string_view name);
+#else
+inline std::string SystemCaseKey(std::string_view name) { return FoldCase(name); }
 #endif
 
 enum class EntryType { None, File, Folder, Other };
@@ -45,6 +56,9 @@ public:
     virtual ~ReadStream() = default;
     // Reads up to n bytes; 0 means the end. Throws FileError.
     virtual std::size_t Read(char* buffer, std::size_t n) = 0;
+    // How far into the file the first `handedOut` bytes read reach, for
+    // progress: a stream that converts text counts the file's bytes.
+    virtual std::uint64_t FileOffset(std::uint64_t handedOut) const { return handedOut; }
 };
 
 class WriteStream {
@@ -84,16 +98,35 @@ public:
     // Removes an empty folder; "File already exists" when it holds anything.
     virtual void RemoveDir(const std::string& path) = 0;
 
+    // The text of a file that the game wrote (the index), from a stream of
+    // its bytes, as the strings names are here: the bytes as they are on
+    // Linux; on Windows UTF-8 from the ANSI code page, or from UTF-16 after a
+    // byte-order mark.
+    virtual std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) { return bytes; }
+
     // Can a file on this disk bear `name` exactly as written? A name the
     // system would change or refuse (on Windows a trailing "." or space, a
-    // reserved character or device name, or a name outside the ANSI code
-    // page) cannot be given, and the commands pass it over.
+    // reserved character or device name, or text that is not UTF-8) cannot
+    // be given, and the commands pass it over.
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
     // Do the two paths name one file or folder, through a link, a mount or
     // another spelling? False when either is missing.
     virtual bool SameEntry(const std::string& a, const std::string& b) = 0;
+    // May this program make, rename and remove names in the folder `path`?
+    // A missing folder is no refusal: its operations fail for that reason.
+    virtual bool MayWrite(const std::string& path) {
+        (void)path;
+        return true;
+    }
+    // The longest path, in bytes, that the system takes; a longer one is
+    // refused as a bad file name (52).
+    virtual std::size_t MaxPathLength() { return static_cast<std::size_t>(-1); }
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }
+    // Names with equal keys are one name to the lookups, and where the disk
+    // folds case, to the disk itself. The platform's rule: ASCII letters on
+    // Linux; on Windows every letter, as the system compares names.
+    virtual std::string CaseKey(std::string_view name) { return SystemCaseKey(name); }
     // Does a leading "." hide a name here (Linux), rather than an attribute?
     virtual bool HidesByName() { return kHiddenByName; }
 };
@@ -112,18 +145,28 @@ public:
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
+    bool MayWrite(const std::string& path) override;
+    std::size_t MaxPathLength() override;
 
-    // For tests: behave as on a file system without RENAME_NOREPLACE.
-    void ForceLinkFallback(bool on) { forceLinkFallback_ = on; }
+    // For tests: the system calls answer as on a file system without
+    // RENAME_NOREPLACE (EINVAL), and also without hard links (EPERM).
+    void PretendUnsupported(bool noReplaceRename, bool hardLinks) {
+        refuseNoReplace_ = noReplaceRename;
+        refuseLinks_ = hardLinks;
+    }
 
 private:
-    bool forceLinkFallback_ = false;
+    bool refuseNoReplace_ = false;
+    bool refuseLinks_ = false;
 };
 using PlatformDisk = RealDisk;
 #else
-// The disk of Windows, on the wide-character API. Paths and names stay
-// narrow strings in the ANSI code page, as the game's index has them, and
-// are converted to and from UTF-16 only here.
+// The disk of Windows, on the wide-character API. Paths and names are UTF-8,
+// converted to and from UTF-16 here without loss; a path goes to the system
+// in its long form ("\\?\C:\...", "\\?\UNC\server\share\..."), so no
+// length limit but the system's own applies. A file another program holds
+// open (a sharing violation, or access denied on a file that exists) is
+// tried again for about a second.
 class WinDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
@@ -136,15 +179,14 @@ public:
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
+    std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override;
     bool CanHoldName(std::string_view name) override;
     bool FoldsCase() override { return true; }
 };
 using PlatformDisk = WinDisk;
 
-// UTF-16 from the ANSI code page and back; false when the text has no exact
-// counterpart on the other side.
-bool ToWide(std::string_view text, std::wstring* out);
-bool ToNarrow(std::wstring_view text, std::string* out);
+// The path as the system takes it: absolute, normalised, in its long form.
+std::wstring SystemPath(std::string_view path);
 #endif
 
 }  // namespace tcc

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "core/disk.h"
 #include "core/file_error.h"
@@ -161,32 +162,40 @@ std::unique_ptr<WriteStream> RealDisk::CreateNew(const std::string& path) {
 }
 
 void RealDisk::RenameNoReplace(const std::string& from, const std::string& to) {
-    int renameErr = 0;
-    if (!forceLinkFallback_) {
+    // A missing source fails with its own path; a missing target folder, a
+    // taken name and a name the file system refuses (EINVAL) with the target's.
+    auto failMoving = [&](int err) {
+        if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
+        Fail(err, err == EEXIST || err == EINVAL ? to : from);
+    };
+    int err = EINVAL;
+    if (!refuseNoReplace_) {
         if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-        renameErr = errno;
-        if (renameErr == EEXIST) Fail(renameErr, to);
-        if (renameErr != EINVAL && renameErr != ENOSYS && renameErr != EOPNOTSUPP) {
-            if (renameErr == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
-            Fail(renameErr, from);
-        }
+        err = errno;
+        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) failMoving(err);
     }
     // No RENAME_NOREPLACE here: a hard link cannot replace anything either.
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        int err = errno;
-        if (err == EEXIST) Fail(err, to);
-        // EINVAL means an unsupported flag or a name the file system refuses.
-        // A link that fails as well shows the latter: the rename's own error
-        // is the one that tells the user what happened.
-        if (renameErr == EINVAL) Fail(renameErr, to);
-        if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
-        Fail(err, from);
-    }
-    if (::unlink(from.c_str()) != 0) {
-        int err = errno;
+    const bool linked = !refuseLinks_ && ::link(from.c_str(), to.c_str()) == 0;
+    if (linked) {
+        if (::unlink(from.c_str()) == 0) return;
+        err = errno;
         ::unlink(to.c_str());  // back to the one name it had
         Fail(err, from);
     }
+    const int linkErr = refuseLinks_ ? EPERM : errno;
+    if (linkErr != EPERM && linkErr != EOPNOTSUPP && linkErr != ENOSYS) failMoving(linkErr);
+    // Neither (some FUSE file systems): look, then rename, as "mv -n" does. A
+    // file that takes the name between the two is replaced. The name of the
+    // file itself in other case, where the file system folds case, is free.
+    struct stat source, target;
+    if (::lstat(to.c_str(), &target) == 0) {
+        if (::lstat(from.c_str(), &source) != 0 || source.st_ino != target.st_ino || source.st_dev != target.st_dev) {
+            Fail(EEXIST, to);
+        }
+    } else if (errno != ENOENT) {
+        failMoving(errno);
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) failMoving(errno);
 }
 
 void RealDisk::RenameReplace(const std::string& from, const std::string& to) {
@@ -213,5 +222,14 @@ bool RealDisk::SameEntry(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
+
+bool RealDisk::MayWrite(const std::string& path) {
+    // As the system decides for this process: root may write where the bits
+    // say no, nobody on a read-only mount.
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return true;
+    return errno != EACCES && errno != EROFS && errno != EPERM;
+}
+
+std::size_t RealDisk::MaxPathLength() { return PATH_MAX - 1; }
 
 }  // namespace tcc

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "core/disk.h"
 #include "core/file_error.h"
+#include "core/utf16.h"
 
 namespace tcc {
 
@@ -50,47 +52,67 @@ int ErrorNumberFromWin32(unsigned long err) {
 
 [[noreturn]] void Fail(DWORD err, const std::string& path) { throw FileError(ErrorNumberFromWin32(err), path); }
 
-// The ANSI code page may be UTF-8 (a Windows option); the conversion flags
-// that report unconvertible text differ for it.
-bool AnsiIsUtf8() { return GetACP() == CP_UTF8; }
+// The system's upper-case table, one UTF-16 unit for one, as its file
+// systems compare names (without LCMAP_LINGUISTIC_CASING the mapping is the
+// file system's); built at its first use.
+const std::array<wchar_t, 0x10000>& UpperCase() {
+    static const std::array<wchar_t, 0x10000> table = [] {
+        std::array<wchar_t, 0x10000> upper;
+        std::wstring units;
+        for (unsigned u = 0; u < upper.size(); ++u) {
+            upper[u] = static_cast<wchar_t>(u);
+            if (u != 0 && (u < 0xD800 || u > 0xDFFF)) units.push_back(static_cast<wchar_t>(u));
+        }
+        std::wstring mapped(units.size(), L'\0');
+        const int n = static_cast<int>(units.size());
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units.data(), n, mapped.data(), n, nullptr,
+                          nullptr, 0) == n) {
+            for (int i = 0; i < n; ++i) upper[static_cast<std::uint16_t>(units[i])] = mapped[i];
+        }
+        return upper;
+    }();
+    return table;
+}
 
 }  // namespace
 
-bool ToWide(std::string_view text, std::wstring* out) {
-    out->clear();
-    if (text.empty()) return true;
-    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-    if (n <= 0) return false;
-    out->resize(static_cast<std::size_t>(n));
-    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                               out->data(), n) == n;
+std::string SystemCaseKey(std::string_view name) {
+    std::string key(name);
+    bool ascii = true;
+    for (char& c : key) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    }
+    std::wstring units;
+    if (ascii || !ToUtf16(name, &units)) return key;  // text that is not UTF-8: its ASCII letters alone
+    const auto& upper = UpperCase();
+    for (wchar_t& u : units) u = upper[static_cast<std::uint16_t>(u)];
+    return ToUtf8(units);
 }
 
-// No best-fit look-alikes, no "?".
-bool ToNarrow(std::wstring_view text, std::string* out) {
-    out->clear();
-    if (text.empty()) return true;
-    const bool utf8 = AnsiIsUtf8();
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* used = utf8 ? nullptr : &usedDefault;
-    const int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, used);
-    if (n <= 0 || usedDefault) return false;
-    out->resize(static_cast<std::size_t>(n));
-    return WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), out->data(), n, nullptr,
-                               used) == n &&
-           !usedDefault;
+std::wstring SystemPath(std::string_view path) {
+    std::wstring wide;
+    if (path.find('\0') != std::string_view::npos || !ToUtf16(path, &wide)) return {};
+    if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
+    // Absolute, with "/", "." and ".." resolved as the system itself would:
+    // the long form takes every character as it stands.
+    std::wstring full(std::max<DWORD>(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), 1), L'\0');
+    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return wide;
+    full.resize(n);
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full;
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    if (full.size() >= 2 && full[1] == L':') return L"\\\\?\\" + full;
+    return full;
 }
 
 namespace {
 
-// The wide form of a path; a path that is not text in the ANSI code page
-// names nothing that can exist.
+// The system's form of a path; a path that is not text names nothing that
+// can exist.
 std::wstring Wide(const std::string& path) {
-    std::wstring wide;
-    if (path.find('\0') != std::string::npos || !ToWide(path, &wide)) Fail(ERROR_PATH_NOT_FOUND, path);
+    std::wstring wide = SystemPath(path);
+    if (wide.empty()) Fail(ERROR_PATH_NOT_FOUND, path);
     return wide;
 }
 
@@ -107,20 +129,74 @@ EntryType TypeOf(DWORD attributes) {
 
 // The attributes of path, or false when nothing is there.
 bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
-    std::wstring wide;
-    if (path.find('\0') != std::string::npos || !ToWide(path, &wide)) return false;
+    const std::wstring wide = SystemPath(path);
+    if (wide.empty()) return false;
     if (GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, data)) return true;
     const DWORD err = GetLastError();
     if (IsMissing(err)) return false;
     Fail(err, path);
 }
 
+// Did a call fail on a file that another program holds open (the game, a
+// virus scanner reading a file just written): a sharing or lock violation,
+// or access denied where one of the paths is a file that may be written?
+bool IsBusy(DWORD err, std::initializer_list<const std::wstring*> paths) {
+    if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return true;
+    if (err != ERROR_ACCESS_DENIED) return false;
+    return std::any_of(paths.begin(), paths.end(), [](const std::wstring* path) {
+        const DWORD attributes = GetFileAttributesW(path->c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    });
+}
+
+// Makes a call (true on success) and makes it again while it fails on a busy
+// file, for about a second; answers its last error, or ERROR_SUCCESS.
+template <typename Call>
+DWORD Retrying(Call call, std::initializer_list<const std::wstring*> paths) {
+    static constexpr DWORD kWaitsMs[] = {20, 40, 80, 160, 300, 400};
+    for (std::size_t attempt = 0;; ++attempt) {
+        if (call()) return ERROR_SUCCESS;
+        const DWORD err = GetLastError();
+        if (attempt == std::size(kWaitsMs) || !IsBusy(err, paths)) return err;
+        Sleep(kWaitsMs[attempt]);
+    }
+}
+
+DWORD Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    return Retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != 0; },
+                    {&from, &to});
+}
+
+// Does another program hold path open, so that it cannot be moved or removed?
+bool HeldOpen(const std::wstring& path) {
+    HANDLE handle = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    return handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 // A move failed: which of the two paths is at fault.
-[[noreturn]] void FailMove(DWORD err, const std::string& from, const std::string& to) {
+[[noreturn]] void FailMove(DWORD err, const std::string& from, const std::string& to, const std::wstring& wideFrom,
+                           const std::wstring& wideTo) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) Fail(err, to);
     if (err == ERROR_PATH_NOT_FOUND && Attributes(from, &data)) Fail(err, to);
+    if (IsBusy(err, {&wideFrom, &wideTo}) && !HeldOpen(wideFrom) && HeldOpen(wideTo)) Fail(err, to);
     Fail(err, from);
+}
+
+// The last name of a path in the system's form.
+std::wstring_view LastName(std::wstring_view path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+// The name of path as it stands on disk, in its own letter case; empty when
+// it cannot be read.
+std::wstring NameOnDisk(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    FindClose(find);
+    return found.cFileName;
 }
 
 class HandleReadStream : public ReadStream {
@@ -178,12 +254,88 @@ private:
     std::string path_;
 };
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-               return up(x) == up(y);
-           });
-}
+// The index as text, handed out as UTF-8: UTF-16 after its byte-order mark,
+// UTF-8 after that mark, else text in the ANSI code page, as the game wrote
+// it and as the system's ANSI calls read it. Whole lines go through the code
+// page at a time: a line end is never part of a double-byte character.
+class TextStream : public ReadStream {
+public:
+    explicit TextStream(std::unique_ptr<ReadStream> bytes) : bytes_(std::move(bytes)), chunk_(64 * 1024) {}
+
+    std::size_t Read(char* buffer, std::size_t n) override {
+        while (pos_ == out_.size() && !end_) Convert();
+        n = std::min(n, out_.size() - pos_);
+        std::memcpy(buffer, out_.data() + pos_, n);
+        pos_ += n;
+        return n;
+    }
+
+    std::uint64_t FileOffset(std::uint64_t handedOut) const override {
+        if (made_ == 0) return 0;
+        return static_cast<std::uint64_t>(static_cast<double>(handedOut) * static_cast<double>(used_) /
+                                          static_cast<double>(made_));
+    }
+
+private:
+    enum class Form { Unknown, Ansi, Utf8, Utf16Le, Utf16Be };
+
+    void Convert() {
+        const std::size_t got = bytes_->Read(chunk_.data(), chunk_.size());
+        end_ = got == 0;
+        in_.append(chunk_.data(), got);
+        if (form_ == Form::Unknown) {
+            if (in_.size() < 3 && !end_) return;
+            form_ = in_.starts_with("\xFF\xFE") ? Form::Utf16Le
+                    : in_.starts_with("\xFE\xFF") ? Form::Utf16Be
+                    : in_.starts_with("\xEF\xBB\xBF") ? Form::Utf8
+                                                      : Form::Ansi;
+            const std::size_t mark = form_ == Form::Utf8 ? 3 : form_ == Form::Ansi ? 0 : 2;
+            in_.erase(0, mark);
+            used_ += mark;
+        }
+        // What can be converted now: whole lines of the code page, whole
+        // UTF-16 units and pairs; at the end, all.
+        std::size_t take = in_.size();
+        if (!end_ && form_ == Form::Ansi) {
+            const std::size_t lineEnd = in_.find_last_of("\r\n");
+            take = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+        } else if (!end_ && form_ != Form::Utf8) {
+            take &= ~std::size_t{1};
+            if (take >= 2 && (Unit(take - 2) & 0xFC00) == 0xD800) take -= 2;
+        }
+        out_.clear();
+        pos_ = 0;
+        if (form_ == Form::Utf8) {
+            out_.assign(in_, 0, take);
+        } else if (form_ == Form::Ansi && take > 0) {
+            const int n = MultiByteToWideChar(CP_ACP, 0, in_.data(), static_cast<int>(take), nullptr, 0);
+            std::wstring units(static_cast<std::size_t>(n), L'\0');
+            MultiByteToWideChar(CP_ACP, 0, in_.data(), static_cast<int>(take), units.data(), n);
+            out_ = ToUtf8(units);
+        } else if (form_ != Form::Ansi) {
+            std::wstring units(take / 2, L'\0');
+            for (std::size_t i = 0; i < units.size(); ++i) units[i] = static_cast<wchar_t>(Unit(2 * i));
+            out_ = ToUtf8(units);  // an odd last byte at the end is no character
+        }
+        in_.erase(0, take);
+        used_ += take;
+        made_ += out_.size();
+    }
+
+    unsigned Unit(std::size_t at) const {
+        const unsigned a = static_cast<unsigned char>(in_[at]), b = static_cast<unsigned char>(in_[at + 1]);
+        return form_ == Form::Utf16Le ? a | b << 8 : a << 8 | b;
+    }
+
+    std::unique_ptr<ReadStream> bytes_;
+    std::vector<char> chunk_;
+    Form form_ = Form::Unknown;
+    std::string in_;   // read, not converted yet
+    std::string out_;  // converted, not handed out yet
+    std::size_t pos_ = 0;
+    bool end_ = false;
+    std::uint64_t used_ = 0, made_ = 0;  // bytes of the file converted, and the text they made
+};
 
 }  // namespace
 
@@ -198,7 +350,7 @@ EntryInfo WinDisk::Stat(const std::string& path) {
 
 std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
     std::wstring pattern = Wide(folder);
-    if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/')) pattern += L'\\';
+    if (pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
@@ -209,15 +361,11 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
         if (err == ERROR_FILE_NOT_FOUND) return entries;  // an empty drive root
         Fail(err == ERROR_DIRECTORY || err == ERROR_INVALID_NAME ? ERROR_PATH_NOT_FOUND : err, folder);
     }
-    std::string name;
     do {
         const std::wstring_view wide = found.cFileName;
         if (wide == L"." || wide == L"..") continue;
-        // A name the ANSI code page cannot spell could not be asked for
-        // again: it is left out, as any name that cannot be given.
-        if (!ToNarrow(wide, &name)) continue;
         // Hidden is an attribute here, not a leading ".".
-        entries.push_back({name, TypeOf(found.dwFileAttributes),
+        entries.push_back({ToUtf8(wide), TypeOf(found.dwFileAttributes),
                            (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
     } while (FindNextFileW(find, &found));
     const DWORD err = GetLastError();
@@ -227,59 +375,71 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
 }
 
 std::unique_ptr<ReadStream> WinDisk::OpenRead(const std::string& path) {
-    HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) Fail(GetLastError(), path);
+    const std::wstring wide = Wide(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const DWORD err = Retrying([&] {
+        handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    }, {&wide});
+    if (err != ERROR_SUCCESS) Fail(err, path);
     return std::make_unique<HandleReadStream>(handle, path);
 }
 
 std::unique_ptr<WriteStream> WinDisk::CreateNew(const std::string& path) {
-    HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) Fail(GetLastError(), path);
+    const std::wstring wide = Wide(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const DWORD err = Retrying([&] {
+        handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    }, {&wide});
+    if (err != ERROR_SUCCESS) Fail(err, path);
     return std::make_unique<HandleWriteStream>(handle, path);
 }
 
+std::unique_ptr<ReadStream> WinDisk::ReadText(std::unique_ptr<ReadStream> bytes) {
+    return std::make_unique<TextStream>(std::move(bytes));
+}
+
 void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
-    if (from != to && EqualsIgnoringAsciiCase(from, to)) {
-        // A new letter case alone: some file systems (Wine's) report success
-        // and keep the old case, so the name goes by a free temporary one.
-        const std::string temp = from + ".case~";
-        if (!MoveFileExW(Wide(from).c_str(), Wide(temp).c_str(), MOVEFILE_WRITE_THROUGH)) {
-            FailMove(GetLastError(), from, temp);
-        }
-        if (!MoveFileExW(Wide(temp).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
-            const DWORD err = GetLastError();
-            MoveFileExW(Wide(temp).c_str(), Wide(from).c_str(), MOVEFILE_WRITE_THROUGH);
-            FailMove(err, from, to);
-        }
-        return;
-    }
+    const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
     // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name, in
     // any letter case, however late it was taken.
-    if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
-        FailMove(GetLastError(), from, to);
+    if (const DWORD err = Move(wideFrom, wideTo, 0)) FailMove(err, from, to, wideFrom, wideTo);
+    // A new letter case alone: where the file system kept the old one
+    // (Wine's does), the name goes by a free temporary one.
+    if (from == to || SystemCaseKey(from) != SystemCaseKey(to)) return;
+    const std::wstring onDisk = NameOnDisk(wideTo);
+    if (onDisk.empty() || onDisk == LastName(wideTo)) return;
+    const std::string temp = from + ".case~";
+    const std::wstring wideTemp = Wide(temp);
+    if (const DWORD err = Move(wideFrom, wideTemp, 0)) FailMove(err, from, temp, wideFrom, wideTemp);
+    if (const DWORD err = Move(wideTemp, wideTo, 0)) {
+        // Back to the old name; where even that fails, the error says where
+        // the file is.
+        if (Move(wideTemp, wideFrom, 0) != ERROR_SUCCESS) Fail(err, temp);
+        FailMove(err, from, to, wideFrom, wideTo);
     }
 }
 
 void WinDisk::RenameReplace(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        FailMove(GetLastError(), from, to);
-    }
+    const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
+    if (const DWORD err = Move(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING)) FailMove(err, from, to, wideFrom, wideTo);
 }
 
 void WinDisk::Remove(const std::string& path) {
     const std::wstring wide = Wide(path);
-    if (DeleteFileW(wide.c_str())) return;
-    DWORD err = GetLastError();
+    auto remove = [&] { return Retrying([&] { return DeleteFileW(wide.c_str()) != 0; }, {&wide}); };
+    DWORD err = remove();
+    if (err == ERROR_SUCCESS) return;
     // Windows will not delete a read-only file; POSIX asks only the folder.
     // Callers decide about the read-only mark before they remove.
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (err == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) &&
         SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        if (DeleteFileW(wide.c_str())) return;
-        err = GetLastError();
+        err = remove();
+        if (err == ERROR_SUCCESS) return;
         SetFileAttributesW(wide.c_str(), attributes);
     }
     Fail(err, path);
@@ -311,25 +471,23 @@ bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {
-    // NTFS holds at most 255 UTF-16 units in a name.
-    if (name.empty() || name.size() > 255 || name.back() == '.' || name.back() == ' ') return false;
+    // UTF-8 text, of at most 255 UTF-16 units (NTFS's limit).
+    std::wstring units;
+    if (name.empty() || name.back() == '.' || name.back() == ' ' || !ToUtf16(name, &units) || units.size() > 255) {
+        return false;
+    }
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c)) return false;
     }
-    // Device names stay devices whatever extension follows.
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-        if (EqualsIgnoringAsciiCase(stem, device)) return false;
-    }
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-        (EqualsIgnoringAsciiCase(stem.substr(0, 3), "COM") || EqualsIgnoringAsciiCase(stem.substr(0, 3), "LPT"))) {
-        return false;
-    }
-    // The name must come back from UTF-16 byte for byte.
-    std::wstring wide;
-    std::string back;
-    return ToWide(name, &wide) && ToNarrow(wide, &back) && back == name;
+    // Device names stay devices whatever extension follows; "COM" and "LPT"
+    // take a digit, also a superscript one.
+    std::string stem = FoldCase(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return false;
+    const std::string_view number = std::string_view(stem).substr(std::min<std::size_t>(stem.size(), 3));
+    return !((stem.starts_with("com") || stem.starts_with("lpt")) &&
+             ((number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+              number == "\xC2\xB2" || number == "\xC2\xB3"));
 }
 
 }  // namespace tcc

@@ -60,7 +60,7 @@ std::string DryRunDisk::Key(const std::string& path) const {
     std::string key = Trimmed(path);
     if (!fold_) return key;
     for (char& c : key) c = IsPathSeparator(c) ? kSeparator : c;
-    return FoldCase(key);
+    return base_.CaseKey(key);
 }
 
 const DryRunDisk::Node* DryRunDisk::Find(const std::string& rawPath) {
@@ -87,9 +87,23 @@ EntryInfo DryRunDisk::Info(const std::string& path) {
 
 void DryRunDisk::RequireParentFolder(const std::string& path) {
     const auto [parent, name] = Split(Trimmed(path));
+    // The system takes no longer path, and no file system here a longer name.
+    if (path.size() > base_.MaxPathLength()) throw FileError(kBadFileName, path);
     if (parent.empty() || Info(parent).type != EntryType::Folder) throw FileError(kPathNotFound, path);
-    // No file system here holds a longer name; the real run is refused it.
     if (name.size() > 255) throw FileError(kBadFileName, path);
+}
+
+bool DryRunDisk::MayWrite(const std::string& path) {
+    // A folder made in this run is this program's; the base's answer is kept.
+    if (Find(path)) return true;
+    auto [known, added] = mayWrite_.try_emplace(Key(path), true);
+    if (added) known->second = base_.MayWrite(path);
+    return known->second;
+}
+
+void DryRunDisk::RequireWritable(const std::string& path) {
+    const std::string parent = Split(Trimmed(path)).first;
+    if (!MayWrite(parent)) throw FileError(kPermissionDenied, parent);
 }
 
 void DryRunDisk::Put(const std::string& rawPath, Node node) {
@@ -144,6 +158,7 @@ std::unique_ptr<ReadStream> DryRunDisk::OpenRead(const std::string& path) {
 std::unique_ptr<WriteStream> DryRunDisk::CreateNew(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
+    RequireWritable(path);
     auto bytes = std::make_shared<std::string>();
     Put(path, Node{{EntryType::File, false, 0}, {}, bytes, {}});
     return std::make_unique<MemoryWriteStream>(bytes);
@@ -157,6 +172,8 @@ void DryRunDisk::RenameNoReplace(const std::string& from, const std::string& to)
     if (Key(from) != Key(to) && Info(to).type != EntryType::None) throw FileError(kFileAlreadyExists, to);
     // The commands move files only; a folder would take its contents along.
     if (source.type == EntryType::Folder) throw FileError(kPathFileAccessError, from);
+    RequireWritable(from);
+    RequireWritable(to);
     Put(to, Take(from));
 }
 
@@ -167,6 +184,8 @@ void DryRunDisk::RenameReplace(const std::string& from, const std::string& to) {
     if (source.type == EntryType::Folder || Info(to).type == EntryType::Folder) {
         throw FileError(kPathFileAccessError, from);
     }
+    RequireWritable(from);
+    RequireWritable(to);
     if (Key(from) == Key(to)) return;
     // A disk that folds case keeps the replaced entry's name.
     std::string target = to;
@@ -187,12 +206,14 @@ void DryRunDisk::Remove(const std::string& path) {
     const EntryInfo info = Info(path);
     if (info.type == EntryType::None) throw FileError(kFileNotFound, path);
     if (info.type == EntryType::Folder) throw FileError(kPathFileAccessError, path);
+    RequireWritable(path);
     Put(path, Node{});
 }
 
 void DryRunDisk::MakeDir(const std::string& path) {
     RequireParentFolder(path);
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
+    RequireWritable(path);
     Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr, {}});
 }
 

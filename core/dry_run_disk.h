@@ -34,8 +34,14 @@ public:
     bool SameEntry(const std::string& a, const std::string& b) override {
         return Find(a) || Find(b) ? Key(a) == Key(b) : base_.SameEntry(a, b);
     }
+    std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override {
+        return base_.ReadText(std::move(bytes));
+    }
     bool CanHoldName(std::string_view name) override { return base_.CanHoldName(name); }
+    bool MayWrite(const std::string& path) override;
+    std::size_t MaxPathLength() override { return base_.MaxPathLength(); }
     bool FoldsCase() override { return fold_; }
+    std::string CaseKey(std::string_view name) override { return base_.CaseKey(name); }
     bool HidesByName() override { return base_.HidesByName(); }
 
 private:
@@ -53,13 +59,16 @@ private:
     // type None here: nothing of the base disk shows through there.
     const Node* Find(const std::string& path);
     EntryInfo Info(const std::string& path);
-    // Throws FileError 76 for `path` unless its parent is a folder, and 52
-    // for a name longer than 255 bytes.
+    // Throws FileError 52 for a name longer than 255 bytes or a path longer
+    // than the base takes, and 76 for `path` unless its parent is a folder.
     void RequireParentFolder(const std::string& path);
+    // Throws FileError 70 for the parent folder of `path` when the base may
+    // not write there, as the real run would be refused.
+    void RequireWritable(const std::string& path);
     void Put(const std::string& path, Node node);
     Node Take(const std::string& from);
     // The key of a path in the maps below: the path itself, or on a disk
-    // that folds case its folded form with one separator.
+    // that folds case its case key with one separator.
     std::string Key(const std::string& path) const;
 
     Disk& base_;
@@ -68,6 +77,7 @@ private:
     // Folder -> keys of the names of its changed entries, for listings.
     std::unordered_map<std::string, std::vector<std::string>> changedIn_;
     Node below_;  // the answer for paths below a changed entry
+    std::unordered_map<std::string, bool> mayWrite_;  // the base's answers by folder key
 };
 
 }  // namespace tcc

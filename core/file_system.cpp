@@ -17,37 +17,130 @@ FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
 // --- listings --------------------------------------------------------------
 
-const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const {
-    const std::vector<Entry>* same = SameNamed(name);
-    if (!same) return nullptr;
-    for (const Entry& e : *same) {
-        if (e.name == name) return &e;
-    }
-    return &same->front();
+namespace {
+
+// Eight bytes of a name from `at` on, zeros past its end, as a number that
+// compares as the bytes do.
+std::uint64_t BigEndianPrefix(std::string_view name, std::size_t at) {
+    std::uint64_t prefix = 0;
+    for (std::size_t i = at; i < at + 8; ++i) prefix = prefix << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+    return prefix;
 }
 
-const std::vector<FileSystem::Entry>* FileSystem::Listing::SameNamed(std::string_view name) const {
-    auto it = names_.find(FoldCase(name));
-    return it == names_.end() ? nullptr : &it->second;
+bool IsAscii(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+// Names of ASCII bytes alone compare as their letters fold, on every disk;
+// the disk's own rule decides for the others (é and É are one name where the
+// system says so).
+std::uint32_t FileSystem::Listing::CaseHash(std::string_view name) const {
+    return static_cast<std::uint32_t>(IsAscii(name) ? HashFolded(name) : HashFolded(disk_->CaseKey(name)));
+}
+
+bool FileSystem::Listing::SameCase(std::string_view a, std::string_view b) const {
+    if (IsAscii(a) && IsAscii(b)) return EqualFolded(a, b);
+    return disk_->CaseKey(a) == disk_->CaseKey(b);
+}
+
+std::size_t FileSystem::Listing::SlotOf(std::string_view name, std::uint32_t hash) const {
+    const std::size_t mask = table_.size() - 1;
+    std::size_t slot = hash & mask;
+    for (std::uint32_t i; (i = table_[slot]) != kNone; slot = (slot + 1) & mask) {
+        if (items_[i].hash == hash && SameCase(items_[i].entry.name, name)) break;
+    }
+    return slot;
+}
+
+std::uint32_t FileSystem::Listing::First(std::string_view name) const {
+    return table_.empty() ? kNone : table_[SlotOf(name, CaseHash(name))];
+}
+
+const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const {
+    const Entry* first = nullptr;
+    for (std::uint32_t i = First(name); i != kNone; i = items_[i].next) {
+        if (items_[i].gone) continue;
+        if (items_[i].entry.name == name) return &items_[i].entry;
+        if (!first) first = &items_[i].entry;
+    }
+    return first;
+}
+
+void FileSystem::Listing::Link(std::uint32_t item) {
+    const std::string& name = items_[item].entry.name;
+    std::uint32_t* at = &table_[SlotOf(name, items_[item].hash)];
+    if (*at == kNone) ++names_;
+    while (*at != kNone && items_[*at].entry.name < name) at = &items_[*at].next;
+    items_[item].next = *at;
+    *at = item;
+}
+
+void FileSystem::Listing::Rehash(std::size_t names) {
+    std::size_t size = 16;
+    while (size < 2 * names) size *= 2;
+    table_.assign(size, kNone);
+    names_ = 0;
+    for (std::uint32_t i = 0; i < items_.size(); ++i) Link(i);
+}
+
+void FileSystem::Listing::Reserve(std::size_t more) {
+    items_.reserve(items_.size() + more);
+    if (2 * (names_ + more) > table_.size()) Rehash(names_ + more);
 }
 
 void FileSystem::Listing::Add(Entry entry) {
-    std::vector<Entry>& same = names_[FoldCase(entry.name)];
-    auto at = std::lower_bound(same.begin(), same.end(), entry.name,
-                               [](const Entry& e, const std::string& n) { return e.name < n; });
-    if (at != same.end() && at->name == entry.name) *at = std::move(entry);
-    else same.insert(at, std::move(entry));
+    if (2 * (names_ + 1) > table_.size()) Rehash(names_ + 1);
+    const auto hash = CaseHash(entry.name);
+    for (std::uint32_t i = table_[SlotOf(entry.name, hash)]; i != kNone; i = items_[i].next) {
+        if (items_[i].entry.name == entry.name) {
+            items_[i].entry = std::move(entry);
+            items_[i].gone = false;
+            return;
+        }
+    }
+    items_.push_back({std::move(entry), kNone, hash});
+    Link(static_cast<std::uint32_t>(items_.size() - 1));
 }
 
-std::optional<FileSystem::Entry> FileSystem::Listing::Take(std::string_view name) {
-    auto it = names_.find(FoldCase(name));
-    if (it == names_.end()) return std::nullopt;
-    auto at = std::find_if(it->second.begin(), it->second.end(), [&](const Entry& e) { return e.name == name; });
-    if (at == it->second.end()) return std::nullopt;
-    std::optional<Entry> taken(std::move(*at));
-    it->second.erase(at);
-    if (it->second.empty()) names_.erase(it);
-    return taken;
+const FileSystem::Entry* FileSystem::Listing::Take(std::string_view name) {
+    for (std::uint32_t i = First(name); i != kNone; i = items_[i].next) {
+        if (!items_[i].gone && items_[i].entry.name == name) {
+            items_[i].gone = true;
+            return &items_[i].entry;
+        }
+    }
+    return nullptr;
+}
+
+void FileSystem::Listing::Arrange() {
+    std::erase_if(items_, [](const Item& item) { return item.gone; });
+    auto byName = [](const Item& a, const Item& b) { return a.entry.name < b.entry.name; };
+    if (!std::is_sorted(items_.begin(), items_.end(), byName)) {
+        // Sorted by keys that hold the first 16 bytes of the names, so that
+        // few comparisons reach the names themselves, then moved once.
+        struct Key {
+            std::uint64_t high, low;
+            std::uint32_t item;
+        };
+        std::vector<Key> keys;
+        keys.reserve(items_.size());
+        for (std::uint32_t i = 0; i < items_.size(); ++i) {
+            const std::string& name = items_[i].entry.name;
+            keys.push_back({BigEndianPrefix(name, 0), BigEndianPrefix(name, 8), i});
+        }
+        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+            if (a.high != b.high) return a.high < b.high;
+            if (a.low != b.low) return a.low < b.low;
+            return items_[a.item].entry.name < items_[b.item].entry.name;
+        });
+        std::vector<Item> sorted;
+        sorted.reserve(items_.size());
+        for (const Key& key : keys) sorted.push_back(std::move(items_[key.item]));
+        items_ = std::move(sorted);
+    }
+    Rehash(items_.size());
 }
 
 FileSystem::Listing* FileSystem::Kept(std::string_view folder) {
@@ -59,21 +152,18 @@ FileSystem::Listing& FileSystem::ListingAt(std::string_view folder) {
     // Outside a command nothing would drop the listing again.
     if (depth_ == 0) throw std::logic_error("a folder listing outside a command");
     if (Listing* kept = Kept(folder)) return *kept;
-    Listing fresh;
-    fresh.path_ = std::string(folder);
-    std::vector<DirEntry> entries = disk_.ReadDir(fresh.path_);
-    fresh.names_.reserve(entries.size());
+    Listing listing;
+    listing.path_ = std::string(folder);
+    listing.disk_ = &disk_;
+    std::vector<DirEntry> entries = disk_.ReadDir(listing.path_);
+    listing.items_.reserve(entries.size());
     for (DirEntry& e : entries) {
-        std::string key = FoldCase(e.name);
-        fresh.names_[std::move(key)].push_back({std::move(e.name), e.type, e.hidden, false});
+        const auto hash = static_cast<std::uint32_t>(listing.CaseHash(e.name));
+        listing.items_.push_back({{std::move(e.name), e.type, e.hidden}, Listing::kNone, hash});
     }
-    for (auto& [key, same] : fresh.names_) {
-        if (same.size() > 1) {
-            std::sort(same.begin(), same.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
-        }
-    }
-    std::string key = fresh.path_;
-    return listings_.emplace(std::move(key), std::move(fresh)).first->second;
+    listing.Rehash(listing.items_.size());
+    std::string key = listing.path_;
+    return listings_.emplace(std::move(key), std::move(listing)).first->second;
 }
 
 FileSystem::Listing& FileSystem::ListingOf(const Folder& folder) { return ListingAt(folder.path); }
@@ -145,24 +235,38 @@ File FileSystem::GetFile(const std::string& path) {
     return File{found};
 }
 
-TextReader FileSystem::OpenTextRead(const File& file) { return TextReader(disk_.OpenRead(file.path), file.path); }
+TextReader FileSystem::OpenTextRead(const File& file) {
+    return TextReader(disk_.ReadText(disk_.OpenRead(file.path)), file.path);
+}
 
 std::uint64_t FileSystem::FileSize(const File& file) { return disk_.Stat(file.path).size; }
 
 std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
     Command scope(*this);
-    const Listing& listing = ListingOf(GetFolder(folder));
+    Listing& listing = ListingOf(GetFolder(folder));
+    // In byte order from here on: walked in that order, the listing is read
+    // in the order it lies in memory.
+    listing.Arrange();
     std::vector<std::string> names;
-    for (const auto& [key, same] : listing.names_) {
-        for (const Entry& e : same) {
-            if (e.type == EntryType::File && !e.hidden && MatchesPattern(e.name, pattern)) names.push_back(e.name);
+    for (const Listing::Item& item : listing.items_) {
+        const Entry& e = item.entry;
+        if (e.type == EntryType::File && !e.hidden && (pattern == "*" || MatchesPattern(e.name, pattern))) {
+            names.push_back(e.name);
         }
     }
-    std::sort(names.begin(), names.end());
     return names;
 }
 
 // --- changes -----------------------------------------------------------------
+
+void FileSystem::Rethrow(const FileError& error, std::string_view folder, std::string_view other) {
+    if (error.number() == kPermissionDenied) {
+        for (std::string_view f : {folder, other}) {
+            if (!f.empty() && !disk_.MayWrite(std::string(f))) throw FileError(kPermissionDenied, std::string(f));
+        }
+    }
+    throw;
+}
 
 Folder FileSystem::CreateFolder(const std::string& path) {
     Command scope(*this);
@@ -170,56 +274,57 @@ Folder FileSystem::CreateFolder(const std::string& path) {
     std::string target = JoinPath(parent, name);
     EntryType type = EntryType::None;
     if (!Find(target, &type).empty()) throw FileError(kFileAlreadyExists, path);
-    disk_.MakeDir(target);
-    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, disk_.HidesByName() && name[0] == '.', true});
+    try {
+        disk_.MakeDir(target);
+    } catch (const FileError& e) {
+        Rethrow(e, parent);
+    }
+    if (Listing* kept = Kept(parent)) kept->Add({name, EntryType::Folder, HiddenName(name)});
     return Folder{target};
 }
 
-bool FileSystem::Move(Listing& from, std::string name, Listing& to, const std::string& newName) {
-    const std::string source = JoinPath(from.path_, name);
-    const std::string target = JoinPath(to.path_, newName);
+bool FileSystem::Move(Listing& from, const std::string& name, Listing& to, const std::string& newName) {
+    JoinPathInto(source_, from.path_, name);
+    JoinPathInto(target_, to.path_, newName);
     try {
-        Transfer(source, target, false);
+        Transfer(source_, target_, false);
     } catch (const FileError& e) {
-        if (e.number() != kFileAlreadyExists) throw;
+        if (e.number() != kFileAlreadyExists) Rethrow(e, from.path_, to.path_);
         // Taken meanwhile: from now on the listing knows the newcomer.
-        const EntryInfo newcomer = disk_.Stat(target);
-        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, disk_.HidesByName() && newName[0] == '.', true});
+        const EntryInfo newcomer = disk_.Stat(target_);
+        if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, HiddenName(newName)});
         return false;
     }
-    const std::optional<Entry> moved = from.Take(name);
-    const bool hidden = moved ? moved->hidden : disk_.HidesByName() && newName[0] == '.';
-    to.Add({newName, EntryType::File, hidden, true});
+    // Taken first, as name may be the moved entry's own.
+    const Entry* moved = from.Take(name);
+    const bool hidden = moved ? moved->hidden : HiddenName(newName);
+    to.Add({newName, EntryType::File, hidden});
     return true;
 }
 
 void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName) {
-    const std::vector<Entry>* listed = to.SameNamed(newName);
-    if (!listed) {
-        if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
-        return;
-    }
-    // The files there that still stand, each checked before anything moves.
-    std::vector<std::string> same;
-    for (const Entry& e : *listed) {
-        const std::string path = JoinPath(to.path_, e.name);
+    // The file there of that name, checked before anything moves; one that
+    // has gone meanwhile leaves the name free.
+    const Entry* held = to.Find(newName);
+    std::string onDisk = held && (held->name == newName || disk_.FoldsCase()) ? held->name : std::string();
+    if (!onDisk.empty()) {
+        const std::string path = JoinPath(to.path_, onDisk);
         const EntryInfo info = disk_.Stat(path);
-        if (info.type == EntryType::None) continue;
-        if (info.type != EntryType::File) throw FileError(kFileAlreadyExists, path);
-        if (info.readOnly) throw FileError(kPermissionDenied, path);
-        same.push_back(e.name);
+        if (info.type == EntryType::None) {
+            to.Take(onDisk);
+            onDisk.clear();
+        } else if (info.type != EntryType::File) {
+            throw FileError(kFileAlreadyExists, path);
+        } else if (info.readOnly) {
+            throw FileError(kPermissionDenied, path);
+        }
     }
-    if (same.empty()) {
-        for (const Entry& e : std::vector<Entry>(*listed)) to.Take(e.name);
+    if (onDisk.empty()) {
         if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
         return;
     }
-    // The exact name if it stands, else the first: replaced in one step, so
-    // that a volume that folds case sees one name and no file is gone before
-    // its replacement is in.
-    auto exact = std::find(same.begin(), same.end(), newName);
-    const std::string onDisk = exact != same.end() ? *exact : same.front();
-    same.erase(std::find(same.begin(), same.end(), onDisk));
+    // Replaced in one step under the name as it stands, so that a volume that
+    // folds case sees one name and no file is gone before its replacement is in.
     MoveOver(from, name, to, onDisk);
     if (onDisk != newName) {
         // Now the name takes the sorted file's own letter case. A volume that
@@ -227,15 +332,10 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
         try {
             disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
             to.Take(onDisk);
-            to.Add({newName, EntryType::File, disk_.HidesByName() && newName[0] == '.', true});
+            to.Add({newName, EntryType::File, HiddenName(newName)});
         } catch (const FileError& e) {
-            if (e.number() != kFileAlreadyExists) throw;
+            if (e.number() != kFileAlreadyExists) Rethrow(e, to.path_);
         }
-    }
-    // On a volume where case counts, further same-named files go now.
-    for (const std::string& other : same) {
-        disk_.Remove(JoinPath(to.path_, other));
-        to.Take(other);
     }
 }
 
@@ -288,16 +388,24 @@ std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, c
 std::string FileSystem::CopyToTemp(const std::string& source, const std::string& target) {
     std::string_view folder, name;
     SplitPath(TrimmedPath(target), &folder, &name);
+    // The temporary name is no longer than the target's, or than 22 bytes: a
+    // name the disk takes is not refused for the copy's sake. It is cut
+    // before a whole character.
+    std::size_t keep = name.size() > 22 ? name.size() - 22 : 0;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
     std::string temp;
-    std::unique_ptr<WriteStream> stream = CreateTemp(std::string(folder), std::string(name), &temp);
+    std::unique_ptr<WriteStream> stream;
     try {
+        stream = CreateTemp(std::string(folder), std::string(name.substr(0, keep)), &temp);
         const std::unique_ptr<ReadStream> in = disk_.OpenRead(source);
         std::vector<char> buffer(1 << 16);
         while (const std::size_t n = in->Read(buffer.data(), buffer.size())) stream->Write(buffer.data(), n);
         stream->Close();
     } catch (const FileError& e) {
-        stream.reset();
-        RemoveQuietly(disk_, temp);
+        if (stream) {
+            stream.reset();
+            RemoveQuietly(disk_, temp);
+        }
         throw FileError(e.number(), e.path() == source ? source : target);
     }
     return temp;
@@ -322,38 +430,52 @@ void FileSystem::Transfer(const std::string& source, const std::string& target, 
 }
 
 void FileSystem::MoveOver(Listing& from, const std::string& name, Listing& to, const std::string& onDisk) {
-    Transfer(JoinPath(from.path_, name), JoinPath(to.path_, onDisk), true);
+    try {
+        Transfer(JoinPath(from.path_, name), JoinPath(to.path_, onDisk), true);
+    } catch (const FileError& e) {
+        Rethrow(e, from.path_, to.path_);
+    }
     from.Take(name);
-    to.Add({onDisk, EntryType::File, disk_.HidesByName() && onDisk[0] == '.', true});
+    to.Add({onDisk, EntryType::File, HiddenName(onDisk)});
 }
 
 bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std::string& copyName) {
     const std::string target = JoinPath(folder.path_, copyName);
-    const std::string temp = CopyToTemp(JoinPath(folder.path_, name), target);
     try {
-        disk_.RenameNoReplace(temp, target);
+        const std::string temp = CopyToTemp(JoinPath(folder.path_, name), target);
+        try {
+            disk_.RenameNoReplace(temp, target);
+        } catch (const FileError& e) {
+            RemoveQuietly(disk_, temp);
+            if (e.number() != kFileAlreadyExists) throw FileError(e.number(), target);
+            return false;
+        }
     } catch (const FileError& e) {
-        RemoveQuietly(disk_, temp);
-        if (e.number() != kFileAlreadyExists) throw FileError(e.number(), target);
-        return false;
+        Rethrow(e, folder.path_);
     }
-    folder.Add({copyName, EntryType::File, disk_.HidesByName() && copyName[0] == '.', true});
+    folder.Add({copyName, EntryType::File, HiddenName(copyName)});
     return true;
 }
 
 void FileSystem::RemoveFile(Listing& folder, const std::string& name) {
-    disk_.Remove(JoinPath(folder.path_, name));
+    try {
+        disk_.Remove(JoinPath(folder.path_, name));
+    } catch (const FileError& e) {
+        Rethrow(e, folder.path_);
+    }
     folder.Take(name);
 }
 
 bool FileSystem::RemoveFolderIfEmpty(Listing& parent, const std::string& name) {
     const std::string path = JoinPath(parent.path_, name);
-    if (!ListingAt(path).names_.empty()) return false;
+    const Listing& listing = ListingAt(path);
+    if (std::any_of(listing.items_.begin(), listing.items_.end(), [](const Listing::Item& i) { return !i.gone; })) return false;
     try {
         disk_.RemoveDir(path);
     } catch (const FileError& e) {
-        if (e.number() != kFileAlreadyExists) throw;
-        return false;
+        // Something came in meanwhile.
+        if (e.number() == kFileAlreadyExists) return false;
+        Rethrow(e, parent.path_);
     }
     listings_.erase(path);
     parent.Take(name);
@@ -397,10 +519,12 @@ void FileSystem::ReplaceFileContent(const std::string& path, const std::string& 
             stream.reset();
             RemoveQuietly(disk_, temp);
         }
-        // The user knows the index, not the temporary name.
-        throw FileError(e.number(), target);
+        // The user knows the index, not the temporary name; a folder that may
+        // not be written is named as the cause.
+        const bool folder = e.number() == kPermissionDenied && !disk_.MayWrite(parent);
+        throw FileError(e.number(), folder ? parent : target);
     }
-    if (Listing* kept = Kept(parent)) kept->Add({LastComponent(target), EntryType::File, false, true});
+    if (Listing* kept = Kept(parent)) kept->Add({LastComponent(target), EntryType::File, false});
 }
 
 }  // namespace tcc

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,6 +13,8 @@
 #include "core/text_reader.h"
 
 namespace tcc {
+
+class FileError;
 
 // A folder found on disk. path is the full path as it stands on disk.
 struct Folder {
@@ -46,34 +48,55 @@ public:
         std::string name;
         EntryType type = EntryType::Other;
         bool hidden = false;
-        // Came in during the running command: moved in by it, or found when
-        // the disk refused its rename because the name was taken meanwhile.
-        bool fresh = false;
     };
 
-    // A folder's entries as the running command knows them.
+    // A folder's entries as the running command knows them, found by the
+    // disk's rule for letter case. A pointer to an entry holds until the
+    // listing changes.
     class Listing {
     public:
         const std::string& path() const { return path_; }
         // The entry of that name: the exact one, else the first in byte order
         // that equals it without regard to case; null when there is none.
         const Entry* Find(std::string_view name) const;
-        // Every entry that equals name without regard to case, in byte order;
-        // null when there is none.
-        const std::vector<Entry>* SameNamed(std::string_view name) const;
         // Makes room for `more` entries to come, so that adding them one by
         // one does not grow the table again and again.
-        void Reserve(std::size_t more) { names_.reserve(names_.size() + more); }
+        void Reserve(std::size_t more);
 
     private:
         friend class FileSystem;
+        static constexpr std::uint32_t kNone = 0xffffffff;
+        // An entry and the next one of its name in other case, in byte order.
+        // An entry taken away stays as gone, so that the others keep their place.
+        struct Item {
+            Entry entry;
+            std::uint32_t next = kNone;
+            std::uint32_t hash = 0;  // of the folded name
+            bool gone = false;
+        };
         void Add(Entry entry);
-        // Removes the entry of exactly that name and answers it, if there was one.
-        std::optional<Entry> Take(std::string_view name);
+        // Marks the entry of exactly that name gone and answers it, if there was one.
+        const Entry* Take(std::string_view name);
+        // The entries in byte order of their names, the gone ones dropped.
+        void Arrange();
+        // The table's slot of a name: empty, or the first item of that name in
+        // any case; hash is its CaseHash.
+        std::size_t SlotOf(std::string_view name, std::uint32_t hash) const;
+        // The first item of that name in any case, or kNone.
+        std::uint32_t First(std::string_view name) const;
+        // A table for `names` names, every item put in again.
+        void Rehash(std::size_t names);
+        void Link(std::uint32_t item);
+        // The hash of a name's case key, and whether two names have one key.
+        std::uint32_t CaseHash(std::string_view name) const;
+        bool SameCase(std::string_view a, std::string_view b) const;
 
         std::string path_;
-        // folded name -> the entries with that folded name
-        std::unordered_map<std::string, std::vector<Entry>> names_;
+        Disk* disk_ = nullptr;
+        std::vector<Item> items_;
+        // Open addressing on the names' case hashes: each name, in any case, once.
+        std::vector<std::uint32_t> table_;
+        std::size_t names_ = 0;
     };
 
     // One command: the listings read from its start to its end are kept for
@@ -95,7 +118,7 @@ public:
     bool FolderExists(const std::string& path);
     Folder GetFolder(const std::string& path);   // 76 when there is no folder
     File GetFile(const std::string& path);       // 53 when there is no file
-    TextReader OpenTextRead(const File& file);   // 8-bit text, for reading
+    TextReader OpenTextRead(const File& file);   // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same
@@ -113,7 +136,7 @@ public:
     // name as taken meanwhile; the listing then knows the newcomer. Between
     // devices the file is copied under a temporary name beside the new one,
     // flushed and renamed into place, and only then removed where it was.
-    bool Move(Listing& from, std::string name, Listing& to, const std::string& newName);
+    bool Move(Listing& from, const std::string& name, Listing& to, const std::string& newName);
     // Moves the file `name` of `from` over the file `onDisk` of `to` in one
     // step (between devices as Move does, its last rename the replacing one).
     void MoveOver(Listing& from, const std::string& name, Listing& to, const std::string& onDisk);
@@ -128,10 +151,10 @@ public:
     // Do the two files hold the same bytes?
     bool SameContent(const std::string& a, const std::string& b);
     // Moves the file `name` of `from` into `to`, taking the place of the file
-    // there that has the same name without regard to case, in one step, under
-    // that file's name as it stands on disk; then the name is given the case of
-    // newName. A read-only file there is refused with 70 and a folder with 58.
-    // Any further same-named file goes only once the new one is in.
+    // there of that name as the disk compares names (on a disk that folds
+    // case, in any case) in one step, under that file's name as it stands on
+    // disk; then the name is given the case of newName. A read-only file there
+    // is refused with 70 and a folder with 58.
     void MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName);
 
     Disk& disk() { return disk_; }
@@ -156,6 +179,10 @@ private:
     Listing& ListingAt(std::string_view folder);
     // The listing kept for that folder path, or null.
     Listing* Kept(std::string_view folder);
+    // Within a catch block: a refusal for want of permission is told as the
+    // refusal of the first of the folders that may not be written, if any.
+    [[noreturn]] void Rethrow(const FileError& error, std::string_view folder, std::string_view other = {});
+    bool HiddenName(std::string_view name) { return disk_.HidesByName() && !name.empty() && name[0] == '.'; }
 
     struct PathHash {
         using is_transparent = void;
@@ -165,6 +192,7 @@ private:
     Disk& disk_;
     std::unordered_map<std::string, Listing, PathHash, std::equal_to<>> listings_;
     int depth_ = 0;
+    std::string source_, target_;  // paths of the running move, their buffers reused
 };
 
 }  // namespace tcc

@@ -1,6 +1,8 @@
 #include "core/paths.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "core/disk.h"
 
@@ -48,14 +50,50 @@ std::string FoldCase(std::string_view name) {
     return folded;
 }
 
+bool EqualFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
+
+std::size_t HashFolded(std::string_view name) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    std::uint64_t hash = 0x9e3779b97f4a7c15ull ^ name.size();
+    for (std::size_t at = 0; at < name.size(); at += 8) {
+        std::uint64_t word = 0;
+        if (name.size() - at >= 8) {
+            std::memcpy(&word, name.data() + at, 8);
+        } else {
+            for (std::size_t i = at; i < name.size(); ++i) word = word << 8 | static_cast<unsigned char>(name[i]);
+        }
+        // Eight bytes folded at once: a byte below 0x80, at least 'A' and at
+        // most 'Z', gets 0x20.
+        const std::uint64_t low = word & ~kHigh;
+        const std::uint64_t capital = (low + (0x80 - 'A') * kOnes) & ~(low + (0x80 - 'Z' - 1) * kOnes) & ~word & kHigh;
+        hash = (hash ^ (word | capital >> 2)) * 0xff51afd7ed558ccdull;
+        hash ^= hash >> 32;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path;
+    JoinPathInto(path, folder, name);
+    return path;
+}
+
+const std::string& JoinPathInto(std::string& path, std::string_view folder, std::string_view name) {
+    path.clear();
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder);
-    // A path keeps the one separator it was written with ("C:/x/y" as Qt
-    // writes paths on Windows), else the platform's.
-    const std::size_t last = folder.find_last_of(kSeparators);
-    if (path.empty() || !IsSeparator(path.back())) path.push_back(last == std::string_view::npos ? kSeparator : folder[last]);
+    if (path.empty() || !IsSeparator(path.back())) {
+        // A path keeps the one separator it was written with ("C:/x/y" as Qt
+        // writes paths on Windows), else the platform's.
+        const std::size_t last = kSeparators.size() > 1 ? folder.find_last_of(kSeparators) : std::string_view::npos;
+        path.push_back(last == std::string_view::npos ? kSeparator : folder[last]);
+    }
     path.append(name);
     return path;
 }

@@ -10,6 +10,10 @@ namespace tcc {
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Compare names without regard to letter case (ASCII letters fold).
 std::string FoldCase(std::string_view name);
+// Are two names equal without regard to letter case, and a hash that is the
+// same for such names (without making the folded copy).
+bool EqualFolded(std::string_view a, std::string_view b);
+std::size_t HashFolded(std::string_view name);
 // Is c a path separator here ("/"; "\\" or "/" on Windows)?
 bool IsPathSeparator(char c);
 // The length of the root a path starts with: 1 for "/", 3 for "C:\\" on
@@ -24,5 +28,7 @@ std::string LastComponent(std::string_view path);
 bool SplitPath(std::string_view path, std::string_view* parent, std::string_view* name);
 // Joins a folder path and a name with the platform separator.
 std::string JoinPath(std::string_view folder, std::string_view name);
+// The same into `path`, whose buffer is reused.
+const std::string& JoinPathInto(std::string& path, std::string_view folder, std::string_view name);
 
 }  // namespace tcc

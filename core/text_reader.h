@@ -10,8 +10,8 @@
 
 namespace tcc {
 
-// Reads 8-bit text line by line. CR LF, LF or a lone CR ends a line and is
-// not part of it; a last line without a terminator is still a line.
+// Reads text line by line. CR LF, LF or a lone CR ends a line and is not
+// part of it; a last line without a terminator is still a line.
 class TextReader {
 public:
     TextReader(std::unique_ptr<ReadStream> stream, std::string path);
@@ -21,8 +21,8 @@ public:
     std::string ReadLine();
     void SkipLine();
     void Close();
-    // Bytes consumed so far, for progress.
-    std::uint64_t Position() const { return consumed_; }
+    // The file's bytes consumed so far, for progress.
+    std::uint64_t Position() const { return stream_ ? stream_->FileOffset(consumed_) : consumed_; }
 
 private:
     bool Fill();

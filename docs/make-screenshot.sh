@@ -48,7 +48,7 @@ sleep 1
 export DISPLAY=$display
 
 # The program starts in its current folder: the game's folder.
-(cd "$game" && exec "$root/build-screenshot/ui/tarnel-cache-converter") >/dev/null 2>&1 &
+(cd "$game" && exec "$root/build-screenshot/qt/tarnel-cache-converter") >/dev/null 2>&1 &
 app=$!
 win=""
 for _ in $(seq 50); do

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,66 +21,64 @@ struct Result {
     std::string out, err;
 };
 
+// Where the streams go: apart, standard error into standard output, the
+// input piped in while standard error is a terminal, or standard output into
+// a pipe nobody reads.
+enum class Streams { Apart, Together, PipedIn, Gone };
+
 // Runs tarnel-cache with args ("%" stands for the folder temp) through the
 // shell, its input from /dev/null or else a terminal fed with `input`.
-Result RunCli(std::string args, const TempDir& temp, const char* input = nullptr) {
+Result RunCli(std::string args, const TempDir& temp, const char* input = nullptr, Streams streams = Streams::Apart) {
     for (std::size_t at; (at = args.find('%')) != std::string::npos;) args.replace(at, 1, temp.path());
     std::string command = std::string(TCC_CLI) + " " + args;
-    command = input ? "printf '" + std::string(input) + "' | script -qec '" + command + "' /dev/null"
-                    : command + " </dev/null";
-    const int status = std::system((command + " >" + temp / "out" + " 2>" + temp / "err").c_str());
-    return {WEXITSTATUS(status), TempDir::Read(temp / "out"), TempDir::Read(temp / "err")};
+    if (streams == Streams::PipedIn) command = "script -qec \"printf '" + std::string(input) + "' | " + command + "\" /dev/null </dev/null";
+    else if (input) command = "printf '" + std::string(input) + "' | script -qec '" + command + "' /dev/null";
+    else command += " </dev/null";
+    int pipe[2];
+    if (::pipe(pipe) != 0) return {-2, "", ""};
+    ::close(pipe[0]);
+    command += streams == Streams::Gone ? " >&" + std::to_string(pipe[1]) : " >" + temp / "out";
+    const int status = std::system((command + (streams == Streams::Together ? " 2>&1" : " 2>" + temp / "err")).c_str());
+    ::close(pipe[1]);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempDir::Read(temp / "out"), TempDir::Read(temp / "err")};
 }
 
-TEST(CommandLine, ConvertAndSortFollowTheRulesAndADryRunForeseesThem) {
-    // Keys in other letter case on disk, a target taken before and one taken
-    // by an earlier record in other case, a name leaving the folder, a missing
-    // cached file, no real name, a blank and an "="-less line, names too long
-    // to hold first and last, a last record without line end, a sort folder in
-    // other case to replace in.
-    const std::string tooLong(300, 'n');
-    const std::string index = "[Cache]\r\nL=" + tooLong + "\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK3=../Evil.unr\r\nK4=Gone.uax\r\n\r\n"
-                              "K5=Song.umx\r\nK6=song.umx\r\nK9=\nnoequals\nK7=Readme\r\n" + tooLong + "=x.unr\r\nK8=Lib.u";
-    model::Tree start = {{"cache.ini", {model::Kind::File, index}}, {"music", {model::Kind::Folder, ""}}};
-    for (const char* name : {"L.uxx", "AbC.UXX", "K2.uxx", "K3.uxx", "K5.uxx", "K6.uxx", "k7.uxx", "K8.uxx", "tex.UTX",
-                             "music/Song.umx", "notes.txt"}) {
-        start[name] = {model::Kind::File, std::string("was ") + name};
-    }
+// What the commands did, line by line, as the dry run foresaw it; that they
+// did it, and every reason to pass a record or file over, the random caches
+// check. Here: a key in other letter case on disk and one with a control
+// byte, a target taken, no real name, a sort folder in other case to replace
+// in and one holding a name in other case, and the cache folder so deep that
+// one name fits there but not in a sort folder and another not even there.
+TEST(CommandLine, ConvertAndSortTellEveryChangeAndADryRunForeseesThem) {
+    const std::string fits(190, 'm'), wide(200, 'w');
+    const std::string index = "[Cache]\r\nabc=Map.unr\r\nK2=Tex.utx\r\nK5=Song.umx\r\nK9=\nEsc\x1b=Esc.unr\nM=" + fits + "\nN=" + wide + ".unr";
     TempDir temp;
-    const std::string game = temp / "game";
-    for (const auto& [path, entry] : start) {
-        if (entry.kind == model::Kind::Folder) fs::create_directories(game + "/Cache/" + path);
-        else TempDir::Write(game + "/Cache/" + path, entry.content);
+    std::string game = temp.path();  // its Cache folder's path 3900 bytes long
+    while (game.size() < 3900 - 11) game += "/" + std::string(std::min<std::size_t>(200, 3900 - 12 - game.size()), 'd');
+    game += "/game";
+    TempDir::Write(game + "/Cache/cache.ini", index);
+    for (const char* name : {"AbC.UXX", "K2.uxx", "K5.uxx", "tex.UTX", "Esc\x1b.uxx", "M.uxx", "N.uxx", "music/Song.umx", "Maps/map.UNR"}) {
+        TempDir::Write(game + "/Cache/" + name, name);
     }
-    model::Tree rules = start;
-    ASSERT_TRUE(model::Convert(rules, index) && model::Sort(rules));
-
     PlatformDisk disk;
     const model::Tree before = Snapshot(disk, game);
-    const Result dry = RunCli("--dry-run convert sort %/game/Cache", temp);
+    const Result dry = RunCli("--dry-run convert sort " + game + "/Cache", temp);
     EXPECT_EQ(model::Diff(before, Snapshot(disk, game)), "");  // every name and byte as it was
-    const Result real = RunCli("convert sort %/game/Cache", temp);
-    model::Tree expected = {{"Cache", {model::Kind::Folder, ""}}};  // nothing beside it
-    for (const auto& [path, entry] : rules) expected["Cache/" + path] = entry;
-    EXPECT_EQ(model::Diff(expected, Snapshot(disk, game)), "");
-
+    const Result real = RunCli("convert sort " + game + "/Cache", temp);
     EXPECT_EQ(std::tuple(dry.status, real.status, dry.err, real.err), std::tuple(0, 0, "", ""));
     std::string foreseen = "\n" + dry.out;
     for (std::size_t at; (at = foreseen.find("\nwould ")) != std::string::npos;) foreseen.erase(at + 1, 6);
     EXPECT_EQ(foreseen.substr(1), real.out);
     EXPECT_EQ(real.out,
               "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records "
-              "not available.\nskip L: name too long\n"
-              "rename abc.uxx -> Map.unr\nskip K2: target taken\nskip K3: name leaves the folder\n"
-              "skip K4: cached file missing\nrename K5.uxx -> Song.umx\nskip K6: target taken\nskip K9: no real name\n"
-              "rename K7.uxx -> Readme.unk\nskip " + tooLong + ": cached file missing\nrename K8.uxx -> Lib.u\n"
-              "convert: 4 renamed, 7 passed over\nmake folder Maps\nmake folder System\nmake folder Textures\n"
-              "make folder Sounds\nmake folder Unknown Extensions\n"
-              "move Map.unr -> Maps/Map.unr\nmove tex.UTX -> Textures/tex.UTX\nreplace music/Song.umx\n"
-              "move Readme.unk -> Unknown Extensions/Readme.unk\nmove Lib.u -> System/Lib.u\n"
+              "not available.\nrename AbC.UXX -> Map.unr\nskip K2: target taken\nrename K5.uxx -> Song.umx\n"
+              "skip K9: no real name\nrename Esc\\x1b.uxx -> Esc.unr\nrename M.uxx -> " + fits + ".unk\nskip N: name too long\n"
+              "convert: 4 renamed, 3 passed over\nmake folder System\nmake folder Textures\nmake folder Sounds\n"
+              "make folder Unknown Extensions\nmove Esc.unr -> Maps/Esc.unr\nskip Map.unr: Maps/map.UNR holds its name in other case\n"
+              "move tex.UTX -> Textures/tex.UTX\nreplace music/Song.umx\nskip " + fits + ".unk: name too long\n"
               "tarnel-cache: Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\n"
               "tarnel-cache: the 'Cache' directory to the game's main directory, choosing overwrite.\n"
-              "sort: 4 moved, 1 replaced\n");
+              "sort: 2 moved, 1 replaced, 2 passed over\n");
 }
 
 TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
@@ -93,29 +92,39 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         const char* err;     // found in standard error; "" means it is empty
         std::string after;   // Cache/cache.ini afterwards
         const char* exists;  // a path that must exist afterwards
+        Streams streams = Streams::Apart;
     };
     const Case cases[] = {
         {"refresh %/Cache", nullptr, 1, "", "(--yes answers yes)", index, "Cache/k.uxx"},
-        {"refresh %/Cache", "n\\n", 1, "[y/N]", "", index, "Cache/k.uxx"},
+        {"refresh %/Cache", "n\\n", 1, "tarnel-cache: refresh was not run", "", index, "Cache/k.uxx"},
+        // The question is answered on standard input, which is no terminal here.
+        {"refresh %/Cache", "y\\n", 1, "(--yes answers yes)", "", index, "Cache/k.uxx", Streams::PipedIn},
         {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "[Cache]\r\n", "Cache/k.uxx"},
         {"--yes refresh %/Cache", nullptr, 0, "write cache.ini\nrefresh: cache.ini reset\n", "", "[Cache]\r\n",
          "Cache/k.uxx"},
         {"--dry-run --yes refresh %/Cache", nullptr, 0, "would write cache.ini\n", "", index, "Cache/k.uxx"},
-        {"-q convert refresh sort %/Cache", nullptr, 0, "", "", "[Cache]\r\n", "Cache/Maps/B.unr"},
-        // The rename before the error stays done.
-        {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\n", "File already exists: %/Jam/cache/B.unr",
-         index, "Jam/cache/A.unr"},
+        // A file the sort passes over is told even then.
+        {"-q convert refresh sort %/Cache", nullptr, 0, "", "tarnel-cache: sort: 1 moved, 0 replaced, 1 passed over\n",
+         "[Cache]\r\n", "Cache/Maps/B.unr"},
+        // A reader that goes away (| head) ends the output, not the commands.
+        {"convert sort %/Cache", nullptr, 0, "", "", index, "Cache/Maps/B.unr", Streams::Gone},
+        // The rename before the error stays done, and is told before it.
+        {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\ntarnel-cache: File already exists: %/Jam/cache/B.unr",
+         "", index, "Jam/cache/A.unr", Streams::Together},
         {"convert %/Nowhere", nullptr, 1, "", "tarnel-cache: Path not found: %/Nowhere\n", index, "Cache/k.uxx"},
+        {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n", index, "Cache/k.uxx"},
+        // ".." after a link is the link's target's parent, as the system has it.
+        {"sort %/b/link/../cache", nullptr, 0, "make folder System", "", index, "Jam/cache/System"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
         {"install %/Cache", nullptr, 1, "", "holds no System folder", index, "Cache/k.uxx"},
-        {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 2 moved", "cannot be the Cache folder itself",
+        {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder itself",
          index, "Cache/Maps/B.unr"},
-        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/A.unr: the sort folder is the game's own\n", "", index,
-         "Jam/Maps/A.unr"},
-        {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0, "same Maps/A.unr: already installed\n"
-         "install Maps/B.unr, the game's old copy kept as b.unr.bak\nremove folder Maps\nremove folder System\nremove folder "
+        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/B.unr: the sort folder is the game's own\n", "", index,
+         "Jam/Maps/a.UNR"},
+        {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0,
+         "install Maps/B.unr, the game's old copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder Maps\nremove folder System\nremove folder "
          "Textures\nremove folder Sounds\nremove folder Music\nremove folder Unknown Extensions\ninstall: 1 installed, 1 "
-         "already installed, 0 passed over\n", "", index, "Jam/Maps/b.unr.bak"},
+         "already installed, 0 passed over\n", "", index, "Jam/Maps/B.unr.bak"},
         {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
         {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
         {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
@@ -131,14 +140,19 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
             TempDir::Write(temp / folder + "j.uxx", "j");
         }
         fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
-        TempDir::Write(temp / "Jam/Maps/A.unr", "k");  // installed already; b.unr is another version
-        TempDir::Write(temp / "Jam/Maps/b.unr", "old");
+        TempDir::Write(temp / "Jam/Maps/a.UNR", "a");  // installed already; B.unr is another version
+        TempDir::Write(temp / "Jam/Maps/B.unr", "old");
         fs::create_directory_symlink("../Maps", temp / "Jam/cache/Maps");  // sorted straight into the game
-        const Result r = RunCli(c.args, temp, c.input);
-        std::string err = c.err;
-        if (err.find('%') != std::string::npos) err.replace(err.find('%'), 1, temp.path());
+        TempDir::Write(temp / "Cache/Maps/a.UNR", "a");  // a name in other case
+        fs::create_directories(temp / "b");
+        fs::create_directory_symlink(temp / "Jam/cache", temp / "b/link");
+        const Result r = RunCli(c.args, temp, c.input, c.streams);
+        std::string out = c.out, err = c.err;
+        for (std::string* text : {&out, &err}) {
+            if (text->find('%') != std::string::npos) text->replace(text->find('%'), 1, temp.path());
+        }
         EXPECT_EQ(r.status, c.status);
-        EXPECT_TRUE(c.out.empty() ? r.out.empty() : r.out.find(c.out) != std::string::npos) << r.out;
+        EXPECT_TRUE(out.empty() ? r.out.empty() : r.out.find(out) != std::string::npos) << r.out;
         EXPECT_TRUE(err.empty() ? r.err.empty() : r.err.find(err) != std::string::npos) << r.err;
         EXPECT_EQ(TempDir::Read(temp / "Cache/cache.ini"), c.after);
         EXPECT_TRUE(fs::exists(temp / c.exists));

@@ -1,7 +1,6 @@
-// The strongest checks, both over seeded random caches compared with the
-// model: every file operation failing in turn, and Convert then Sort on the
-// real file system and on an in-memory disk that folds case. A failure names
-// the seed.
+// The strongest checks, over seeded random caches compared with the model:
+// every file operation failing in turn, and the commands on the real file
+// system and on in-memory disks. A failure names the seed.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ const std::string kGame = "/u/game", kDir = kGame + "/Cache";
 
 // Files with equal keys are same-named: same folder, name equal but for case.
 std::string SameName(const std::string& path) {
-    return ParentOf(path) + "/" + FoldCase(path.substr(ParentOf(path).size() + 1));
+    return ParentOf(path) + "/" + model::Fold(path.substr(ParentOf(path).size() + 1));
 }
 
 struct Command {
@@ -34,14 +33,22 @@ struct Command {
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 
-// The folder whose tree a command changes: install's is the game's.
-const std::string& Root(const Command& c) { return std::string_view(c.name).starts_with("install") ? kGame : kDir; }
+bool Install(CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }
+bool InstallOverwriting(CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }
+
+// The folder whose tree a command changes: the install's holds the game's
+// folder and the cache folder.
+const std::string& Root(const Command& c) {
+    static const std::string kAround = ParentOf(kGame);
+    return c.click == Install || c.click == InstallOverwriting ? kAround : kDir;
+}
 
 // What the rules say the command does to that tree; false for an error.
-bool Apply(const Command& c, model::Tree& tree) {
-    if (Root(c) == kGame) return model::Install(tree, "Cache/", "", std::string_view(c.name).ends_with("overwrite"));
-    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content);
-    if (c.click == RunSort) return model::Sort(tree);
+bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
+    model::Notes notes;
+    if (Root(c) != kDir) return model::Install(tree, "game/Cache", "game", c.click == InstallOverwriting, {foldCase}, notes);
+    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content, {foldCase}, notes);
+    if (c.click == RunSort) return model::Sort(tree, {foldCase}, notes);
     tree.at("cache.ini").content = "[Cache]\r\n";
     return true;
 }
@@ -72,7 +79,7 @@ struct Attempt {
 // must stop there with that error, the files as the clean run had them at that
 // point but for what it makes for a moment, its state kept and nothing lost;
 // run again, it must do what the rules say of the folder as the fault left it.
-long FailEachOperation(const MemoryDisk& start, const Command& c) {
+long FailEachOperation(MemoryDisk start, const Command& c) {
     std::vector<model::Files> seen;
     const Attempt clean(start, c, 0, &seen);
     EXPECT_EQ(clean.error, 0) << c.name;
@@ -95,7 +102,7 @@ long FailEachOperation(const MemoryDisk& start, const Command& c) {
             EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
         }
         model::Tree rules = Snapshot(run.disk, Root(c));
-        const bool ok = Apply(c, rules);
+        const bool ok = Apply(c, rules, start.FoldsCase());
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
         EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, Root(c))), "") << "again after the fault";
@@ -111,14 +118,13 @@ class FaultLoop : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
     const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}},
-        install{"install", true, [](CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }, {}},
-        overwrite{"install --overwrite", true, [](CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }, {}};
+        install{"install", true, Install, {}}, overwrite{"install --overwrite", true, InstallOverwriting, {}};
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree tree = RandomCache(seed, GetParam());
+        const model::Tree tree = RandomCache(seed, {GetParam()});
         model::Tree rules = tree;
-        if (tree.size() < 12 || !Apply(convert, rules) || !Apply(sort, rules)) continue;
+        if (tree.size() < 12 || !Apply(convert, rules, GetParam()) || !Apply(sort, rules, GetParam())) continue;
         ++caches;
         MemoryDisk start(GetParam());
         Lay(start, kDir, tree);
@@ -130,9 +136,11 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
         points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
         // Into a game folder of random files, from the same device and from another.
-        MemoryDisk game = sorted, apart = (Lay(game, kGame, RandomGame(seed, tree, false)), game);
+        MemoryDisk game = sorted;
+        Lay(game, kGame, RandomGame(seed, tree, {GetParam()}));
+        MemoryDisk apart = game;
         apart.SetDevice(kDir);
-        if (model::Tree rules = Snapshot(game, kGame); !Apply(install, rules)) continue;
+        if (model::Tree rules = Snapshot(game, Root(install)); !Apply(install, rules, GetParam())) continue;
         points += FailEachOperation(game, install) + FailEachOperation(apart, install) + FailEachOperation(apart, overwrite);
     }
     std::printf("fault points checked: %ld\n", points);
@@ -143,42 +151,43 @@ INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
 
 // Random caches, each first as a dry run, which must change nothing and
-// foresee the real run.
-class RandomCaches : public ::testing::TestWithParam<bool> {};
+// foresee the real run: on the real disk, and in memory where case counts and
+// where it folds, both with read-only folders and a short limit to paths.
+class RandomCaches : public ::testing::TestWithParam<int> {};
 
-TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSay) {
-    const bool foldCase = GetParam();
-    const model::Entry folder{model::Kind::Folder, "", false};
-    // Sentinels outside the folder, named as files the index may reach.
-    const model::Tree outside = {{"game", folder}, {"game/Cache", folder}, {"game/System", folder},
-                                 {"game/System/keep.u", {model::Kind::File, "sentinel keep.u", false}},
-                                 {"k1.uxx", {model::Kind::File, "sentinel k1.uxx", false}}};
+TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportIt) {
+    const bool onDisk = GetParam() == 0, foldCase = onDisk ? model::kFoldingDisk : GetParam() == 2;
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        const model::Tree start = RandomCache(seed, foldCase);
-        const bool windowsDisk = model::kFoldingDisk && !foldCase;
-        model::Tree around = outside;
-        for (const auto& [path, entry] : RandomGame(seed, start, windowsDisk)) around["game/" + path] = entry;
-        model::Tree all = around;
-        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         TempDir temp;
         PlatformDisk realDisk;
-        MemoryDisk memory(true);
-        const std::string root = foldCase ? "/t" : temp.path();
-        if (foldCase) Lay(memory, root, all);
-        if (seed % 2) memory.SetDevice(root + "/game/Cache");  // the cache folder on a device of its own
-        for (const auto& [path, entry] : foldCase ? model::Tree{} : all) {
+        const std::string root = onDisk ? temp.path() : "/t";
+        const std::size_t room = onDisk ? 1000 : 40;
+        MemoryDisk memory(foldCase, root.size() + std::string("/game/Cache/").size() + room);
+        // In memory, every other cache folder lies on a device of its own.
+        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2};
+        if (volume.cacheApart) memory.SetDevice(root + "/game/Cache");
+        model::Tree start = RandomCache(seed, volume);
+        // On Windows' own disk the index is in the ANSI code page, as the game writes it.
+        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
+        model::Tree around = kOutside;
+        for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
+        model::Tree all = around;
+        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
+        if (!onDisk) Lay(memory, root, all);
+        for (const auto& [path, entry] : onDisk ? all : model::Tree{}) {
             if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
             else TempDir::Write(root + "/" + path, entry.content);
             if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
         }
-        ASSERT_EQ(ConvertSortInstallAsTheRulesSay(foldCase ? static_cast<Disk&>(memory) : realDisk, root, start, around,
-                                                  windowsDisk, seed % 4 < 2), "");
+        ASSERT_EQ(ConvertSortInstallAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume, around,
+                                                  seed % 4 < 2), "");
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "FoldingCaseInMemory" : "CaseSensitiveOnDisk"; });
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(0, 1, 2), [](const auto& info) {
+    return std::string(info.param == 0 ? "OnDisk" : info.param == 1 ? "CaseSensitiveInMemory" : "FoldingCaseInMemory");
+});
 
 }  // namespace
 }  // namespace tcc

@@ -1,46 +1,59 @@
-// What only Windows has: names Windows cannot give, names
-// outside the ANSI code page, names that fold case in the file system itself,
-// and the logical drives of the drive list.
+// What only Windows has: names Windows cannot give, names beyond ASCII in
+// any code page, letter case folded by the file system itself, long paths,
+// busy files, and the logical drives of the drive list. The index's code
+// pages are checked end to end (tools/test-windows).
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "core/disk.h"
 #include "core/file_error.h"
+#include "core/utf16.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/temp_dir.h"
-#include "ui/volumes.h"
+#include "form/volumes.h"
 
 #include <windows.h>  // last: its macros rename DeleteFile and MoveFile
 
 namespace tcc {
 namespace {
 
-TEST(WinDisk, RefusesNamesWindowsWouldChange) {
+TEST(WinDisk, RefusesNamesWindowsWouldChangeAndGivesTheSystemLongNormalisedPaths) {
     WinDisk disk;
-    const std::pair<const char*, bool> names[] = {
-        {"Map.unr", true}, {"n\xe9.unr", true}, {".hidden.unr", true}, {"COM0.u", true}, {"CONSOLE.u", true},
+    const std::pair<std::string, bool> names[] = {
+        {"Map.unr", true}, {"n\xC3\xA9.unr", true}, {"\xE9\x99\xB0.unr", true}, {".hidden.unr", true}, {"COM0.u", true},
+        {"CONSOLE.u", true}, {ToUtf8(std::wstring(255, 0xE9)), true}, {ToUtf8(std::wstring(256, 0xE9)), false},
         {"", false}, {"x.", false}, {"x ", false}, {"a:b.unr", false}, {"a?.unr", false}, {"a\tb", false},
-        {"CON", false}, {"con.txt", false}, {"Nul .unr", false}, {"lpt9.u", false}, {"a/b", false}};
+        {"CON", false}, {"con.txt", false}, {"Nul .unr", false}, {"lpt9.u", false}, {"COM\xC2\xB9.u", false},
+        {"a/b", false}, {"n\xE9.unr", false}};
     for (const auto& [name, holds] : names) EXPECT_EQ(disk.CanHoldName(name), holds) << name;
+    const std::pair<std::string, std::wstring> paths[] = {
+        {"C:\\Games\\..\\Cache", L"\\\\?\\C:\\Cache"},
+        {"C:/Games/./Cache/", L"\\\\?\\C:\\Games\\Cache\\"},
+        {"\\\\server\\share\\Games\\..\\Cache", L"\\\\?\\UNC\\server\\share\\Cache"},
+        {"C:\\n\xE9", L""}};
+    for (const auto& [path, system] : paths) EXPECT_EQ(SystemPath(path), system) << path;
 }
 
-TEST(WinDisk, FoldsCaseRefusesTakenNamesAndPassesOverNamesOutsideTheCodePage) {
+TEST(WinDisk, ListsEveryNameAndFoldsCaseAsTheSystemDoes) {
     TempDir dir;
     TempDir::Write(dir / "Map.unr", "old");
     TempDir::Write(dir / "a.uxx", "new");
-    TempDir::Write(dir / "n\xe9.unr", "e acute");  // in the ANSI code page (1252 under Wine)
-    std::filesystem::create_directory(NativePath(dir.path()) / L"\u4e2d.unr");  // not in it
+    TempDir::Write(dir / "n\xC3\xA9.unr", "e acute");
+    std::filesystem::create_directory(NativePath(dir.path()) / L"\u4e2d.unr");  // in no code page of Wine's
     WinDisk disk;
     std::vector<std::string> names;
     for (const DirEntry& e : disk.ReadDir(dir.path())) names.push_back(e.name + (e.type == EntryType::File ? "" : "/"));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Map.unr", "a.uxx", "n\xe9.unr"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Map.unr", "a.uxx", "n\xC3\xA9.unr", "\xE4\xB8\xAD.unr/"}));
     EXPECT_EQ(disk.Stat(dir / "MAP.UNR").type, EntryType::File);
+    EXPECT_EQ(disk.Stat(dir / "N\xC3\x89.UNR").type, EntryType::File);
 
     const std::pair<std::function<void()>, int> cases[] = {
         {[&] { disk.RenameNoReplace(dir / "a.uxx", dir / "map.UNR"); }, kFileAlreadyExists},
+        {[&] { disk.RenameNoReplace(dir / "a.uxx", dir / "N\xC3\x89.unr"); }, kFileAlreadyExists},
         {[&] { disk.CreateNew(dir / "MAP.unr"); }, kFileAlreadyExists},
         {[&] { disk.MakeDir(dir / "map.unr"); }, kFileAlreadyExists},
         {[&] { disk.OpenRead(dir / "gone.unr"); }, kFileNotFound},
@@ -52,6 +65,40 @@ TEST(WinDisk, FoldsCaseRefusesTakenNamesAndPassesOverNamesOutsideTheCodePage) {
     for (const auto& [call, number] : cases) EXPECT_EQ(ErrorOf(call), number);
     EXPECT_EQ(TempDir::Read(dir / "Map.unr"), "old");
     EXPECT_EQ(TempDir::Read(dir / "a.uxx"), "new");
+
+    // Every key is a form of its letter to the system, and a letter and its
+    // small form that the system takes for one have one key.
+    for (wchar_t unit = 1, small; unit != 0; ++unit) {
+        std::wstring key;
+        if (unit >= 0xD800 && unit <= 0xDFFF) continue;
+        ASSERT_TRUE(ToUtf16(SystemCaseKey(ToUtf8(std::wstring(1, unit))), &key));
+        ASSERT_EQ(CompareStringOrdinal(&unit, 1, key.data(), int(key.size()), TRUE), CSTR_EQUAL) << int(unit);
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, &unit, 1, &small, 1, nullptr, nullptr, 0);
+        ASSERT_TRUE(CompareStringOrdinal(&unit, 1, &small, 1, TRUE) != CSTR_EQUAL ||
+                    SystemCaseKey(ToUtf8(std::wstring(1, small))) == SystemCaseKey(ToUtf8(std::wstring(1, unit))))
+            << int(unit);
+    }
+}
+
+// A file another program holds open without sharing it (the game, a virus
+// scanner) is waited for about a second; one held longer fails with its path.
+TEST(WinDisk, WaitsForABusyFileAndNamesItWhenItStaysBusy) {
+    TempDir dir;
+    for (const char* name : {"a.uxx", "cache.ini", "old.unr", "b.uxx", "Map.unr"}) TempDir::Write(dir / name, name);
+    WinDisk disk;
+    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
+        {"a.uxx", [&] { disk.RenameNoReplace(dir / "a.uxx", dir / "A.unr"); }, ""},
+        {"cache.ini", [&] { disk.OpenRead(dir / "cache.ini"); }, ""},
+        {"old.unr", [&] { disk.Remove(dir / "old.unr"); }, ""},
+        {"Map.unr", [&] { disk.RenameReplace(dir / "b.uxx", dir / "Map.unr"); }, "70 Permission denied: " + dir / "Map.unr"},
+    };
+    for (const auto& [name, call, error] : cases) {
+        HANDLE held = CreateFileW(NativePath(dir / name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        // Let go within the second of tries, or only after it.
+        std::thread release([held, wait = error.empty() ? 300 : 1500] { Sleep(wait); CloseHandle(held); });
+        EXPECT_EQ(ErrorText(call), error) << name;
+        release.join();
+    }
 }
 
 TEST(Volumes, TheLogicalDrivesAsWindowsListsThem) {

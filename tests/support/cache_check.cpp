@@ -16,23 +16,69 @@ namespace {
 
 const model::Entry kFolder{model::Kind::Folder, "", false};
 
-// One run of Convert, Sort and Install: what it noted and showed, its error numbers (0: none).
+// The commands each run makes, in order: a second round meets what the
+// first left, and the install takes what the sorts made.
+enum class Step { Convert, Sort, Install };
+const Step kSteps[] = {Step::Convert, Step::Sort, Step::Convert, Step::Sort, Step::Install};
+constexpr std::size_t kNoStep = std::size(kSteps);
+
+// One run of the steps: what they noted and showed, the step that stopped
+// with an error and its text.
 struct CommandRun : RecordingWindow {
-    int convert = 0, sort = 0, install = 0;
-    bool converted = false, overwrite = false;
-    std::string fault;  // an operation outside the folder, a stream left open
+    std::size_t failed = kNoStep;
+    std::string error;
+    model::Notes lines;
+    std::string fault;  // an operation outside the folder, a stream left open, a wrong progress
+    bool overwrite = false;  // the install's --overwrite
 };
 
+// A note as the model words it, paths with "/" and below root.
+std::string Line(FileAction a, const std::string& root) {
+    using K = FileAction::Kind;
+    for (std::string* path : {&a.from, &a.to, &a.reason}) std::replace(path->begin(), path->end(), kSeparator, '/');
+    if (a.to.starts_with(root + "/")) a.to.erase(0, root.size() + 1);
+    return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
+           : a.kind == K::MakeFolder ? "make folder " + a.to
+           : a.kind == K::RemoveFolder ? "remove folder " + a.to
+           : a.kind == K::Replace ? "replace " + a.to
+           : a.kind == K::Same ? "same " + a.from + ": " + a.reason
+           : a.kind == K::Install ? "install " + a.from + (a.to.empty() ? "" : ", the game's old copy kept as " + a.to)
+           : (a.kind == K::Rename ? "rename " : "move ") + a.from + " -> " + a.to;
+}
+
+// The progress of a command that ran to its end rises to `total` and stops there.
+bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progress, std::uint64_t total) {
+    for (std::size_t i = 0; i < progress.size(); ++i) {
+        if (progress[i].second != total || progress[i].first > total || (i && progress[i].first < progress[i - 1].first)) return false;
+    }
+    return !progress.empty() && progress.back().first == total;
+}
+
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void ConvertSortInstall(Disk& disk, const std::string& folder, CommandRun& run, const MemoryDisk* log) {
+void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, CommandRun& run, const MemoryDisk* log) {
+    const std::string folder = root + "/game/Cache";
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
-    run.convert = ErrorOf([&] { RunConvert(state, run); });
-    run.converted = state.cacheConverted;
-    if (!run.convert) run.sort = ErrorOf([&] { RunSort(state, run); });
-    const std::size_t installOp = log ? log->log().size() : 0;
-    if (!run.convert && !run.sort) run.install = ErrorOf([&] { RunInstall(state, run, {"", run.overwrite}); });
+    std::size_t installOp = SIZE_MAX;
+    for (std::size_t step = 0; step < kNoStep && run.failed == kNoStep; ++step) {
+        const std::size_t notes = run.notes.size();
+        run.progress.clear();
+        if (kSteps[step] == Step::Install && log) installOp = log->log().size();
+        run.error = ErrorText([&] {
+            if (kSteps[step] == Step::Convert) RunConvert(state, run);
+            if (kSteps[step] == Step::Sort) RunSort(state, run);
+            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", run.overwrite});
+        });
+        if (!run.error.empty()) run.failed = step;
+        // The sort and the install count the files they take up, one note
+        // each; the conversion the index's bytes.
+        const std::uint64_t total = kSteps[step] == Step::Convert ? indexSize : std::count_if(run.notes.begin() + notes, run.notes.end(), [](const FileAction& a) {
+            return a.kind != FileAction::Kind::MakeFolder && a.kind != FileAction::Kind::RemoveFolder;
+        });
+        if (run.failed == kNoStep && !RisesTo(run.progress, total)) run.fault = "a progress not rising to its total";
+    }
+    for (const FileAction& note : run.notes) run.lines.push_back(Line(note, root));
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
         const std::string place = i < installOp ? folder : ParentOf(folder);  // install's is the game's folder
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
@@ -43,6 +89,18 @@ void ConvertSortInstall(Disk& disk, const std::string& folder, CommandRun& run, 
 }
 
 }  // namespace
+
+const model::Tree kOutside = {{"game", kFolder}, {"game/Cache", kFolder}, {"game/System", kFolder},
+                              {"game/System/keep.u", {model::Kind::File, "keep.u"}}, {"k1.uxx", {model::Kind::File, "k1.uxx"}},
+                              {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", kFolder},
+                              {"game/Cache2/A.uxx", {model::Kind::File, "Cache2"}}};
+
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
 
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
@@ -56,54 +114,67 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             tree.merge(Snapshot(disk, root, path));
             continue;
         }
-        std::string content;
-        char buffer[4096];
-        const auto stream = disk.OpenRead(JoinPath(folder, e.name));
-        while (const std::size_t n = stream->Read(buffer, sizeof buffer)) content.append(buffer, n);
-        tree[path] = {model::Kind::File, content, disk.Stat(JoinPath(folder, e.name)).readOnly};
+        const std::string file = JoinPath(folder, e.name);
+        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
 }
 
 void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree) {
     for (const auto& [path, entry] : tree) {
-        if (entry.kind == model::Kind::Folder) disk.AddFolder(root + "/" + path);
+        if (entry.kind == model::Kind::Folder) disk.AddFolder(root + "/" + path, entry.readOnly);
         else disk.AddFile(root + "/" + path, entry.content, entry.readOnly);
     }
 }
 
-// Its index has odd headers, line ends, names with and without dots,
-// duplicates, case variants, "/", "\\", "..", empty names, a second "="; then
-// cached files present or missing, taken targets, other files, and sometimes
-// a sort folder in some letter case holding files of the names the sort
-// brings. Where the disk folds case, no two names in a folder differ only in case.
-model::Tree RandomCache(unsigned seed, bool foldCase) {
-    foldCase = foldCase || model::kFoldingDisk;
+// Its index has odd headers and line ends, names with no, one or several dots,
+// a leading dot, control bytes, a NUL, too long for a sort folder or any,
+// duplicates, case variants, letters beyond ASCII, "/", "\\", "..", empty names, a second "="; then
+// cached files present, missing or folders, taken targets, other files, now
+// and then a file named like a sort folder, and sometimes a sort folder
+// (read-only where the disk keeps permissions) holding files of names the
+// sort brings. Names fit the disk, and differ in more than case where it folds.
+model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
+    using namespace std::literals;
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
-    const char* const keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k\xe9"};
-    const char* const names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n\xe9", "e"};
-    const char* const exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
-                                ".uxx", ".un", ""};
-    const char* const odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
-                               "cache.ini", "Cache.INI", "k1.uxx", "Maps"};
+    const std::string longName(30, 'L'), tooLong(300, 'T');
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
+    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
+    // whose second byte in code page 932 is "A", "a", "\\", "\\".
+    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
+    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
+                                ".k", std::string("k\0"sv), "k\x01"};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
+#ifdef _WIN32
+                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+#endif
+    };
+    const std::string_view exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
+                                     ".uxx", ".un", ""};
+    const std::string_view odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
+                                    "cache.ini", "Cache.INI", "k1.uxx", "Maps", "a\0b.unr"sv, tooLong};
     const char* const ends[] = {"\r\n", "\r\n", "\n", "\r"};
     const char* const folders[] = {"Maps", "maps", "System", "SYSTEM", "Unknown Extensions", "music"};
+    const char* const ownExts[] = {".unr", ".UNR", ".dll", ".u", ".unk", ".umx"};  // of files sorted there
     model::Tree tree;
     int serial = 0;
     auto taken = [&](const std::string& path) {
-        if (!foldCase) return tree.count(path) != 0;
+        if (!volume.foldsCase) return tree.count(path) != 0;
         return std::any_of(tree.begin(), tree.end(), [&](const auto& e) { return model::Fold(e.first) == model::Fold(path); });
     };
-    auto add = [&](const std::string& path, bool readOnly = false) {
+    // An entry of a name the disk can hold (on Windows none holds "\\"), in a folder there is.
+    auto add = [&](const std::string& path, model::Kind kind = model::Kind::File, bool readOnly = false) {
         const std::size_t slash = path.find('/');
         const std::string base = path.substr(slash + 1);  // the whole path when it has no "/"
-        if (base.empty() || base == "." || base == ".." || base.find_first_of(model::kFoldingDisk ? "/\\" : "/") != std::string::npos ||
-            taken(path) || (model::kFoldingDisk && (base.back() == '.' || base.back() == ' ')) ||
-            (slash != std::string::npos && !tree.count(path.substr(0, slash)))) {
+        const bool control = std::any_of(base.begin(), base.end(), [](unsigned char c) { return c < 32; });
+        if (base.empty() || base == "." || base == ".." || base.size() > 255 || path.size() > volume.room ||
+            base.find_first_of(model::kFoldingDisk ? "/\\\0"sv : "/\0"sv) != std::string::npos || taken(path) ||
+            (volume.windowsNames && (base.back() == '.' || base.back() == ' ' || control)) ||
+            (slash != std::string::npos && (!tree.count(path.substr(0, slash)) || tree.at(path.substr(0, slash)).kind != model::Kind::Folder))) {
             return;
         }
-        tree[path] = {model::Kind::File, "#" + std::to_string(++serial) + " " + path, readOnly};
+        tree[path] = {kind, kind == model::Kind::File ? "#" + std::to_string(++serial) + " " + path : "", readOnly};
     };
     const char* const headers[] = {"[Cache]", "k1=Header.unr", ""};  // a header like a record is still a header
     std::string index = pick(headers);
@@ -117,49 +188,71 @@ model::Tree RandomCache(unsigned seed, bool foldCase) {
     for (const auto& [key, real] : records) {
         std::string upper = key;
         for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        if (rng() % 5) add((rng() % 6 ? key : upper) + (rng() % 6 ? ".uxx" : ".UXX"));
+        if (rng() % 5) add((rng() % 6 ? key : upper) + (rng() % 6 ? ".uxx" : ".UXX"), rng() % 12 ? model::Kind::File : model::Kind::Folder);
         if (rng() % 6 == 0) add(real.find('.') == std::string::npos ? real + ".unk" : real);
     }
     for (int i = rng() % 6; i > 0; --i) add(pick(names) + pick(exts));
+    if (rng() % 12 == 0) add(pick(folders));  // a file where a sort folder goes
     if (rng() % 3 == 0) {
-        const std::string folder = pick(folders);
-        if (foldCase && taken(folder)) return tree;
-        tree[folder] = kFolder;
-        for (int i = 1 + rng() % 6; i > 0; --i) add(folder + "/" + pick(names) + pick(exts), rng() % 8 == 0);
+        // Older copies, some read-only, of names the sort brings there, and now and then a newer one waiting.
+        const std::size_t f = rng() % std::size(folders);
+        add(folders[f], model::Kind::Folder, volume.permissions && rng() % 4 == 0);
+        for (int i = 1 + rng() % 6; i > 0; --i) {
+            const std::string name = pick(names) + (rng() % 2 ? std::string(ownExts[f]) : pick(exts));
+            add(std::string(folders[f]) + "/" + name, model::Kind::File, rng() % 4 == 0);
+            if (rng() % 3 == 0) add(name);
+        }
     }
     return tree;
 }
 
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                            const model::Tree& outside, bool windowsDisk, bool overwrite) {
-    // Errors where the rules see them and only there, the sort's message the
-    // only one, every file where the rules put it, and the dry run changing
-    // nothing while foreseeing every action, error and file of the real run.
+                                            const model::Volume& volume, const model::Tree& outside, bool overwrite) {
+    // Errors where the rules see them and only there, the sorts' messages the
+    // only ones, every line and file as the rules say, and the dry run
+    // changing nothing while foreseeing every line, error and file of the
+    // real run.
     const std::string cache = root + "/game/Cache";
-    model::Tree rules = start;
-    const bool convertOk = model::Convert(rules, start.at("cache.ini").content, windowsDisk),
-               sortOk = convertOk && model::Sort(rules, windowsDisk);
-    model::Tree expected = outside;
+    // The index as the disk reads it (on Windows' own disk, from its code
+    // page); progress counts its bytes on disk.
+    const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
+    const std::size_t indexSize = start.at("cache.ini").content.size();
+    model::Tree rules = start, expected = outside;
+    model::Notes notes;
+    std::size_t failed = kNoStep, sorts = 0;
+    for (std::size_t step = 0; step < kNoStep && failed == kNoStep; ++step) {
+        const Step what = kSteps[step];
+        if (what == Step::Install) {
+            for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
+            rules.clear();
+            if (!model::Install(expected, "game/Cache", "game", overwrite, volume, notes)) failed = step;
+        } else if (!(what == Step::Sort ? model::Sort(rules, volume, notes) : model::Convert(rules, index, volume, notes))) {
+            failed = step;
+        } else {
+            sorts += what == Step::Sort;
+        }
+    }
     for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
-    const bool installOk = sortOk && model::Install(expected, "game/Cache/", "game/", overwrite, windowsDisk);
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
     dry.overwrite = real.overwrite = overwrite;
-    ConvertSortInstall(dryRunDisk, cache, dry, log);
+    RunSteps(dryRunDisk, root, indexSize, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    ConvertSortInstall(disk, cache, real, log);
+    RunSteps(disk, root, indexSize, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
-    if (std::tuple(real.convert != 0, real.converted, real.sort != 0, real.install != 0) !=
-        std::tuple(!convertOk, convertOk, convertOk && !sortOk, sortOk && !installOk)) {
-        return "errors " + std::to_string(real.convert) + " " + std::to_string(real.sort) + " " +
-               std::to_string(real.install) + " where the rules say otherwise";
+    if (real.failed != failed) {
+        return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);
     }
-    if (real.messages.size() != std::size_t(sortOk)) return "a message other than the sort's last";
-    if (!(dry.notes == real.notes) || std::tie(dry.convert, dry.sort, dry.install) != std::tie(real.convert, real.sort, real.install)) {
-        return "the dry run foresaw other actions or errors";
+    if (real.messages.size() != sorts) return "a message other than the sorts' last";
+    if (real.lines != notes) {
+        const auto [got, want] = std::mismatch(real.lines.begin(), real.lines.end(), notes.begin(), notes.end());
+        return "line '" + (got != real.lines.end() ? *got : "") + "' where the rules say '" + (want != notes.end() ? *want : "") + "'";
+    }
+    if (std::tie(dry.lines, dry.failed, dry.error) != std::tie(real.lines, real.failed, real.error)) {
+        return "the dry run foresaw other lines or errors: " + dry.error + " / " + real.error;
     }
     const model::Tree got = Snapshot(disk, root);
     if (std::string diff = model::Diff(expected, got); !diff.empty()) return "not as the rules say: " + diff;
@@ -167,17 +260,18 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
     return "";
 }
 
-model::Tree RandomGame(unsigned seed, const model::Tree& start, bool windowsDisk) {
+model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Volume& volume) {
     model::Tree cache = start, game = {{"System", kFolder}};
-    model::Convert(cache, start.at("cache.ini").content, windowsDisk);
-    model::Sort(cache, windowsDisk);
+    model::Notes notes;
+    model::Convert(cache, start.at("cache.ini").content, volume, notes);
+    model::Sort(cache, volume, notes);
     std::mt19937 rng(seed);
     for (const auto& [path, entry] : cache) {
         const std::size_t slash = path.find('/');
         if (entry.kind != model::Kind::File || slash == std::string::npos || rng() % 3 == 0) continue;
         std::string folder = model::Lookup(game, path.substr(0, slash)), name = path.substr(slash + 1);
         if (folder.empty()) game[folder = path.substr(0, slash)] = kFolder;
-        if (!model::Lookup(game, name, folder + "/").empty()) continue;
+        if (!model::Lookup(game, name, folder).empty()) continue;
         const std::string at = folder + "/" + (rng() % 3 ? name : model::Fold(name));
         const unsigned kind = rng() % 6;
         game[at] = kind == 5 ? kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};

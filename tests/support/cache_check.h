@@ -27,6 +27,9 @@ int ErrorOf(Call&& call) {
     return std::atoi(ErrorText(call).c_str());
 }
 
+// All that a stream reads.
+std::string ReadAll(ReadStream& stream);
+
 // The tree below root (and `below` under it) as a disk shows it, read through
 // its interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "");
@@ -34,19 +37,25 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
 // Puts the entries of a tree on the in-memory disk below root.
 void Lay(MemoryDisk& disk, const std::string& root, const model::Tree& tree);
 
-// A cache made from its seed (see the generator for what it may hold).
-model::Tree RandomCache(unsigned seed, bool foldCase);
+// A cache made from its seed for a disk (see the generator for what it may hold).
+model::Tree RandomCache(unsigned seed, const model::Volume& volume);
 
-// Converts, sorts and installs root/game/Cache into root/game, first over a
-// dry run, and checks both runs against the rules applied to `start` (the
-// folder's tree) and `outside` (the tree below root around it), which
-// nothing else may change. "" when all holds, else what does not.
+// Sentinels around root/game/Cache (paths below root): files named as the
+// index may reach them, and a folder whose path starts as the cache folder's.
+extern const model::Tree kOutside;
+
+// Converts and sorts root/game/Cache twice (convert, sort, convert, sort),
+// then installs it into root/game, first over a dry run, and checks both runs
+// against the rules applied to `start` (the folder's tree) and `outside` (the
+// tree below root around it), which nothing else may change. "" when all
+// holds, else what does not.
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                            const model::Tree& outside, bool windowsDisk, bool overwrite = false);
+                                            const model::Volume& volume, const model::Tree& outside = kOutside,
+                                            bool overwrite = false);
 
 // The game's folder around the cache `start` once converted and sorted: for
 // some sorted files one of that name (in some case) of the same bytes or
 // others, read-only or with a NAME.bak, or a folder; a file named "sounds".
-model::Tree RandomGame(unsigned seed, const model::Tree& start, bool windowsDisk);
+model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Volume& volume);
 
 }  // namespace tcc

@@ -19,62 +19,77 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
-// A name the folder can hold: one component, at most 255 bytes.
-bool Inside(std::string_view name, bool onWindowsDisk) {
-    if (name.size() > 255 || onWindowsDisk && (name.back() == '.' || name.back() == ' ' || name.find_first_of("<>:\"|?*") != name.npos)) {
-        return false;
-    }
-    return name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+// A name that stays inside the folder: one component.
+bool Inside(std::string_view name) {
+    return name != "." && name != ".." && name.find_first_of("/\\") == std::string_view::npos;
+}
+
+// A name the disk can give as written.
+bool Holds(std::string_view name, const Volume& volume) {
+    if (!volume.windowsNames) return true;
+    const bool control = std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 32; });
+    return name.size() <= 255 && name.back() != '.' && name.back() != ' ' && !control && name.find_first_of("<>:\"|?*") == name.npos;
 }
 
 }  // namespace
 
-std::string Lookup(const Tree& tree, const std::string& name, const std::string& in) {
-    if (tree.count(in + name)) return in + name;
-    for (const auto& [path, entry] : tree) {
-        if (path.starts_with(in) && path.find('/', in.size()) == std::string::npos && Fold(path.substr(in.size())) == Fold(name)) return path;
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder) {
+    const std::string prefix = folder.empty() ? "" : folder + "/", path = prefix + name;
+    std::string found;
+    for (auto it = tree.lower_bound(prefix); it != tree.end() && it->first.starts_with(prefix); ++it) {
+        const std::string_view rest = std::string_view(it->first).substr(prefix.size());
+        if (rest.find('/') == rest.npos && Fold(rest) == Fold(name) && (found.empty() || it->first == path)) found = it->first;
     }
-    return {};
+    return found;
 }
 
 std::string Fold(std::string_view name) {
     std::string out(name);
     for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+    for (std::size_t at; (at = out.find("\xC3\x89")) != std::string::npos;) out[at + 1] = '\xA9';
     return out;
 }
 
-bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk) {
+bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& notes) {
     std::vector<std::string_view> lines = Lines(index);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
-        std::size_t eq = line.find('=');
+        const std::string_view line = lines[i];
+        const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        std::string cached = std::string(line.substr(0, eq)) + ".uxx";
-        std::string real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
-        if (real.empty()) continue;  // no real name
-        std::string target = real.find('.') != std::string::npos ? real : real + ".unk";
-        if (!Inside(cached, onWindowsDisk) || !Inside(target, onWindowsDisk)) continue;
-        std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
-        if (from.empty() || tree[from].kind != Kind::File || (!taken.empty() && tree[taken].kind == Kind::File)) continue;
-        if (!taken.empty()) return false;  // a folder holds the name: the rename fails
-        tree[target] = tree[from];
-        tree.erase(from);
+        const std::string key(line.substr(0, eq)), real(line.substr(eq + 1, line.find('=', eq + 1) - eq - 1));
+        const std::string cached = key + ".uxx", target = real.find('.') != std::string::npos ? real : real + ".unk";
+        const std::string from = Lookup(tree, cached), taken = Lookup(tree, target);
+        auto skip = [&](const char* why) { notes.push_back("skip " + key + ": " + why); };
+        if (real.empty()) skip("no real name");
+        else if ((key + real).find('\0') != std::string::npos) skip("name holds a NUL byte");
+        else if (!Inside(cached) || !Inside(target)) skip("name leaves the folder");
+        else if (!Holds(cached, volume) || !Holds(target, volume)) skip("name not allowed on this disk");
+        else if (!volume.windowsNames && target[0] == '.') skip("name would be hidden");
+        else if (from.empty() || tree.at(from).kind != Kind::File) skip("cached file missing");
+        else if (!taken.empty() && tree.at(taken).kind == Kind::File) skip("target taken");
+        else if (!taken.empty()) return false;  // a folder holds the name: the rename fails
+        else if (target.size() > std::min<std::size_t>(255, volume.room)) skip("name too long");
+        else {
+            notes.push_back("rename " + from + " -> " + target);
+            tree[target] = tree.at(from);
+            tree.erase(from);
+        }
     }
     return true;
 }
 
-bool Sort(Tree& tree, bool onWindowsDisk) {
-    for (const char* name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
-        std::string found = Lookup(tree, name);
-        if (found.empty()) tree[name] = {Kind::Folder, "", false};
-        else if (tree[found].kind != Kind::Folder) return false;  // a file holds the folder's name
+bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
+    for (const std::string name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+        const std::string found = Lookup(tree, name);
+        if (!found.empty() && tree.at(found).kind != Kind::Folder) return false;  // a file holds the folder's name
+        if (found.empty()) tree[name] = {Kind::Folder, "", false}, notes.push_back("make folder " + name);
     }
     const std::pair<std::string_view, const char*> passes[] = {
         {".unr", "Maps"}, {".utx", "Textures"}, {".uax", "Sounds"}, {".umx", "Music"},
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
     std::vector<std::vector<std::string>> byPass(std::size(passes));
-    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their first matching pass
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!onWindowsDisk && name[0] == '.')) continue;
+    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their extension
+        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!volume.windowsNames && name[0] == '.')) continue;
         for (std::size_t p = 0; p < std::size(passes); ++p) {
             if (Fold(name).ends_with(passes[p].first)) {
                 byPass[p].push_back(name);
@@ -82,57 +97,95 @@ bool Sort(Tree& tree, bool onWindowsDisk) {
             }
         }
     }
-    std::vector<std::string> movedIn;  // folded paths this sort moved in
     for (std::size_t p = 0; p < std::size(passes); ++p) {
-        const std::string folder = Lookup(tree, passes[p].second) + "/";
+        const std::string folder = Lookup(tree, passes[p].second);
         for (const std::string& name : byPass[p]) {
-            if (std::find(movedIn.begin(), movedIn.end(), Fold(folder + name)) != movedIn.end()) continue;
-            movedIn.push_back(Fold(folder + name));
-            std::vector<std::string> sameNamed;
-            for (const auto& [path, entry] : tree) {
-                std::string rest = path.substr(std::min(path.size(), folder.size()));
-                if (path.starts_with(folder) && rest.find('/') == std::string::npos && Fold(rest) == Fold(name)) {
-                    if (entry.kind != Kind::File || entry.readOnly) return false;
-                    sameNamed.push_back(path);
-                }
+            const std::string path = folder + "/" + name, held = Lookup(tree, name, folder);
+            if (!held.empty() && held != path && !volume.foldsCase) {
+                notes.push_back("skip " + name + ": " + held + " holds its name in other case");  // another file's name
+            } else if (path.size() > volume.room) {
+                notes.push_back("skip " + name + ": name too long");
+            } else if ((!held.empty() && (tree.at(held).kind != Kind::File || tree.at(held).readOnly)) ||
+                       (volume.permissions && tree.at(folder).readOnly)) {
+                return false;
+            } else {
+                notes.push_back(held.empty() ? "move " + name + " -> " + path : "replace " + path);
+                tree.erase(held);
+                tree[path] = tree.at(name);
+                tree.erase(name);
             }
-            for (const std::string& other : sameNamed) tree.erase(other);
-            tree[folder + name] = tree[name];
-            tree.erase(name);
         }
     }
     return true;
 }
 
-bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, bool onWindowsDisk) {
-    std::set<std::string> movedIn;  // paths this install moved in or made
-    const char* const folders[] = {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"};
-    for (const char* name : std::span(folders, 5)) {
-        const std::string from = Lookup(tree, name, cache) + "/", to = Lookup(tree, name, game), in = (to.empty() ? game + name : to) + "/";
+
+bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, const Volume& volume,
+             Notes& notes) {
+    std::set<std::string> brought;  // the game's files this install made
+    for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music"}) {
+        const std::string from = Lookup(tree, folder, cache);
+        if (from.empty() || tree.at(from).kind != Kind::Folder) continue;
         std::vector<std::string> files;  // visible files, in name order
-        for (auto it = tree.lower_bound(from); from.size() > 1 && it != tree.end() && it->first.starts_with(from); ++it) {
-            if (it->second.kind == Kind::File && it->first.find('/', from.size()) == std::string::npos && (onWindowsDisk || it->first[from.size()] != '.')) files.push_back(it->first);
+        for (auto it = tree.lower_bound(from + "/"); it != tree.end() && it->first.starts_with(from + "/"); ++it) {
+            const std::string_view name = std::string_view(it->first).substr(from.size() + 1);
+            if (it->second.kind == Kind::File && name.find('/') == name.npos && (volume.windowsNames || name[0] != '.')) {
+                files.push_back(it->first);
+            }
         }
         if (files.empty()) continue;
-        if (!to.empty() && tree[to].kind != Kind::Folder) return false;  // a file holds the folder's name
-        tree[in.substr(0, in.size() - 1)].kind = Kind::Folder;
+        std::string to = Lookup(tree, folder, game);
+        if (to.empty()) tree[to = game + "/" + folder] = {Kind::Folder, "", false}, notes.push_back("make folder " + to);
+        if (tree.at(to).kind != Kind::Folder) return false;  // a file holds the folder's name
+        // Nothing can be taken out of a read-only sort folder: a move fails at
+        // once, or, between devices, once the copy is in.
+        const bool locked = volume.permissions && tree.at(from).readOnly;
         for (const std::string& src : files) {
-            std::string there = Lookup(tree, src.substr(from.size()), in);
-            const Entry old = there.empty() ? tree[src] : tree[there];
-            const std::string bak = there.empty() ? "" : Lookup(tree, there.substr(in.size()) + ".bak", in);
-            if (there.empty()) there = in + src.substr(from.size());
-            else if (movedIn.count(there) || old.kind != Kind::File) continue;
-            else if (old.content == tree[src].content) there.clear();  // already installed
-            else if (!overwrite || old.readOnly || (!bak.empty() && !(tree[bak] == old))) continue;
-            else if (bak.empty()) movedIn.insert(there + ".bak"), tree[there + ".bak"] = old;
-            if (!there.empty()) movedIn.insert(there), tree[there] = tree[src];
-            tree.erase(src);
+            const std::string name = src.substr(from.size() + 1), shown = from.substr(cache.size() + 1) + "/" + name;
+            const std::string found = Lookup(tree, name, to), there = found.empty() ? to + "/" + name : found;
+            const std::string onDisk = there.substr(to.size() + 1);
+            auto skip = [&](const std::string& why) { notes.push_back("skip " + shown + ": " + why); };
+            auto bring = [&](const std::string& line) {
+                if (locked && !volume.cacheApart) return false;
+                brought.insert(there);
+                tree[there] = tree.at(src);
+                if (locked) return false;
+                notes.push_back(line);
+                tree.erase(src);
+                return true;
+            };
+            if (found.empty()) {
+                if (!bring("install " + shown)) return false;
+            } else if (brought.count(there)) {
+                skip("target taken");
+            } else if (onDisk != name && !volume.foldsCase) {
+                skip("the game's " + there.substr(game.size() + 1) + " holds its name in other case");
+            } else if (tree.at(there).kind != Kind::File) {
+                skip("a folder of that name in the game");
+            } else if (tree.at(there).content == tree.at(src).content) {
+                if (locked) return false;
+                notes.push_back("same " + shown + ": already installed");
+                tree.erase(src);
+            } else if (!overwrite) {
+                skip("the game has another version");
+            } else if (tree.at(there).readOnly) {
+                skip("the game's copy is read-only");
+            } else if (const std::string kept = Lookup(tree, onDisk + ".bak", to);
+                       !kept.empty() && (tree.at(kept).kind != Kind::File || tree.at(kept).content != tree.at(there).content)) {
+                skip(kept.substr(to.size() + 1) + " already in the game");
+            } else {
+                if (kept.empty()) brought.insert(there + ".bak"), tree[there + ".bak"] = {Kind::File, tree.at(there).content, false};
+                if (!bring("install " + shown + ", the game's old copy kept as " + onDisk + ".bak")) return false;
+            }
         }
     }
-    for (const char* name : folders) {  // the sort folders left empty go
-        const std::string sub = Lookup(tree, name, cache);
+    for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+        const std::string sub = Lookup(tree, folder, cache);
+        if (sub.empty() || tree.at(sub).kind != Kind::Folder) continue;
         const auto below = tree.lower_bound(sub + "/");
-        if (!sub.empty() && tree[sub].kind == Kind::Folder && (below == tree.end() || !below->first.starts_with(sub + "/"))) tree.erase(sub);
+        if (below != tree.end() && below->first.starts_with(sub + "/")) continue;
+        notes.push_back("remove folder " + sub.substr(cache.size() + 1));
+        tree.erase(sub);
     }
     return true;
 }

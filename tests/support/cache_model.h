@@ -1,59 +1,72 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tcc::model {
 
-// A plain model of where the commands put each file, written apart from the
-// program. The tree holds entries by their path below the cache folder:
-// "name" for its own entries, "Maps/name" for a subfolder's.
+// A plain model of where the commands put each file and what they report,
+// written apart from the program. The tree holds entries by their path below
+// the cache folder: "name" for its own entries, "Maps/name" for a subfolder's.
 enum class Kind { File, Folder };
 
 struct Entry {
     Kind kind = Kind::File;
     std::string content;
-    bool readOnly = false;
+    bool readOnly = false;  // a folder: nothing may be made, renamed or removed in it
     bool operator==(const Entry& o) const { return kind == o.kind && content == o.content; }
 };
 
 using Tree = std::map<std::string, Entry>;
 using Files = std::map<std::string, std::string>;  // full path -> content, as the in-memory disk lists files
+// What the commands report, a line each: "rename A -> B", "skip K: reason",
+// "make folder F", "move N -> F/N", "replace F/N".
+using Notes = std::vector<std::string>;
 
-// Windows' disks: names fold case in the file system itself, and a name
-// with a trailing "." or space or a reserved character cannot be given
-// (Convert with onWindowsDisk).
+// The disk the commands run on.
+struct Volume {
+    bool foldsCase = false;     // names equal but for case are one name
+    bool windowsNames = false;  // a trailing "." or space or a reserved character cannot be given; "." hides nothing
+    bool permissions = false;   // a read-only folder is refused (the random caches may hold one)
+    std::size_t room = 1000;    // the longest path below the cache folder the system takes
+    bool cacheApart = false;    // the cache folder lies on a device of its own
+};
+
+// Windows' disks: names fold case in the file system itself, with Windows' rules for names.
 #ifdef _WIN32
 inline constexpr bool kFoldingDisk = true;
 #else
 inline constexpr bool kFoldingDisk = false;
 #endif
 
-// ASCII letters fold to small letters; every other byte stays.
+// ASCII letters fold to small letters, and so do É and é, the one other pair
+// of letters the caches hold where every letter folds (Windows, and disks of
+// tests that fold as it does).
 std::string Fold(std::string_view name);
 
-// The entry named `name` of the folder `in` ("" or a path ending in "/") as
-// the program finds it: the exact name, else the smallest that equals it
-// without regard to case; its path, or "" if none.
-std::string Lookup(const Tree& tree, const std::string& name, const std::string& in = "");
+// The entry named `name` in `folder` ("" for the top of the tree) as the
+// program finds it: the exact name, else the smallest that equals it without
+// regard to case; its path, or "" if none.
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder = "");
 
-// Converts by the index's bytes, passing over records without a real name;
-// false when the conversion must stop with an
+// Converts by the index's bytes; false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
-bool Convert(Tree& tree, std::string_view index, bool onWindowsDisk = false);
+bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& notes);
 
 // Sorts the folder's files into the sort folders, creating missing ones, in
-// name order within a pass; a file whose name equals one this sort moved in
-// but for case stays where it is; false when the sort must stop with an error (a
-// file holds a sort folder's name; a read-only file or folder in the way).
-// On Windows' disks (onWindowsDisk) a leading "." hides nothing.
-bool Sort(Tree& tree, bool onWindowsDisk = false);
+// name order within a pass; false when the sort must stop with an error (a
+// file holds a sort folder's name; a read-only file, a folder or a read-only
+// sort folder in the way), the tree then as far as it got.
+bool Sort(Tree& tree, const Volume& volume, Notes& notes);
 
-// Installs the sort folders' files below `cache` into the same-named folders
-// below `game` (paths ending in "/", "" for the root) as the rules say, then
-// removes the empty sort folders; false when it must stop with an error.
-bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, bool onWindowsDisk = false);
+// Installs the files of the sort folders in `cache` into the same-named
+// folders of `game` (paths in the tree), making missing ones, then removes the
+// sort folders left empty; false when it must stop with an error.
+bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, const Volume& volume,
+             Notes& notes);
 
 // The first difference between the trees ("" when none), shown for a failure.
 std::string Diff(const Tree& want, const Tree& got);

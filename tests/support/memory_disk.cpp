@@ -40,18 +40,21 @@ private:
     std::size_t pos_ = 0;
 };
 
-MemoryDisk::MemoryDisk(bool foldCase) : foldCase_(foldCase) { nodes_["/"] = Node{EntryType::Folder, "", false, "/"}; }
+MemoryDisk::MemoryDisk(bool foldCase, std::size_t maxPath, CaseRule caseKey)
+    : foldCase_(foldCase), maxPath_(maxPath), caseKey_(caseKey) {
+    nodes_["/"] = Node{EntryType::Folder, "", false, "/"};
+}
 
-std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? FoldCase(path) : path; }
+std::string MemoryDisk::Key(const std::string& path) const { return foldCase_ ? caseKey_(path) : path; }
 
 MemoryDisk::Node* MemoryDisk::Find(const std::string& path) const {
     auto it = nodes_.find(Key(path));
     return it == nodes_.end() ? nullptr : &it->second;
 }
 
-void MemoryDisk::AddFolder(const std::string& path) {
+void MemoryDisk::AddFolder(const std::string& path, bool readOnly) {
     if (path != "/" && !HasFolder(ParentOf(path))) AddFolder(ParentOf(path));
-    if (!HasFolder(path)) nodes_[Key(path)] = Node{EntryType::Folder, "", false, path};
+    if (!HasFolder(path)) nodes_[Key(path)] = Node{EntryType::Folder, "", readOnly, path};
 }
 
 void MemoryDisk::AddFile(const std::string& path, const std::string& content, bool readOnly) {
@@ -72,22 +75,24 @@ void MemoryDisk::Operation(const std::string& kind, const std::string& path, con
     if (hook_) {
         if (auto number = hook_(log_.back())) throw FileError(*number, path);
     }
+    if (kind != "stat" && std::max(path.size(), path2.size()) > maxPath_) throw FileError(kBadFileName, path);
 }
 
-// Puts a node at a new path, as create, mkdir and the renames do.
-void MemoryDisk::Put(const std::string& kind, const std::string& path, Node node) {
+void MemoryDisk::Put(const std::string& kind, const std::string& path, Node node, const std::string& from) {
     if (!HasFolder(ParentOf(path))) throw FileError(kPathNotFound, path);
+    if (path.size() - ParentOf(path).size() > 256) throw FileError(kBadFileName, path);
     const Node* old = Find(path);
     if (old && (kind != "replace" || old->type != EntryType::File)) {
         throw FileError(kind == "replace" ? kPathFileAccessError : kFileAlreadyExists, path);
     }
+    if (!MayWrite(ParentOf(path)) || (!from.empty() && !MayWrite(ParentOf(from)))) throw FileError(kPermissionDenied, from.empty() ? path : from);
     node.path = path;
     nodes_[Key(path)] = std::move(node);
 }
 
 EntryInfo MemoryDisk::Stat(const std::string& path) {
     Operation("stat", path);
-    const Node* n = Find(path);
+    const Node* n = path.size() > maxPath_ ? nullptr : Find(path);
     return n ? EntryInfo{n->type, n->readOnly, n->content.size()} : EntryInfo{};
 }
 
@@ -125,8 +130,9 @@ void MemoryDisk::Move(const std::string& kind, const std::string& from, const st
     if (!device_.empty() && Key(from).starts_with(device_) != Key(to).starts_with(device_)) throw FileError(kRenameAcrossDrives, from);
     Node moved = *src;
     const bool caseOnly = Key(to) == Key(from);  // allowed on a volume that folds case
+    if (caseOnly && !MayWrite(ParentOf(from))) throw FileError(kPermissionDenied, from);
     if (caseOnly) nodes_.erase(Key(from));
-    Put(kind, to, moved);
+    Put(kind, to, moved, from);
     if (!caseOnly) nodes_.erase(Key(from));
 }
 
@@ -135,6 +141,7 @@ void MemoryDisk::Remove(const std::string& path) {
     const Node* n = Find(path);
     if (!n) throw FileError(kFileNotFound, path);
     if (n->type != EntryType::File) throw FileError(kPathFileAccessError, path);
+    if (!MayWrite(ParentOf(path))) throw FileError(kPermissionDenied, path);
     nodes_.erase(Key(path));
 }
 

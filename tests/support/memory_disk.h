@@ -12,10 +12,11 @@
 namespace tcc {
 
 // An in-memory disk for tests, "/" separated. Letter case counts, or, with
-// foldCase, names equal but for case are one name that keeps the case it was
-// given (NTFS, FAT). Every call through Disk is an operation: logged, and
-// able to fail. A read hands out a few bytes at most, so that lines end
-// across reads.
+// foldCase, names of equal case keys are one name that keeps the case it was
+// given (NTFS, FAT); the case key is the platform's rule, or `caseKey`. Every
+// call through Disk is an operation: logged, and able to fail. A read hands out a few bytes at most, so that lines end
+// across reads. As a real disk, it refuses a path longer than maxPath or a
+// name longer than 255 bytes (52), and changes in a read-only folder (70).
 class MemoryDisk : public Disk {
 public:
     struct Op {
@@ -26,12 +27,16 @@ public:
     // operation by returning an error number.
     using FaultHook = std::function<std::optional<int>(const Op&)>;
 
-    explicit MemoryDisk(bool foldCase = false);
+    using CaseRule = std::string (*)(std::string_view);
+    explicit MemoryDisk(bool foldCase = false, std::size_t maxPath = 4095, CaseRule caseKey = SystemCaseKey);
     bool FoldsCase() override { return foldCase_; }
+    std::string CaseKey(std::string_view name) override { return caseKey_(name); }
     bool HidesByName() override { return true; }
+    bool MayWrite(const std::string& path) override { return !Is(path, EntryType::Folder) || !Find(path)->readOnly; }
+    std::size_t MaxPathLength() override { return maxPath_; }
 
     // Set-up and inspection, no operations:
-    void AddFolder(const std::string& path);
+    void AddFolder(const std::string& path, bool readOnly = false);
     void AddFile(const std::string& path, const std::string& content = "", bool readOnly = false);
     bool HasFile(const std::string& path) const { return Is(path, EntryType::File); }
     bool HasFolder(const std::string& path) const { return Is(path, EntryType::Folder); }
@@ -74,9 +79,13 @@ private:
     bool Is(const std::string& path, EntryType type) const { return Find(path) && Find(path)->type == type; }
     void Operation(const std::string& kind, const std::string& path, const std::string& path2 = "");
     void Move(const std::string& kind, const std::string& from, const std::string& to);
-    void Put(const std::string& kind, const std::string& path, Node node);
+    // Puts a node at a new path, as create, mkdir and the renames do, the
+    // node coming out of the folder of `from`, if any.
+    void Put(const std::string& kind, const std::string& path, Node node, const std::string& from = "");
 
     bool foldCase_;
+    std::size_t maxPath_;
+    CaseRule caseKey_;
     mutable std::map<std::string, Node> nodes_;
     std::vector<Op> log_;
     int openStreams_ = 0;

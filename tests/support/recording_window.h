@@ -1,7 +1,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,11 +21,14 @@ public:
         std::string text, title;
         Buttons buttons;
         Icon icon;
+        bool operator==(const Message&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Message& m) { return out << m.title << ": " << m.text; }
     };
     std::vector<Message> messages;
     std::deque<Answer> answers;
     std::vector<std::string> events;  // in order: "message:<text>", "label:<n>", "files", "dirs"
     std::vector<FileAction> notes;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;  // done, total
 
     Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) override {
         messages.push_back({text, title, buttons, icon});
@@ -38,6 +43,7 @@ public:
     void RefreshFileList() override { events.push_back("files"); }
     void RefreshDirList() override { events.push_back("dirs"); }
     void Note(const FileAction& action) override { notes.push_back(action); }
+    void Progress(std::uint64_t done, std::uint64_t total) override { progress.emplace_back(done, total); }
 
     long Count(const std::string& event) const { return std::count(events.begin(), events.end(), event); }
     bool Shown(Label label) const { return Count("label:" + std::to_string(static_cast<int>(label))) > 0; }

@@ -9,10 +9,14 @@
 
 namespace tcc {
 
-// Narrow paths as the platform disk takes them: bytes on POSIX, text in the
-// ANSI code page on Windows (the standard library would take UTF-8 there).
+// Narrow paths as the platform disk takes them: bytes on POSIX, UTF-8 on
+// Windows (where the standard library would take the ANSI code page).
 std::filesystem::path NativePath(const std::string& path);
 std::string NarrowPath(const std::filesystem::path& path);
+// UTF-8 text in the ANSI code page, as the game writes its index on Windows
+// ("?" for a letter the code page lacks); elsewhere, or without ansi, the
+// bytes as they are.
+std::string AnsiOfText(const std::string& text, bool ansi = true);
 
 // A fresh folder under the system's temporary folder, removed at the end.
 // Paths it gives use the platform's separator.

@@ -1,0 +1,300 @@
+// The windows' behaviour through the form, with a view that records what it is told: the drive list's volumes,
+// the navigation, the drive change's recovery, the about window, and the commands' progress.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "core/file_error.h"
+#include "form/converter_form.h"
+#include "tests/support/memory_disk.h"
+
+namespace tcc {
+namespace {
+using namespace std::chrono_literals;
+
+struct FakeVolumes : VolumeSource {
+    std::vector<Volume> volumes;
+    std::set<std::string> unready;
+    std::vector<Volume> Volumes() override { return volumes; }
+    bool IsReady(const Volume& volume) override { return !unready.count(volume.root); }
+    std::string EntryText(const Volume& volume) override { return volume.root + " [" + volume.name + "]"; }
+};
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
+// A form over an in-memory disk with the volumes /vol/x named X for each word x of `names`, started in a folder
+// on none of them, and its view: it keeps what the form shows and logs what it does, each at the clock's time;
+// message boxes are answered by `answer`, else with Cancel or OK.
+struct FormHarness : ConverterView {
+    explicit FormHarness(const std::string& names = "a b c") {
+        auto source = std::make_unique<FakeVolumes>();
+        for (const std::string& x : Words(names)) source->volumes.push_back({Root(x), Upper(x)}), disk.AddFolder(Root(x));
+        disk.AddFile(kStart + "/start.txt");
+        volumes = source.get();
+        form = std::make_unique<ConverterForm>(*this, disk, std::move(source), kStart, [this] { return now; });
+        for (const ControlLayout& c : ConverterLayout().controls) shown[c.id] = c.Shown();
+        form->Start();
+    }
+    static std::string Root(const std::string& x) { return "/vol/" + x; }
+    static std::string Upper(std::string x) { return std::transform(x.begin(), x.end(), x.begin(), ::toupper), x; }
+    static std::string Entry(const std::string& x) { return Root(x) + " [" + Upper(x) + "]"; }
+    int Row(const std::string& path) const {
+        const auto& rows = form->folders().Rows();
+        return int(std::find_if(rows.begin(), rows.end(), [&](const FolderRow& r) { return r.path == path; }) - rows.begin());
+    }
+    void Open(const std::string& folder) { disk.AddFolder(folder), form->SetFolder(folder); }
+    std::string Chosen() const {  // as the label shows it
+        const auto& chosen = form->state().currentFolder;
+        EXPECT_EQ(caption, chosen ? chosen->path : "");
+        return chosen ? chosen->path : "none";
+    }
+    bool FolderControlsShown() const {
+        using I = ControlId;
+        const std::set<bool> on{shown.at(I::lblFolder), shown.at(I::lblFolderName), shown.at(I::cmdGetCache),
+                                shown.at(I::cmdRefresh), shown.at(I::cmdSort), !shown.at(I::lblLocate)};
+        return on == std::set<bool>{true};
+    }
+    void Log(const std::string& what) { log.push_back(what), times.push_back(now); }
+    void Clear() { log.clear(), times.clear(); }
+    std::vector<std::int64_t> Times(const std::string& what) const {
+        std::vector<std::int64_t> at;
+        for (std::size_t i = 0; i < log.size(); ++i)
+            if (log[i] == what) at.push_back(times[i]);
+        return at;
+    }
+    long Count(const std::string& what) const { return long(Times(what).size()); }
+
+    void ShowDrives(const std::vector<std::string>& e, int selected) override { drives = e, drive = selected; }
+    void ShowFolders(const std::vector<FolderRow>& rows, int highlighted) override { folders = rows, folder = highlighted; }
+    void ShowFiles(const std::vector<std::string>& names, int selected) override { files = names, file = selected, Log("files"); }
+    void SetVisible(ControlId id, bool visible) override {
+        shown[id] = visible, Log((visible ? "show " : "hide ") + std::string(ConverterLayout().Control(id).name));
+    }
+    void SetCaption(ControlId id, const std::string& text) override { caption = text, Log(id == ControlId::lblFolder ? "caption" : "?"); }
+    Answer Ask(const Message& m) override {
+        messages.push_back(m), Log("ask " + m.text);
+        return answer ? answer(m) : m.buttons == Buttons::RetryCancel ? Answer::Cancel : Answer::Ok;
+    }
+    void ShowProgress(const std::string& text) override { Log("progress " + text); }
+    void SetProgress(int step) override { Log("step"), steps.push_back(step); }
+    void HideProgress() override { Log("hide progress"); }
+    void TakeInput(bool take) override { Log(take ? "input on" : "input off"); }
+    void ShowAbout() override { Log("show about"); }
+    void RaiseAbout() override { Log("raise about"); }
+    void CloseAbout() override { Log("close about"), form->AboutClosed(); }
+    void CloseMain() override { Log(form->MainClosing() ? "close main" : "keep main"); }
+    void EndProgram() override { Log("end"); }
+
+    const std::string kStart = "/home/p/start";
+    std::int64_t now = 0;
+    MemoryDisk disk;
+    FakeVolumes* volumes = nullptr;
+    std::unique_ptr<ConverterForm> form;
+    std::vector<std::string> drives, files, log;  // what it did, at times
+    std::vector<std::int64_t> times;
+    std::vector<FolderRow> folders;
+    int drive = -1, folder = -1, file = -1;
+    std::vector<int> steps;
+    std::map<ControlId, bool> shown;
+    std::string caption;
+    std::vector<Message> messages;
+    std::function<Answer(const Message&)> answer;
+};
+
+TEST(DriveList, OffersTheVolumesAUserWouldPickAndWaitsForNoneLongerThanItsLimit) {
+#ifndef _WIN32
+    const auto volumes = UserVolumesFromMountTable(
+        "/dev/sda2 / ext4 rw 0 0\nproc /proc proc rw 0 0\ntmpfs /run tmpfs rw 0 0\n/dev/sda3 /home ext4 rw 0 0\n"
+        "/dev/sda4 /home/user/data ext4 rw 0 0\n/dev/sdb1 /media/user/MY\\040STICK vfat rw 0 0\n"
+        "server:/share /mnt/share nfs rw 0 0\n/dev/sdc1 /run/media/user/disk ext4 rw 0 0\n/dev/sdg1 /media ext4 rw 0 0\n"
+        "/dev/sdd1 /mediaX ext4 rw 0 0\n/dev/sde1 /mnt ext4 rw 0 0\n/dev/sdf1 /run/media/user/disk ext4 rw 0 0\n",
+        {{"/dev/sdb1", "MY STICK"}});
+    std::vector<std::string> entries;
+    for (const Volume& volume : volumes) entries.push_back(VolumeEntryText(volume));
+    EXPECT_EQ(entries, (std::vector<std::string>{"/ [sda2]", "/home [sda3]", "/media [sdg1]", "/media/user/MY STICK [MY STICK]",
+                                                 "/mnt [sde1]", "/mnt/share [server:/share]", "/run/media/user/disk [sdf1]"}));
+#endif
+    const auto start = std::chrono::steady_clock::now();  // a volume that does not answer in time is not ready
+    const auto slow = [] { return std::this_thread::sleep_for(1s), std::string("late"); };
+    EXPECT_EQ(std::tuple(AnswersWithin([] { return std::this_thread::sleep_for(1s), true; }, 50ms),
+                         AnswersWithin([] { return true; }, 2s), AnswersWithin({slow, [] { return std::string("x"); }, slow}, 50ms)),
+              std::tuple(false, true, std::vector<std::string>{"", "x", ""}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms) << "the questions wait together, not one after the other";
+}
+
+const std::string kNotAvailable = "Drive is not available.";
+const char* const kCache = "/vol/a/Cache";
+
+// A change to the drive `to` with the volumes `names`, after `opened` was opened; the first operation under
+// `failPath` fails once; the user answers Retry `retries` times before the drive is ready, then Cancel. A change
+// that reaches its fifth step hides the hint, and so does each folder change, which also chooses a folder.
+struct DriveCase { const char *what, *names, *unready, *opened, *to, *failPath; int failNumber, retries;
+                   std::string told; int messages, hides, folderChanges; const char *endDrive, *chosen; bool shown; };
+const DriveCase kDriveCases[] = {
+    {"Retry asks again", "a b c", "b", nullptr, "b", "", 0, 2, kNotAvailable, 2, 2, 1, "b", "/vol/b", true},
+    {"Cancel: to the second entry, inside", "a c b", "b", "/vol/a", "b", "", 0, 0, kNotAvailable, 1, 3, 1, "c", "/vol/c", true},
+    {"second entry unavailable too", "a b d", "b d", kCache, "d", "", 0, 0, kNotAvailable, 2, 2, 0, "b", kCache, true},
+    {"Cancel with one entry", "b", "b", nullptr, "b", "", 0, 0, kNotAvailable, 1, 1, 0, "b", "none", true},
+    {"Cancel with one entry in the first step ends the change", "b", "", nullptr, "b", "/home/p/start", kDeviceUnavailable,
+     0, kNotAvailable, 1, 0, 0, "b", "none", false},
+    {"fallback, then its drive", "a c d", "", kCache, "d", kCache, kDeviceUnavailable, 0, kNotAvailable, 1, 3, 1, "c", "/vol/c", true},
+    {"other error", "a d", "", kCache, "d", "/vol/d", kPermissionDenied, 0, "Permission denied: /vol/d", 1, 1, 0, "d", kCache, true},
+    {"a root is a whole path component", "a ab", "", "/vol/abc", "ab", "", 0, 0, "", 0, 2, 1, "ab", "/vol/ab", true},
+};
+
+TEST(DriveChange, StepsNestingAndRecovery) {
+    for (const DriveCase& c : kDriveCases) {
+        SCOPED_TRACE(c.what);
+        FormHarness h(c.names);
+        if (c.opened) h.Open(c.opened);
+        for (const std::string& x : Words(c.unready)) h.volumes->unready.insert(h.Root(x));
+        h.answer = [&](const Message&) {  // the drive gets ready on the last Retry
+            const int n = int(h.messages.size());
+            return n < c.retries ? Answer::Retry : n == c.retries ? (h.volumes->unready.clear(), Answer::Retry) : Answer::Cancel;
+        };
+        h.disk.SetHook([&, failed = false](const MemoryDisk::Op& op) mutable -> std::optional<int> {
+            if (failed || !*c.failPath || op.path.rfind(c.failPath, 0)) return std::nullopt;
+            return failed = true, c.failNumber;
+        });
+        const long hides = h.Count("hide lblLocate"), changes = h.Count("caption");
+        h.form->SetDrive(h.Entry(c.to));
+        ASSERT_EQ(h.messages.size(), std::size_t(c.messages));
+        const auto told = c.told == kNotAvailable ? std::tuple(c.told, Buttons::RetryCancel, Icon::Error)
+                                                  : std::tuple(c.told, Buttons::Ok, Icon::Warning);
+        for (const Message& m : h.messages) EXPECT_EQ(std::tuple(m.text, m.buttons, m.icon, m.title), std::tuple_cat(told, std::tuple(kAppTitle)));
+        EXPECT_EQ(std::tuple(h.Count("hide lblLocate") - hides, h.Count("caption") - changes, h.Chosen(),
+                             h.FolderControlsShown()), std::tuple(c.hides, c.folderChanges, c.chosen, c.shown));
+        EXPECT_EQ(std::tuple(h.form->drives().Drive(), h.drives[h.drive]), std::tuple(h.Entry(c.endDrive), h.Entry(c.endDrive)));
+        if (*c.chosen == '/') { EXPECT_EQ(std::tuple(h.form->files().Path(), h.form->folders().Path()), std::tuple(c.chosen, c.chosen)); }
+    }
+}
+
+TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
+    FormHarness h;
+    for (const char* file : {"b.uxx", "A.UNR", ".hidden", "sub/x", ".game/x"}) h.disk.AddFile(std::string(kCache) + "/" + file);
+    EXPECT_EQ(std::tuple(h.drive, h.folder, h.files), std::tuple(-1, 3, std::vector<std::string>{"start.txt"}))
+        << "the lists start on the start folder, on no volume";
+    h.form->FileSelected(0, true);
+    EXPECT_EQ(std::tuple(h.Chosen(), h.shown[ControlId::lblFolder], h.shown[ControlId::lblLocate]),
+              std::tuple(h.kStart, false, true)) << "a file click before any change shows nothing";
+
+    h.form->SetFolder("/vol/a/");
+    h.form->FolderOpened(h.Row(kCache));
+    const std::vector<FolderRow> rows{{"/", "/", 0, true}, {"vol", "/vol", 1, true}, {"a", "/vol/a", 2, true},
+                                      {"Cache", kCache, 3, true}, {".game", "/vol/a/Cache/.game", 4, false},
+                                      {"sub", "/vol/a/Cache/sub", 4, false}};
+    EXPECT_EQ(std::tuple(h.folders, h.folder, h.files, h.Chosen(), h.FolderControlsShown()),
+              std::tuple(rows, 3, std::vector<std::string>{"A.UNR", "b.uxx"}, kCache, true))
+        << "the folders above and the open one, then its subfolders, hidden too; regular files only, not hidden";
+
+    h.form->FolderHighlighted(h.Row("/vol/a/Cache/sub")), h.form->FileSelected(1, false);
+    EXPECT_EQ(h.Chosen(), kCache) << "a highlight alone chooses nothing, nor the file list moving its selection by itself";
+    h.form->FileSelected(1, true);
+    EXPECT_EQ(std::tuple(h.Chosen(), h.form->files().Path(), h.form->files().FileName()),
+              std::tuple("/vol/a/Cache/sub", kCache, "b.uxx"));
+    h.disk.AddFile(std::string(kCache) + "/a0.unr");
+    h.form->RefreshFileList();
+    EXPECT_EQ(std::tuple(h.file, h.form->files().FileName()), std::tuple(2, "b.uxx")) << "the selection kept";
+
+    h.disk.SetHook([](const MemoryDisk::Op& op) {  // an error in an event is told once and the window goes on
+        return op.path.rfind("/vol/a/Cache/sub", 0) ? std::nullopt : std::optional(kPathNotFound);
+    });
+    h.form->FileSelected(0, true);
+    h.form->FolderOpened(h.Row("/vol/a/Cache/sub"));
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_EQ(std::tuple(h.messages[0].text, h.messages[0].icon, h.Chosen()),
+              std::tuple("Path not found: /vol/a/Cache/sub", Icon::Warning, "/vol/a/Cache/sub"));
+    h.disk.SetHook(nullptr);
+
+    h.form->FolderOpened(h.Row("/vol/a/Cache/sub"));
+    const long changes = h.Count("caption");
+    h.form->SetFolder("/vol/a/Cache/sub");
+    EXPECT_EQ(std::tuple(h.folders.back().path, h.files, h.Chosen(), h.Count("caption") - changes),
+              std::tuple("/vol/a/Cache/sub", std::vector<std::string>{"x"}, "/vol/a/Cache/sub", 0))
+        << "writing the open folder again changes nothing";
+    for (const char* drive : {"b", "a"}) h.form->SetDrive(h.Entry(drive));
+    EXPECT_EQ(h.form->folders().Path(), "/vol/a/Cache/sub") << "back on a drive, the folder last opened there";
+    h.volumes->volumes.push_back({"/vol/z", "Z"});
+    h.volumes->volumes.erase(h.volumes->volumes.begin());
+    h.form->DriveListOpening();
+    EXPECT_EQ(std::tuple(h.drives, h.drive),
+              std::tuple(std::vector<std::string>{"/vol/b [B]", "/vol/c [C]", "/vol/z [Z]", "/vol/a [A]"}, 3))
+        << "read again on dropping down; the selected volume stays although it went away";
+}
+
+TEST(Windows, OneAboutWindowAndTheProgramEndsWithTheLastWindow) {
+    using I = ControlId;
+    FormHarness h;
+    h.Clear();
+    for (I id : {I::lblInfo, I::lblInfo, I::cmdBack, I::lblInfo, I::cmdExit}) h.form->Pressed(id);
+    EXPECT_EQ(h.log, (std::vector<std::string>{"show about", "raise about", "close about", "show about", "close main"}))
+        << "the one about window; Exit leaves it open and the program running";
+    h.form->AboutClosed();  // its close box
+    EXPECT_EQ(std::tuple(h.log.back(), h.form->aboutOpen()), std::tuple("end", false));
+    FormHarness only;
+    only.form->Pressed(I::cmdExit);
+    EXPECT_EQ(std::vector(only.log.end() - 2, only.log.end()), (std::vector<std::string>{"end", "close main"}));
+}
+
+// A command timed by a clock that moves 5 ms with each rename: the progress, the file list's reads and the
+// input while it runs; a failure told once it has ended; a list that cannot be read keeps the command's report.
+TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
+    FormHarness h;
+    std::string index = "[Cache]\r\n";  // 600 records, each with its cached file
+    for (int i = 0; i < 600; ++i) {
+        index += "K" + std::to_string(i) + "=file" + std::to_string(i) + (i % 2 ? ".unr\r\n" : ".utx\r\n");
+        h.disk.AddFile(std::string(kCache) + "/K" + std::to_string(i) + ".uxx", "x");
+    }
+    h.disk.AddFile(std::string(kCache) + "/cache.ini", index);
+    h.disk.AddFile(std::string(kCache) + "/z.int", "x");
+    h.Open(kCache);
+    bool closed = true;
+    std::vector<std::int64_t> reads;
+    h.Clear();
+    h.disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "rename") h.now += 5, closed &= h.form->MainClosing();
+        if (op.kind == "readdir" && op.path == kCache && h.form->busy()) reads.push_back(h.now), h.now += 60;
+        return op.kind == "rename" && op.path == "/vol/a/Cache/K599.uxx" ? std::optional(kPermissionDenied) : std::nullopt;
+    });
+    h.form->Pressed(ControlId::cmdGetCache);
+    const auto shown = h.Times("progress Converting the cache..."), steps = h.Times("step");
+    const auto spaced = [](const std::vector<std::int64_t>& t, std::int64_t gap) {
+        return t.size() >= 3 && std::adjacent_find(t.begin(), t.end(), [&](auto a, auto b) { return b - a < gap; }) == t.end();
+    };
+    EXPECT_EQ(std::tuple(shown.size(), shown.at(0) / 100, spaced(steps, 100 - 60), spaced(reads, 600), reads.size() < 10),
+              std::tuple(1u, 10, true, true, true))
+        << "after a second; then at most every 100 ms, and the files, 60 ms to read, no more than a tenth of the time";
+    EXPECT_TRUE(std::is_sorted(h.steps.begin(), h.steps.end()) && h.steps.back() > 900 &&
+                h.steps.back() <= kProgressSteps);
+    EXPECT_EQ(std::tuple(h.log.front(), std::vector(h.log.end() - 4, h.log.end()), closed),
+              std::tuple("input off", std::vector<std::string>{"hide progress", "input on", "files",
+                                                               "ask Permission denied: /vol/a/Cache/K599.uxx"}, false))
+        << "no input and no closing while it runs; its failure told once the list shows what it did";
+    EXPECT_EQ(std::tuple(h.files.size(), h.files[1], h.files[600], h.messages.size()),
+              std::tuple(602u, "file0.utx", "K599.uxx", 1u));
+
+    // The list cannot be read again after the last move: the sort still reports that it finished.
+    bool moved = false;
+    std::vector<std::string> shownAtMove;
+    h.disk.SetHook([&](const MemoryDisk::Op& op) {
+        if (op.kind == "rename") h.now += 5;
+        if (!moved && op.path2 == "/vol/a/Cache/System/z.int") moved = true, shownAtMove = h.files;
+        return moved && op.kind == "readdir" ? std::optional(kPathNotFound) : std::nullopt;
+    });
+    h.Clear();
+    h.form->Pressed(ControlId::cmdSort);
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_EQ(std::tuple(moved, h.messages[1].title, h.files), std::tuple(true, "Finished Sorting", shownAtMove));
+    const auto hidden = std::find(h.log.begin(), h.log.end(), "hide progress");
+    EXPECT_TRUE(hidden != h.log.end() && hidden[1].rfind("ask Simply copy", 0) == 0) << "no progress behind a message";
+}
+
+}  // namespace
+}  // namespace tcc
