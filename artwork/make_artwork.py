@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the program's artwork as small PNG files next to this script, and
-the program's icon at the sizes desktops and installers ask for in
-icons/ (PNG files from 16 to 256 pixels and a Windows .ico).
+"""Draws the program's artwork as small PNG files next to this script, the
+program's icon at the sizes desktops and installers ask for in icons/ (PNG
+files from 16 to 256 pixels and a Windows .ico), and the same artwork as
+Windows icons and a cursor for the Win32 window in windows/.
 
 The images are committed; run this again only to change them:
     python3 artwork/make_artwork.py
@@ -113,15 +114,17 @@ class Image:
             out.write(self.png())
 
 
-def save_ico(images, path):
+def save_ico(images, path, hot_spot=None):
     """A Windows icon file holding the images, the 256-pixel one as PNG (as
-    Windows stores it) and the others as bitmaps, which every reader takes."""
+    Windows stores it) and the others as bitmaps, which every reader takes.
+    With a hot spot (column, row) it is a cursor file instead."""
     blobs = [img.png() if img.size >= 256 else img.dib() for img in images]
-    out = struct.pack("<HHH", 0, 1, len(images))
+    out = struct.pack("<HHH", 0, 2 if hot_spot else 1, len(images))
     offset = 6 + 16 * len(images)
     for img, blob in zip(images, blobs):
         side = img.size % 256  # 0 stands for 256
-        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(blob), offset)
+        planes, bits = hot_spot if hot_spot else (1, 32)
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, planes, bits, len(blob), offset)
         offset += len(blob)
     with open(path, "wb") as f:
         f.write(out + b"".join(blobs))
@@ -246,6 +249,24 @@ def info_icon(size):
     return img
 
 
+def folder_icon(opened):
+    """A small folder for the folder list, its front flap folded down when
+    open (where the system offers no folder icons of its own)."""
+    img = Image(16)
+    dark = (120, 80, 0, 255)
+    img.rect(1, 2, 6, 4, (230, 170, 40, 255))
+    img.frame(1, 2, 6, 4, dark)
+    if not opened:
+        img.rect(1, 4, 14, 13, (250, 200, 60, 255))
+        img.frame(1, 4, 14, 13, dark)
+        return img
+    img.rect(1, 4, 12, 13, (210, 150, 30, 255))
+    img.frame(1, 4, 12, 13, dark)
+    img.polygon([(4, 7), (16, 7), (13.5, 14), (1, 14)], dark)
+    img.polygon([(5, 8), (14.6, 8), (12.8, 13), (2.4, 13)], (255, 215, 100, 255))
+    return img
+
+
 # A pointing hand, index finger up; the fingertip is column 12, row 1.
 HAND = """
 ............##..................
@@ -316,3 +337,12 @@ if __name__ == "__main__":
     for img in icons:
         img.save("tarnel-cache-converter-%d.png" % img.size, ICONS)
     save_ico(icons, os.path.join(ICONS, "tarnel-cache-converter.ico"))
+    # The Win32 window's artwork: the logo, the about window's icon, the
+    # folder list's folders and the hand pointer (hot spot at the fingertip).
+    windows = os.path.join(HERE, "windows")
+    os.makedirs(windows, exist_ok=True)
+    save_ico([logo()], os.path.join(windows, "logo.ico"))
+    save_ico([info_icon(32), info_icon(16)], os.path.join(windows, "info-icon.ico"))
+    save_ico([folder_icon(True)], os.path.join(windows, "folder-open.ico"))
+    save_ico([folder_icon(False)], os.path.join(windows, "folder-closed.ico"))
+    save_ico([hand_cursor()], os.path.join(windows, "hand.cur"), (12, 1))

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Remakes docs/main-window.png: the main window with a cache folder open and
-# converted, on a virtual X server.
+# converted, on a virtual X server. With "windows": docs/windows-window.png,
+# the same with the Windows window under Wine, driven by the keyboard alone.
+# Usage: docs/make-screenshot.sh [windows]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+windows=false
+[ "${1:-}" = windows ] && windows=true
 
 missing=()
 for p in xvfb xdotool imagemagick; do
@@ -15,16 +19,23 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 fi
-tools/install-deps
-cmake -S . -B build-screenshot -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTCC_BUILD_UI=ON -DTCC_BUILD_TESTS=OFF >/dev/null
-cmake --build build-screenshot -j"$(nproc)" --target tarnel-cache-converter >/dev/null
+if $windows; then
+  tools/package-windows >/dev/null  # the Release window, in build-win/release
+else
+  tools/install-deps
+  cmake -S . -B build-screenshot -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTCC_BUILD_UI=ON -DTCC_BUILD_TESTS=OFF >/dev/null
+  cmake --build build-screenshot -j"$(nproc)" --target tarnel-cache-converter >/dev/null
+fi
 
 work=$(mktemp -d)
 xvfb=""
 app=""
+source tools/virtual-display
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  if $windows; then /usr/lib/wine/wineserver -k 2>/dev/null || true; fi
+  stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,6 +51,37 @@ for i in "${!names[@]}"; do
   printf '%s=%s\r\n' "$key" "${names[$i]}" >> "$game/Cache/cache.ini"
   head -c $((1000 + i * 37)) /dev/zero > "$game/Cache/$key.uxx"
 done
+
+if $windows; then
+  # Wine's windows take the focus through a window manager; they are shown
+  # with the fonts the windows are laid out for, Arial's and Courier's
+  # metrics (Liberation Sans and Mono).
+  start_virtual_display
+  export WINEPREFIX=$root/build-win/screenshot-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine=/usr/lib/wine/wine64
+  "$wine" wineboot --init >/dev/null 2>&1
+  for font in "Arial=Liberation Sans" "Courier=Liberation Mono"; do
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${font%%=*}" /d "${font#*=}" /f >/dev/null 2>&1
+  done
+  (cd "$game" && exec "$wine" "$root/build-win/release/win32/tarnel-cache-converter.exe") >/dev/null 2>&1 &
+  app=$!
+  win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --onlyvisible --name '^Tarnel Cache Converter$' 2>/dev/null | head -1) && [ -n "$win" ] && break
+    sleep 0.2
+  done
+  [ -n "$win" ] || { echo "the window did not open" >&2; exit 1; }
+  # Real keys (XTEST) to the focused window: Tab to the folder list, down to
+  # "Cache", Enter opens it, Alt+C converts it; the pointer rests on a button.
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  xdotool key --delay 300 Tab Down Return alt+c
+  sleep 1
+  xdotool mousemove --window "$win" 300 470
+  sleep 0.5
+  import -window "$win" "$root/docs/windows-window.png"
+  echo "wrote docs/windows-window.png"
+  exit 0
+fi
 
 display=":$((80 + RANDOM % 100))"
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &

@@ -228,8 +228,10 @@ void ConverterForm::ChooseFolder() {
 
 void ConverterForm::dirDirBox_Change() {
     RunEvent([this] {
-        files_.Refresh();
-        ShowFiles();
+        // The folder shown before may have gone away (or the start folder
+        // could not be read): the list keeps what it showed, and the change
+        // goes on to the new folder.
+        if (RefreshOrKeep(files_)) ShowFiles();
         ShowFolderControls();
         files_.SetPath(folders_.Path());
         ShowFiles();

@@ -22,13 +22,14 @@ constexpr FontSpec kPlain{}, kButton{"Arial", 12}, kPath{"Courier", 9.75}, kLarg
 
 WindowLayout MakeConverter() {
     // Label1 is wide enough for the whole title in "Arial" 24 on one line
-    // (about 340 pixels), short of "Information" at 7200; like every label
-    // of the platform's toolkit, it breaks between words, and what does not
-    // fit the box stays hidden. lblFolder is a fixed white box: a path too
-    // long for it is cut off, never wrapped.
+    // (345 pixels where each letter takes whole pixels, as on Windows),
+    // short of "Information" at 7200; like every label of the platform's
+    // toolkit, it breaks between words, and what does not fit the box stays
+    // hidden. lblFolder is a fixed white box: a path too long for it is cut
+    // off, never wrapped.
     return {"Converter", kAppTitle, 8670, 7275, kNavy, true, {"converter-icon.png"}, "", {
         // id, name, kind, left, top, width, height, caption, font, text, background, align, flags, reader name, description
-        {I::Label1, "Label1", K::Label, 750, 150, 5100, 540, "Tarnel Cache Converter", {"Arial", 24}, kSilver, N, L,
+        {I::Label1, "Label1", K::Label, 750, 150, 5400, 540, "Tarnel Cache Converter", {"Arial", 24}, kSilver, N, L,
          kDisabled | kWraps, "", "The program's title"},
         {I::drvDriveBox, "drvDriveBox", K::DriveList, 240, 825, 2775, 315, "", kPlain, N, N, L, 0, "Drives",
          "The drive that holds the game's Cache folder"},

@@ -221,6 +221,10 @@ TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
         << "writing the open folder again changes nothing";
     for (const char* drive : {"b", "a"}) h.form->SetDrive(h.Entry(drive));
     EXPECT_EQ(h.form->folders().Path(), "/vol/a/Cache/sub") << "back on a drive, the folder last opened there";
+    h.disk.SetHook([](const MemoryDisk::Op& op) { return op.path == "/vol/a/Cache/sub" ? std::optional(kPathNotFound) : std::nullopt; });
+    h.form->SetFolder(kCache);
+    EXPECT_EQ(std::tuple(h.Chosen(), h.messages.size()), std::tuple(kCache, 2u)) << "the folder open before went away";
+    h.disk.SetHook(nullptr);
     h.volumes->volumes.push_back({"/vol/z", "Z"});
     h.volumes->volumes.erase(h.volumes->volumes.begin());
     h.form->DriveListOpening();

@@ -109,7 +109,9 @@ TEST(Volumes, TheLogicalDrivesAsWindowsListsThem) {
         const std::string text = VolumeEntryText(v);
         EXPECT_EQ(text.substr(0, 2), std::string(1, static_cast<char>(std::tolower(v.root[0]))) + ":");
         EXPECT_EQ(text.size() > 2, !v.name.empty()) << text;
-        if (v.root == "C:\\") c = source->IsReady(v);
+        // A loaded machine may keep the answer past its limit now and then:
+        // C: is asked again, and must be ready at one of three asks.
+        for (int ask = 0; v.root == "C:\\" && !c && ask < 3; ++ask) c = source->IsReady(v);
     }
     EXPECT_TRUE(c) << "drive C: ready";
     EXPECT_EQ(VolumeEntryText({"D:\\", "Games"}), "d: [Games]");

@@ -1,0 +1,297 @@
+// What only the Win32 windows do: both windows built and drawn from their layout at two DPIs, the keys through
+// the dialog manager, the lists driven by the messages the system sends, the about window, the real message box
+// and the progress window. What the events do is the form's (form_test).
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/support/memory_disk.h"
+#include "win32/converter.h"
+
+#include <commctrl.h>  // after windows.h
+
+namespace tcc::win32 {
+namespace {
+
+struct FakeVolumes : VolumeSource {
+    std::vector<Volume> Volumes() override { return {{"/vol/a", "A"}, {"/vol/b", "B"}}; }
+    bool IsReady(const Volume&) override { return true; }
+};
+using Strings = std::vector<std::string>;
+
+std::string TextOf(HWND hwnd) { wchar_t text[512]; return Utf8(std::wstring(text, GetWindowTextW(hwnd, text, 512))); }
+std::string ClassOf(HWND hwnd) { wchar_t name[64]; return Utf8(std::wstring(name, GetClassNameW(hwnd, name, 64))); }
+void Pump() { for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&m), DispatchMessageW(&m); }
+// Lets the window manager's focus settle: it comes through the X server, a while after a window asks for it.
+void Settle() { for (const DWORD end = GetTickCount() + 300; GetTickCount() < end; Sleep(10)) Pump(); }
+bool QuitPosted() { MSG m; return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }
+// The colours of the pixels a control draws of itself.
+std::set<COLORREF> Drawn(HWND control) {
+    RECT r;
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = (GetClientRect(control, &r), CreateCompatibleBitmap(screen, r.right, r.bottom)), old = HBITMAP(SelectObject(dc, bitmap));
+    SendMessageW(control, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+    std::set<COLORREF> colours;
+    for (int i = 0; i < r.right * r.bottom; ++i) colours.insert(GetPixel(dc, i % r.right, i / r.right));
+    SelectObject(dc, old), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
+    return colours;
+}
+
+// A main window over an in-memory disk with the volumes /vol/a and /vol/b, shown and active; its message boxes
+// are answered with their last button, and their texts kept.
+struct Harness {
+    Harness() {
+        for (const char* file : {"/vol/a/Cache/b.uxx", "/vol/a/Cache/c.uxx", "/vol/a/Cache/sub/x", "/vol/b/y"}) disk.AddFile(file);
+        window = std::make_unique<Converter>(disk, std::make_unique<FakeVolumes>());
+        window->SetMessageHook([this](const Message& m) { return asked.push_back(m.text), ChoicesOf(m.buttons).back().answer; });
+        window->Show(SW_SHOW);
+        SetForegroundWindow(window->hwnd()), Settle();
+    }
+    HWND operator[](ControlId id) const { return (*window)[id]; }
+    // The notification a control sends when the user acts on it.
+    void Notify(ControlId id, UINT code) const {
+        SendMessageW(GetParent((*this)[id]), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID((*this)[id]), code), LPARAM((*this)[id]));
+    }
+    // A key as the message loop hands it on: to the focused control, first through the dialog manager.
+    void Key(WPARAM key, bool alt = false) const {
+        MSG m{GetFocus(), UINT(alt ? WM_SYSCHAR : WM_KEYDOWN), key, alt ? 1 << 29 : 0, 0, {}};
+        if (!window->TranslateKeys(m)) TranslateMessage(&m), DispatchMessageW(&m);
+    }
+    // The mouse on a list's entry: a click, or a double click.
+    void Click(ControlId list, int row, bool twice = false) const {
+        RECT r;
+        SendMessageW((*this)[list], LB_GETITEMRECT, row, LPARAM(&r));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        for (UINT down : {UINT(WM_LBUTTONDOWN), twice ? UINT(WM_LBUTTONDBLCLK) : 0u})
+            if (down) SendMessageW((*this)[list], down, MK_LBUTTON, at), SendMessageW((*this)[list], WM_LBUTTONUP, 0, at);
+    }
+    // Where Tab takes the focus, from the drive list on.
+    Strings TabCycle(int presses) const {
+        Strings order;
+        SetFocus((*this)[ControlId::drvDriveBox]);
+        for (int i = 0; i < presses; ++i, Key(VK_TAB))
+            for (const ControlLayout& c : ConverterLayout().controls)
+                if ((*this)[c.id] == GetFocus()) order.push_back(c.name);
+        return order;
+    }
+    std::string Chosen() const { return window->form().state().currentFolder ? window->form().state().currentFolder->path : "none"; }
+    Strings Entries(ControlId list) const {
+        Strings entries;
+        for (wchar_t text[256]; int(entries.size()) < SendMessageW((*this)[list], LB_GETCOUNT, 0, 0);)
+            entries.push_back(Utf8(std::wstring(text, SendMessageW((*this)[list], LB_GETTEXT, entries.size(), LPARAM(text)))));
+        return entries;
+    }
+
+    MemoryDisk disk;
+    std::unique_ptr<Converter> window;
+    Strings asked;
+};
+
+// The window as its layout says at a DPI: size, title, background, icon, frame; each control's class, place,
+// font, text, what is shown, enabled and takes the focus, what it draws (its background or face and its text,
+// greyed when disabled), and the pointing hand over the clickable ones.
+void ExpectBuiltFrom(HWND window, const WindowLayout& layout, const std::function<HWND(ControlId)>& control, int dpi) {
+    const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    RECT client;
+    LOGBRUSH background;
+    GetClientRect(window, &client), GetObjectW(HBRUSH(GetClassLongPtrW(window, GCLP_HBRBACKGROUND)), sizeof background, &background);
+    const LONG frame = GetWindowLongW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU | WS_THICKFRAME);
+    EXPECT_EQ(std::tuple(client.right, client.bottom, TextOf(window), background.lbColor, GetClassLongPtrW(window, GCLP_HICON) != 0, frame),
+              std::tuple(px(layout.width), px(layout.height), layout.title, ColourRef(layout.background), true,
+                         WS_SYSMENU | WS_THICKFRAME | (layout.minimiseAndMaximise ? WS_MINIMIZEBOX | WS_MAXIMIZEBOX : 0)));
+    for (const ControlLayout& c : layout.controls) {
+        SCOPED_TRACE(c.name);
+        HWND h = control(c.id);
+        RECT r;
+        LOGFONTW font;
+        GetWindowRect(h, &r), MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        GetObjectW(HFONT(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
+        const FontSpec& spec = c.font.family ? c.font : kProgramFont;
+        const LONG style = GetWindowLongW(h, GWL_STYLE);
+        SendMessageW(window, WM_SETCURSOR, WPARAM(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        const char* kinds[] = {"Static", "Static", "Static", "Button", "ComboBox", "ListBox", "ListBox"};
+        EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, Utf8(font.lfFaceName), font.lfHeight,
+                             bool(font.lfItalic), (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0, GetCursor() == HandCursor()),
+                  std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(spec.family),
+                             -int(spec.points * dpi / 72 + 0.5), spec.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
+        if (c.kind == ControlKind::DriveList) continue;
+        EXPECT_EQ(TextOf(h), c.kind == ControlKind::Button ? c.caption : c.PlainCaption().empty() ? c.ReaderName() : c.PlainCaption());
+        if (c.TakesFocus() && c.kind != ControlKind::Button) continue;  // the lists are the system's
+        const std::set<COLORREF> drawn = Drawn(h);
+        const bool shows = !c.PlainCaption().empty() || c.kind == ControlKind::Image;
+        const int face = c.kind == ControlKind::Button ? kButtonFace : c.background != kNoColour ? c.background : layout.background;
+        const COLORREF text = c.kind == ControlKind::Button ? GetSysColor(COLOR_BTNTEXT) : !c.Enabled() ? GetSysColor(COLOR_GRAYTEXT)
+                              : c.kind == ControlKind::Image ? RGB(200, 40, 40)  // the logo's top tile
+                              : c.text != kNoColour ? ColourRef(c.text) : GetSysColor(COLOR_WINDOWTEXT);
+        EXPECT_EQ(std::tuple(drawn.count(ColourRef(face)), shows && drawn.count(text)), std::tuple(1u, shows));
+    }
+}
+
+// Both windows as laid out, also on a screen of 144 DPI, the hand's hot spot at the fingertip; then the start
+// focus, the tab order, the access keys, Enter, Space and Escape of the main window.
+TEST(Win32Look, BothWindowsLaidOutThenFocusTabOrderAndKeys) {
+    Harness h;
+    h.Notify(ControlId::lblInfo, STN_CLICKED);
+    Info& info = *h.window->info();
+    const std::pair<HWND, const WindowLayout*> windows[] = {{h.window->hwnd(), &ConverterLayout()}, {info.hwnd(), &InfoLayout()}};
+    for (int dpi : {96, 144}) {
+        for (const auto& [window, layout] : windows) {
+            RECT at{0, 0, TwipsToPixels(layout->width, dpi), TwipsToPixels(layout->height, dpi)};  // as the system proposes it
+            AdjustWindowRectExForDpi(&at, GetWindowLongW(window, GWL_STYLE), FALSE, 0, GetDpiForWindow(window));
+            if (dpi != 96) SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&at));
+            const bool about = window == info.hwnd();
+            ExpectBuiltFrom(window, *layout, [&](ControlId id) { return about ? info[id] : h[id]; }, dpi);
+        }
+    }
+    ICONINFO hand;
+    EXPECT_TRUE(GetIconInfo(HandCursor(), &hand) && hand.xHotspot == 12 && hand.yHotspot == 1);
+    info.Close();
+
+    SetForegroundWindow(h.window->hwnd()), Settle();
+    EXPECT_EQ(GetFocus(), h[ControlId::drvDriveBox]) << "the drive list has the focus at start";
+    EXPECT_EQ(h.TabCycle(5), (Strings{"drvDriveBox", "dirDirBox", "filFileBox", "cmdExit", "drvDriveBox"}));
+    EXPECT_EQ(h.Chosen(), "none") << "the file list getting the focus is no file click";
+    for (WPARAM key : {'c', 'r', 's'}) h.Key(key, true);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) h.Key(key);
+    EXPECT_TRUE(h.asked.empty() && IsWindowVisible(h.window->hwnd())) << "hidden buttons answer no key; no default or cancel button";
+
+    h.window->form().SetFolder("/vol/a/Cache");
+    EXPECT_EQ(h.TabCycle(8), (Strings{"drvDriveBox", "dirDirBox", "filFileBox", "cmdGetCache", "cmdExit", "cmdRefresh", "cmdSort", "drvDriveBox"}));
+    for (WPARAM key : {'c', 'R', 's'}) h.Key(key, true);  // each command tells something of this folder
+    SetFocus(h[ControlId::cmdSort]), h.Key(VK_RETURN), h.Key(VK_SPACE);
+    SendMessageW(h[ControlId::cmdSort], WM_KEYUP, VK_SPACE, 0), h.Key(VK_ESCAPE);  // Space presses when let go
+    ASSERT_EQ(h.asked.size(), 5u) << "Alt+C, Alt+R, Alt+S, Enter and Space";
+    EXPECT_TRUE(h.asked[0] != h.asked[1] && Strings(h.asked.begin() + 2, h.asked.end()) == Strings(3, h.asked[2])) << "the focused Sort pressed";
+    h.Key('x', true);
+    EXPECT_TRUE(!h.window->hwnd() && QuitPosted()) << "Alt+X closes the window and ends the program";
+}
+
+// The mouse and the keys on the lists as the system's controls report them, and the about window on screen.
+TEST(Win32Input, TheListsAndTheAboutWindow) {
+    Harness h;
+    HWND drives = h[ControlId::drvDriveBox], dirs = h[ControlId::dirDirBox];
+    const auto& form = h.window->form();
+    SendMessageW(drives, CB_SETCURSEL, 0, 0), h.Notify(ControlId::drvDriveBox, CBN_SELCHANGE);
+    EXPECT_EQ(std::tuple(h.Entries(ControlId::dirDirBox), int(SendMessageW(dirs, LB_GETCURSEL, 0, 0)), h.Entries(ControlId::filFileBox)),
+              std::tuple(Strings{"/", "vol", "a", "Cache"}, 2, Strings{})) << "the drive change opens /vol/a";
+    SetFocus(drives), SendMessageW(drives, CB_SHOWDROPDOWN, TRUE, 0), SendMessageW(drives, WM_KEYDOWN, VK_DOWN, 0);
+    const int whileDropped = form.drives().Selected();
+    SendMessageW(drives, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(std::tuple(whileDropped, form.drives().Selected(), form.folders().Path()), std::tuple(0, 1, "/vol/b"))
+        << "the dropped list chooses when it closes on an entry";
+
+    h.window->form().SetFolder("/vol/a");
+    h.Click(ControlId::dirDirBox, 3, true);
+    EXPECT_EQ(std::tuple(h.Chosen(), TextOf(h[ControlId::lblFolder]), h.Entries(ControlId::filFileBox)),
+              std::tuple("/vol/a/Cache", "/vol/a/Cache", Strings{"b.uxx", "c.uxx"})) << "a double click opens";
+    RECT list;
+    h.Click(ControlId::dirDirBox, 4), GetClientRect(dirs, &list);  // sub
+    SendMessageW(dirs, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, list.bottom - 2));
+    EXPECT_EQ(std::tuple(h.Chosen(), form.folders().Path()), std::tuple("/vol/a/Cache", "/vol/a/Cache"))
+        << "a single click only highlights; a double click below the entries opens nothing";
+    h.Click(ControlId::filFileBox, 1);
+    const std::string clicked = h.Chosen();
+    h.Click(ControlId::dirDirBox, 3), h.Click(ControlId::filFileBox, 1);
+    EXPECT_EQ(std::tuple(clicked, h.Chosen()), std::tuple("/vol/a/Cache/sub", "/vol/a/Cache")) << "a click, then the file clicked again";
+    h.Click(ControlId::dirDirBox, 4), SendMessageW(h[ControlId::filFileBox], WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(h.Chosen(), "/vol/a/Cache/sub") << "the arrow keys select as the mouse does";
+    SetFocus(dirs), h.Key(VK_RETURN);
+    EXPECT_EQ(form.folders().Path(), "/vol/a/Cache/sub") << "Enter opens";
+
+    // One modeless, centred about window with Back focused; the program ends when both windows are closed.
+    const auto aboutWindows = [] {
+        int n = 0;
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM n) { return *reinterpret_cast<int*>(n) += IsWindowVisible(w) && ClassOf(w) == "TarnelCacheConverter.Info", TRUE; }, LPARAM(&n));
+        return n;
+    };
+    for (UINT code : {STN_CLICKED, STN_DBLCLK}) h.Notify(ControlId::lblInfo, code);
+    Info& info = *h.window->info();
+    const auto offCentre = [&info] {
+        RECT frame;
+        MONITORINFO screen{sizeof screen, {}, {}, 0};
+        GetWindowRect(info.hwnd(), &frame), GetMonitorInfoW(MonitorFromWindow(info.hwnd(), MONITOR_DEFAULTTONEAREST), &screen);
+        return std::abs(frame.left + frame.right - screen.rcWork.left - screen.rcWork.right) / 2 +
+               std::abs(frame.top + frame.bottom - screen.rcWork.top - screen.rcWork.bottom) / 2;
+    };
+    Settle();
+    EXPECT_EQ(std::tuple(aboutWindows(), GetWindow(info.hwnd(), GW_OWNER), offCentre(), GetForegroundWindow(), GetFocus()),
+              std::tuple(1, HWND(nullptr), 0, info.hwnd(), info[ControlId::cmdBack])) << "in front, Back focused";
+    SetWindowPos(info.hwnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER);
+    SendMessageW(info.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(info[ControlId::cmdBack]), BN_CLICKED), LPARAM(info[ControlId::cmdBack]));
+    EXPECT_EQ(aboutWindows(), 0);
+    RECT client;
+    h.Notify(ControlId::lblInfo, STN_CLICKED), GetClientRect(info.hwnd(), &client);
+    EXPECT_EQ(std::tuple(aboutWindows(), h.window->info(), client.right, client.bottom, offCentre()), std::tuple(1, &info, 312, 213, 0));
+
+    h.Notify(ControlId::cmdExit, BN_CLICKED);
+    EXPECT_EQ(std::tuple(h.window->hwnd(), aboutWindows(), QuitPosted()), std::tuple(HWND(nullptr), 1, false));
+    SetForegroundWindow(info.hwnd()), Settle(), SetFocus(info.hwnd());  // the window given the focus: Back holds it
+    h.Key(VK_RETURN);
+    EXPECT_EQ(std::tuple(aboutWindows(), QuitPosted()), std::tuple(0, true));
+}
+
+// The real message box of each kind, read and answered with a key from a timer in its own message loop: its
+// title, text, buttons, default button and icon.
+struct Box { Buttons buttons; Icon icon; WPARAM key; Answer answer; };
+Box box;
+Strings seen;
+void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = FindWindowW(L"#32770", L"A title");
+    seen = {TextOf(dialog), "", "", "", "no icon"};
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const bool button = ClassOf(c) == "Button", picture = !button && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (button) seen[2] += (seen[2].empty() ? "" : " ") + TextOf(c);
+        if (button && (SendMessageW(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) seen[3] = TextOf(c);
+        const HICON icon = picture && IsWindowVisible(c) ? HICON(SendMessageW(c, STM_GETICON, 0, 0)) : nullptr;
+        if (icon) seen[4] = icon == LoadIconW(nullptr, IDI_ERROR) ? "error" : icon == LoadIconW(nullptr, IDI_WARNING) ? "warning" : "other";
+        if (!button && !picture && !TextOf(c).empty()) seen[1] = TextOf(c);
+    }
+    MSG key{GetFocus(), WM_KEYDOWN, box.key, 0, 0, {}};
+    IsDialogMessageW(dialog, &key);
+}
+
+TEST(Win32Commands, TheMessageBoxOfEachKind) {
+    const std::pair<Box, const char*> boxes[] = {
+        {{Buttons::Ok, Icon::None, VK_RETURN, Answer::Ok}, "no icon"},
+        {{Buttons::YesNo, Icon::Warning, VK_RETURN, Answer::Yes}, "warning"},
+        {{Buttons::YesNo, Icon::Warning, VK_ESCAPE, Answer::No}, "warning"},
+        {{Buttons::RetryCancel, Icon::Error, VK_ESCAPE, Answer::Cancel}, "error"},
+    };
+    Harness h;
+    h.window->SetMessageHook(nullptr);
+    for (const auto& [b, icon] : boxes) {
+        box = b;
+        std::string captions;
+        for (const Choice& choice : ChoicesOf(b.buttons)) captions += (captions.empty() ? "" : " ") + std::string(choice.caption);
+        SetTimer(nullptr, 0, 100, &AnswerTheBox);
+        EXPECT_EQ(h.window->Ask({"Some & text.", "A title", b.buttons, b.icon}), b.answer);
+        EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, captions.substr(0, captions.find(' ')), icon}));
+    }
+}
+
+// While a command runs: its progress, that nothing dismisses, and neither window taking input; the focus comes
+// back after it.
+TEST(Win32Commands, TheProgressThatNoInputGetsPast) {
+    Harness h;
+    h.window->form().SetFolder("/vol/a/Cache");
+    h.Notify(ControlId::lblInfo, STN_CLICKED);
+    SetForegroundWindow(h.window->hwnd()), Settle(), SetFocus(h[ControlId::cmdSort]);
+    h.window->TakeInput(false);
+    h.window->ShowProgress("Converting the cache...");
+    h.window->SetProgress(500);
+    HWND progress = h.window->progress(), bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
+    SendMessageW(progress, WM_CLOSE, 0, 0), SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0), Pump();
+    const auto enabled = [&h] { return std::tuple(IsWindowEnabled(h.window->hwnd()), IsWindowEnabled(h.window->info()->hwnd())); };
+    EXPECT_EQ(std::tuple(IsWindowVisible(progress), GetWindow(progress, GW_OWNER), TextOf(progress), GetWindowLongW(progress, GWL_STYLE) & WS_SYSMENU,
+                         TextOf(FindWindowExW(progress, nullptr, L"Static", nullptr)), SendMessageW(bar, PBM_GETPOS, 0, 0),
+                         SendMessageW(bar, PBM_GETRANGE, FALSE, 0), enabled()),
+              std::tuple(TRUE, h.window->hwnd(), "Tarnel Cache Converter", 0, "Converting the cache...", 500, 1000, std::tuple(FALSE, FALSE)));
+    h.window->HideProgress();
+    h.window->TakeInput(true);
+    EXPECT_EQ(std::tuple(IsWindow(progress), enabled(), GetFocus()), std::tuple(FALSE, std::tuple(TRUE, TRUE), h[ControlId::cmdSort]));
+}
+
+}  // namespace
+}  // namespace tcc::win32
