@@ -456,8 +456,8 @@ void WinDisk::RemoveDir(const std::string& path) {
 bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
     for (int i = 0; i < 2; ++i) {
-        std::wstring wide;
-        if (!ToWide(i == 0 ? a : b, &wide)) return false;
+        const std::wstring wide = SystemPath(i == 0 ? a : b);
+        if (wide.empty()) return false;
         // Folders open only with backup semantics; no access is asked for.
         const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
