@@ -32,10 +32,13 @@ struct CommandRun : RecordingWindow {
     bool overwrite = false;  // the install's --overwrite
 };
 
-// A note as the model words it, paths with "/" and below root.
-std::string Line(FileAction a, const std::string& root) {
+// A note as the model words it, paths with "/" and below root; the
+// install's notes name files by their path.
+std::string Line(FileAction a, const std::string& root, bool install) {
     using K = FileAction::Kind;
-    for (std::string* path : {&a.from, &a.to, &a.reason}) std::replace(path->begin(), path->end(), kSeparator, '/');
+    for (std::string* path : {&a.from, &a.to, &a.reason}) {
+        if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
+    }
     if (a.to.starts_with(root + "/")) a.to.erase(0, root.size() + 1);
     return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
            : a.kind == K::MakeFolder ? "make folder " + a.to
@@ -60,11 +63,11 @@ void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, Comm
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
-    std::size_t installOp = SIZE_MAX;
+    std::size_t installOp = SIZE_MAX, installNote = SIZE_MAX;
     for (std::size_t step = 0; step < kNoStep && run.failed == kNoStep; ++step) {
         const std::size_t notes = run.notes.size();
         run.progress.clear();
-        if (kSteps[step] == Step::Install && log) installOp = log->log().size();
+        if (kSteps[step] == Step::Install) installOp = log ? log->log().size() : 0, installNote = notes;
         run.error = ErrorText([&] {
             if (kSteps[step] == Step::Convert) RunConvert(state, run);
             if (kSteps[step] == Step::Sort) RunSort(state, run);
@@ -78,7 +81,7 @@ void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, Comm
         });
         if (run.failed == kNoStep && !RisesTo(run.progress, total)) run.fault = "a progress not rising to its total";
     }
-    for (const FileAction& note : run.notes) run.lines.push_back(Line(note, root));
+    for (std::size_t i = 0; i < run.notes.size(); ++i) run.lines.push_back(Line(run.notes[i], root, i >= installNote));
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
         const std::string place = i < installOp ? folder : ParentOf(folder);  // install's is the game's folder
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
