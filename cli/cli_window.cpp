@@ -36,16 +36,20 @@ std::string Printable(const std::string& text) {
 
 CliWindow::CliWindow(const CliOptions& options) : options_(options) {}
 
-void CliWindow::Begin(const std::string& command) {
+void CliWindow::Begin(const std::string& command, bool installFollows) {
     command_ = command;
+    installFollows_ = installFollows;
     held_.clear();
     noticeShown_ = false;
-    renamed_ = moved_ = replaced_ = skipped_ = 0;
+    renamed_ = moved_ = replaced_ = skipped_ = installed_ = same_ = 0;
     started_ = std::chrono::steady_clock::now();
 }
 
 void CliWindow::End(bool ran) {
     ClearProgress();
+    // The sort's closing advice, to copy its folders into the game's by hand,
+    // is moot when install does it next.
+    if (ran && installFollows_) std::erase_if(held_, [](const Held& held) { return !held.problem; });
     PrintHeld(ran);
     if (!ran) return;
     std::string summary = (options_.dryRun ? "would " : "") + command_ + ": ";
@@ -54,13 +58,16 @@ void CliWindow::End(bool ran) {
     } else if (command_ == "sort") {
         summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced, " +
                    std::to_string(skipped_) + " passed over";
+    } else if (command_ == "install") {
+        summary += std::to_string(installed_) + " installed, " + std::to_string(same_) + " already installed, " +
+                   std::to_string(skipped_) + " passed over";
     } else {
         summary += "cache.ini reset";
     }
-    // Files the sort passed over stay in the cache folder: a warning even
-    // when nothing else is printed.
+    // Files the sort or install passed over stay in the cache folder: a
+    // warning even when nothing else is printed.
     if (!options_.quiet) Line(stdout, summary);
-    else if (command_ == "sort" && skipped_ > 0) Message(stderr, summary);
+    else if (command_ != "convert" && skipped_ > 0) Message(stderr, summary);
 }
 
 void CliWindow::Fail(const std::string& error) {
@@ -136,6 +143,17 @@ void CliWindow::Note(const FileAction& action) {
     case FileAction::Kind::Skip:
         ++skipped_;
         line = "skip " + action.from + ": " + action.reason;
+        break;
+    case FileAction::Kind::Install:
+        ++installed_;
+        line = "install " + action.from + (action.to.empty() ? "" : ", the game's old copy kept as " + action.to);
+        break;
+    case FileAction::Kind::Same:
+        ++same_;
+        line = "same " + action.from + ": " + action.reason;
+        break;
+    case FileAction::Kind::RemoveFolder:
+        line = "remove folder " + action.to;
         break;
     }
     if (!options_.quiet) Line(stdout, (options_.dryRun ? "would " : "") + line);

@@ -29,7 +29,8 @@ class CliWindow : public Window {
 public:
     explicit CliWindow(const CliOptions& options);
 
-    void Begin(const std::string& command);
+    // installFollows: install runs later in this run.
+    void Begin(const std::string& command, bool installFollows = false);
     // The command returned: ran is false when it refused or was answered No.
     void End(bool ran);
     // The command stopped on an error.
@@ -69,9 +70,10 @@ private:
 
     CliOptions options_;
     std::string command_;
+    bool installFollows_ = false;
     std::vector<Held> held_;
     bool noticeShown_ = false;
-    std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0;
+    std::uint64_t renamed_ = 0, moved_ = 0, replaced_ = 0, skipped_ = 0, installed_ = 0, same_ = 0;
     std::chrono::steady_clock::time_point started_, drawn_;
     bool progressShown_ = false;
     std::string progress_;

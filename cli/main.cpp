@@ -1,14 +1,17 @@
 // tarnel-cache: the commands of the main window, run from a shell.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli_window.h"
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "commands/refresh.h"
 #include "commands/cache_state.h"
 #include "core/dry_run_disk.h"
@@ -26,18 +29,19 @@ constexpr int kUsage = 2;
 class Formatter : public CLI::Formatter {
 public:
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
-        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] COMMAND... FOLDER\n"
+        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] [--game GAME_FOLDER] [--overwrite] COMMAND... FOLDER\n"
                "       tarnel-cache --help | --version\n\n" +
                app->get_description() + "\n" + make_groups(app, mode) + "\n" + make_footer(app) + "\n";
     }
 };
 
-using Command = bool (*)(tcc::CacheFolderState&, tcc::Window&);
+using Command = std::function<bool(tcc::CacheFolderState&, tcc::Window&)>;
 
-Command CommandNamed(const std::string& name) {
+Command CommandNamed(const std::string& name, const tcc::InstallOptions& install = {}) {
     if (name == "convert") return tcc::RunConvert;
     if (name == "refresh") return tcc::RunRefresh;
     if (name == "sort") return tcc::RunSort;
+    if (name == "install") return [install](auto& state, auto& window) { return tcc::RunInstall(state, window, install); };
     return nullptr;
 }
 
@@ -46,6 +50,7 @@ Command CommandNamed(const std::string& name) {
 int main(int argc, char** argv) {
     tcc::QuietSystemErrors();
     tcc::CliOptions options;
+    tcc::InstallOptions install;
     std::vector<std::string> words;
 
     CLI::App app{
@@ -55,19 +60,27 @@ int main(int argc, char** argv) {
         "  refresh  rewrite cache.ini with its header line alone (asks first unless\n"
         "           convert ran before it)\n"
         "  sort     move the files into Maps, System, Textures, Sounds, Music and\n"
-        "           Unknown Extensions by their extension",
+        "           Unknown Extensions by their extension\n"
+        "  install  move the sorted files into the game's folders of those names; a\n"
+        "           file the game already has is removed from the cache when its\n"
+        "           bytes are the same and kept there when they differ; the sort\n"
+        "           folders left empty are removed. The game's folder is FOLDER's\n"
+        "           parent when that holds a System folder, else give --game",
         "tarnel-cache"};
     app.formatter(std::make_shared<Formatter>());
     app.add_flag("-n,--dry-run", options.dryRun, "Print what would be done; change nothing, not even cache.ini");
     app.add_flag("-y,--yes", options.yes, "Answer yes to the question of refresh");
-    app.add_flag("-q,--quiet", options.quiet, "Print only errors and warnings (a sort that passed files over is one)");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print only errors and warnings (a sort or install that passed\nfiles over is one)");
+    app.add_option("--game", install.gameFolder, "The game's folder, for install")->type_name("GAME_FOLDER");
+    app.add_flag("--overwrite", install.overwrite, "Let install replace a game file of other bytes,\nkeeping the old one as NAME.bak");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(
         "Exit status: 0 when every command ran to its end, 1 when one stopped on an error\n"
         "or was refused, 2 for a usage error.\n\n"
         "Example:\n"
-        "  tarnel-cache convert sort ~/.game/Cache");
+        "  tarnel-cache convert sort install ~/.game/Cache");
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
         return std::string("tarnel-cache: ") + e.what() + "\nRun 'tarnel-cache --help' for more information.\n";
     });
@@ -81,9 +94,14 @@ int main(int argc, char** argv) {
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
             if (!CommandNamed(words[i])) {
-                throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh or sort)");
+                throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh, sort or install)");
             }
         }
+        if ((!install.gameFolder.empty() || install.overwrite) &&
+            std::find(words.begin(), words.end() - 1, "install") == words.end() - 1) {
+            throw CLI::ValidationError("--game and --overwrite are for install, which is not among the commands");
+        }
+        if (!install.gameFolder.empty()) install.gameFolder = tcc::FullPath(install.gameFolder);
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : kUsage;
     }
@@ -115,9 +133,9 @@ int main(int argc, char** argv) {
     // Each command runs as its button would; the first that stops ends the
     // run, and the work done before it stays done.
     for (std::size_t i = 0; status == 0 && i + 1 < words.size(); ++i) {
-        window.Begin(words[i]);
+        window.Begin(words[i], std::find(words.begin() + i, words.end() - 1, "install") != words.end() - 1);
         try {
-            const bool ran = CommandNamed(words[i])(state, window);
+            const bool ran = CommandNamed(words[i], install)(state, window);
             window.End(ran);
             if (!ran) status = kRefused;
         } catch (const std::exception& e) {

@@ -79,7 +79,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 names, with their real names in an index, cache.ini. This tool renames the
 cached files to their real names without ever overwriting a file, resets the
 index, and sorts the files into the game's Maps, System, Textures, Sounds and
-Music folders.")
+Music folders. Its command line also moves them into the game's own folders,
+never replacing a file of other bytes unless asked to.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

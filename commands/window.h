@@ -12,14 +12,19 @@ enum class Icon { None, Error, Warning };
 enum class Answer { Ok, Yes, No, Retry, Cancel };
 
 // One change a command made on disk, or a record or file it passed over.
-// Names are relative to the chosen folder ("Map.unr", "Maps/Map.unr"). The
-// command line prints them; the window has no use for them.
+// Names are relative to the chosen folder ("Map.unr", "Maps/Map.unr"); a
+// folder made in the game's folder is given by its full path. The command
+// line prints them; the window has no use for them.
 struct FileAction {
-    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip };
+    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder };
     Kind kind = Kind::Skip;
-    std::string from;    // Rename, Move: the old name. Skip: the record's key or the file's name.
-    std::string to;      // Rename, Move, Replace, Write, MakeFolder: the new name.
-    std::string reason;  // Skip: why, in a few words ("target taken").
+    // Rename, Move: the old name. Skip: the record's key or the file's name.
+    // Install, Same: the file's name.
+    std::string from;
+    // Rename, Move, Replace, Write, MakeFolder, RemoveFolder: the new name.
+    // Install: the name the game's old copy was kept under, when it was replaced.
+    std::string to;
+    std::string reason;  // Skip, Same: why, in a few words ("target taken").
     bool operator==(const FileAction&) const = default;
 };
 

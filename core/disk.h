@@ -88,12 +88,15 @@ public:
     virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
 
     // Moves a file; fails with "File already exists" when `to` is taken, even
-    // when it was taken after the caller looked.
+    // when it was taken after the caller looked. Both renames fail with 74
+    // when `from` and `to` lie on different devices: the caller copies.
     virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
     // Moves a file over an existing one in one atomic step.
     virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     virtual void MakeDir(const std::string& path) = 0;
+    // Removes an empty folder; "File already exists" when it holds anything.
+    virtual void RemoveDir(const std::string& path) = 0;
 
     // The text of a file that the game wrote (the index), from a stream of
     // its bytes, as the strings names are here: the bytes as they are on
@@ -106,6 +109,9 @@ public:
     // reserved character or device name, or text that is not UTF-8) cannot
     // be given, and the commands pass it over.
     virtual bool CanHoldName(std::string_view name) { return !name.empty(); }
+    // Do the two paths name one file or folder, through a link, a mount or
+    // another spelling? False when either is missing.
+    virtual bool SameEntry(const std::string& a, const std::string& b) = 0;
     // May this program make, rename and remove names in the folder `path`?
     // A missing folder is no refusal: its operations fail for that reason.
     virtual bool MayWrite(const std::string& path) {
@@ -137,6 +143,8 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override;
     bool MayWrite(const std::string& path) override;
     std::size_t MaxPathLength() override;
 
@@ -169,6 +177,8 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override;
     std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override;
     bool CanHoldName(std::string_view name) override;
     bool FoldsCase() override { return true; }

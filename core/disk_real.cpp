@@ -21,6 +21,7 @@ int ErrorNumberFromErrno(int err) {
     case ENAMETOOLONG: return kBadFileName;
     case EEXIST:
     case ENOTEMPTY: return kFileAlreadyExists;
+    case EXDEV: return kRenameAcrossDrives;
     case EACCES:
     case EPERM:
     case EROFS:
@@ -211,6 +212,15 @@ void RealDisk::Remove(const std::string& path) {
 
 void RealDisk::MakeDir(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) != 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
+}
+
+void RealDisk::RemoveDir(const std::string& path) {
+    if (::rmdir(path.c_str()) != 0) Fail(errno, path);
+}
+
+bool RealDisk::SameEntry(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool RealDisk::MayWrite(const std::string& path) {

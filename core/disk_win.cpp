@@ -45,6 +45,7 @@ int ErrorNumberFromWin32(unsigned long err) {
     case ERROR_CRC:
     case ERROR_GEN_FAILURE: return kDeviceUnavailable;
     case ERROR_HANDLE_EOF: return kInputPastEndOfFile;
+    case ERROR_NOT_SAME_DEVICE: return kRenameAcrossDrives;
     default: return kPathFileAccessError;
     }
 }
@@ -446,6 +447,27 @@ void WinDisk::Remove(const std::string& path) {
 
 void WinDisk::MakeDir(const std::string& path) {
     if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(GetLastError(), path);
+}
+
+void WinDisk::RemoveDir(const std::string& path) {
+    if (!RemoveDirectoryW(Wide(path).c_str())) Fail(GetLastError(), path);
+}
+
+bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring wide = SystemPath(i == 0 ? a : b);
+        if (wide.empty()) return false;
+        // Folders open only with backup semantics; no access is asked for.
+        const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return false;
+        const BOOL got = GetFileInformationByHandle(handle, &info[i]);
+        CloseHandle(handle);
+        if (!got) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {

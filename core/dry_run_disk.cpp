@@ -69,7 +69,7 @@ const DryRunDisk::Node* DryRunDisk::Find(const std::string& rawPath) {
     auto it = nodes_.find(path);
     if (it != nodes_.end()) return &it->second;
     // Below a changed entry the base disk has nothing to show: changed
-    // entries are files or folders made here, never folders of the base.
+    // entries are files, folders made here, or base folders removed empty.
     for (std::size_t pos = path.rfind(kSeparator); pos != std::string::npos && pos > 0;
          pos = path.rfind(kSeparator, pos - 1)) {
         if (nodes_.count(path.substr(0, pos))) return &below_;
@@ -215,6 +215,12 @@ void DryRunDisk::MakeDir(const std::string& path) {
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
     RequireWritable(path);
     Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr, {}});
+}
+
+void DryRunDisk::RemoveDir(const std::string& path) {
+    if (Info(path).type != EntryType::Folder) throw FileError(kPathNotFound, path);
+    if (!ReadDir(path).empty()) throw FileError(kFileAlreadyExists, path);
+    Put(path, Node{});
 }
 
 }  // namespace tcc

@@ -13,8 +13,8 @@ namespace tcc {
 // change in memory, so the commands run unchanged over it and see the folder
 // as a real run would leave it, while the base disk is never written.
 //
-// Files may be created, renamed, replaced and removed, and folders created,
-// as the commands do; moving or removing a folder is refused. Names are
+// Files may be created, renamed, replaced and removed, and folders created
+// and, when empty, removed, as the commands do; moving a folder is refused. Names are
 // compared as the base disk compares them: exactly on Linux, without regard
 // to letter case on Windows.
 class DryRunDisk : public Disk {
@@ -29,6 +29,11 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
+    // Paths changed in memory are one entry only by their name.
+    bool SameEntry(const std::string& a, const std::string& b) override {
+        return Find(a) || Find(b) ? Key(a) == Key(b) : base_.SameEntry(a, b);
+    }
     std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override {
         return base_.ReadText(std::move(bytes));
     }

@@ -10,6 +10,7 @@ std::string DescribeErrorNumber(int number) {
     case kInputPastEndOfFile: return "Input past end of file";
     case kDeviceUnavailable: return "Device unavailable";
     case kPermissionDenied: return "Permission denied";
+    case kRenameAcrossDrives: return "Can't rename with different drive";
     case kPathFileAccessError: return "Path/File access error";
     case kPathNotFound: return "Path not found";
     default: return "File operation failed";

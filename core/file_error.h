@@ -14,6 +14,7 @@ enum ErrorNumber : int {
     kInputPastEndOfFile = 62,
     kDeviceUnavailable = 68,
     kPermissionDenied = 70,
+    kRenameAcrossDrives = 74,
     kPathFileAccessError = 75,
     kPathNotFound = 76,
 };

@@ -287,7 +287,7 @@ bool FileSystem::Move(Listing& from, const std::string& name, Listing& to, const
     JoinPathInto(source_, from.path_, name);
     JoinPathInto(target_, to.path_, newName);
     try {
-        disk_.RenameNoReplace(source_, target_);
+        Transfer(source_, target_, false);
     } catch (const FileError& e) {
         if (e.number() != kFileAlreadyExists) Rethrow(e, from.path_, to.path_);
         // Taken meanwhile: from now on the listing knows the newcomer.
@@ -325,13 +325,7 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
     }
     // Replaced in one step under the name as it stands, so that a volume that
     // folds case sees one name and no file is gone before its replacement is in.
-    try {
-        disk_.RenameReplace(JoinPath(from.path_, name), JoinPath(to.path_, onDisk));
-    } catch (const FileError& e) {
-        Rethrow(e, from.path_, to.path_);
-    }
-    from.Take(name);
-    to.Add({onDisk, EntryType::File, HiddenName(onDisk)});
+    MoveOver(from, name, to, onDisk);
     if (onDisk != newName) {
         // Now the name takes the sorted file's own letter case. A volume that
         // refuses a rename in case only keeps the old case; the file is in.
@@ -356,7 +350,151 @@ std::string RandomPart() {
     return buffer;
 }
 
+// Reads until n bytes are in or the file ends; answers how many came.
+std::size_t ReadFull(ReadStream& stream, char* buffer, std::size_t n) {
+    std::size_t got = 0;
+    while (got < n) {
+        const std::size_t more = stream.Read(buffer + got, n - got);
+        if (more == 0) break;
+        got += more;
+    }
+    return got;
+}
+
+// Removes a temporary file after a failure; the failure is what the user
+// hears of, and the original is intact either way.
+void RemoveQuietly(Disk& disk, const std::string& path) {
+    try {
+        disk.Remove(path);
+    } catch (const FileError&) {
+    }
+}
+
 }  // namespace
+
+std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, const std::string& name,
+                                                    std::string* temp) {
+    // A name left by an earlier run that was cut short is passed over.
+    for (int attempt = 0;; ++attempt) {
+        *temp = JoinPath(folder, "." + name + ".new-" + RandomPart());
+        try {
+            return disk_.CreateNew(*temp);
+        } catch (const FileError& e) {
+            if (e.number() != kFileAlreadyExists || attempt == 15) throw;
+        }
+    }
+}
+
+std::string FileSystem::CopyToTemp(const std::string& source, const std::string& target) {
+    std::string_view folder, name;
+    SplitPath(TrimmedPath(target), &folder, &name);
+    // The temporary name is no longer than the target's, or than 22 bytes: a
+    // name the disk takes is not refused for the copy's sake. It is cut
+    // before a whole character.
+    std::size_t keep = name.size() > 22 ? name.size() - 22 : 0;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    std::string temp;
+    std::unique_ptr<WriteStream> stream;
+    try {
+        stream = CreateTemp(std::string(folder), std::string(name.substr(0, keep)), &temp);
+        const std::unique_ptr<ReadStream> in = disk_.OpenRead(source);
+        std::vector<char> buffer(1 << 16);
+        while (const std::size_t n = in->Read(buffer.data(), buffer.size())) stream->Write(buffer.data(), n);
+        stream->Close();
+    } catch (const FileError& e) {
+        if (stream) {
+            stream.reset();
+            RemoveQuietly(disk_, temp);
+        }
+        throw FileError(e.number(), e.path() == source ? source : target);
+    }
+    return temp;
+}
+
+void FileSystem::Transfer(const std::string& source, const std::string& target, bool replace) {
+    try {
+        replace ? disk_.RenameReplace(source, target) : disk_.RenameNoReplace(source, target);
+        return;
+    } catch (const FileError& e) {
+        if (e.number() != kRenameAcrossDrives) throw;
+    }
+    const std::string temp = CopyToTemp(source, target);
+    try {
+        replace ? disk_.RenameReplace(temp, target) : disk_.RenameNoReplace(temp, target);
+    } catch (const FileError& e) {
+        RemoveQuietly(disk_, temp);
+        throw FileError(e.number(), e.path() == temp ? target : e.path());
+    }
+    // Only now that the copy is in place does the original go.
+    disk_.Remove(source);
+}
+
+void FileSystem::MoveOver(Listing& from, const std::string& name, Listing& to, const std::string& onDisk) {
+    try {
+        Transfer(JoinPath(from.path_, name), JoinPath(to.path_, onDisk), true);
+    } catch (const FileError& e) {
+        Rethrow(e, from.path_, to.path_);
+    }
+    from.Take(name);
+    to.Add({onDisk, EntryType::File, HiddenName(onDisk)});
+}
+
+bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std::string& copyName) {
+    const std::string target = JoinPath(folder.path_, copyName);
+    try {
+        const std::string temp = CopyToTemp(JoinPath(folder.path_, name), target);
+        try {
+            disk_.RenameNoReplace(temp, target);
+        } catch (const FileError& e) {
+            RemoveQuietly(disk_, temp);
+            if (e.number() != kFileAlreadyExists) throw FileError(e.number(), target);
+            return false;
+        }
+    } catch (const FileError& e) {
+        Rethrow(e, folder.path_);
+    }
+    folder.Add({copyName, EntryType::File, HiddenName(copyName)});
+    return true;
+}
+
+void FileSystem::RemoveFile(Listing& folder, const std::string& name) {
+    try {
+        disk_.Remove(JoinPath(folder.path_, name));
+    } catch (const FileError& e) {
+        Rethrow(e, folder.path_);
+    }
+    folder.Take(name);
+}
+
+bool FileSystem::RemoveFolderIfEmpty(Listing& parent, const std::string& name) {
+    const std::string path = JoinPath(parent.path_, name);
+    const Listing& listing = ListingAt(path);
+    if (std::any_of(listing.items_.begin(), listing.items_.end(), [](const Listing::Item& i) { return !i.gone; })) return false;
+    try {
+        disk_.RemoveDir(path);
+    } catch (const FileError& e) {
+        // Something came in meanwhile.
+        if (e.number() == kFileAlreadyExists) return false;
+        Rethrow(e, parent.path_);
+    }
+    listings_.erase(path);
+    parent.Take(name);
+    return true;
+}
+
+bool FileSystem::SameContent(const std::string& a, const std::string& b) {
+    if (disk_.Stat(a).size != disk_.Stat(b).size) return false;
+    const std::unique_ptr<ReadStream> inA = disk_.OpenRead(a), inB = disk_.OpenRead(b);
+    constexpr std::size_t kChunk = 1 << 16;
+    std::vector<char> bufferA(kChunk), bufferB(kChunk);
+    for (;;) {
+        const std::size_t n = ReadFull(*inA, bufferA.data(), kChunk);
+        if (ReadFull(*inB, bufferB.data(), kChunk) != n || !std::equal(bufferA.begin(), bufferA.begin() + n, bufferB.begin())) {
+            return false;
+        }
+        if (n < kChunk) return true;
+    }
+}
 
 void FileSystem::ReplaceFileContent(const std::string& path, const std::string& bytes) {
     Command scope(*this);
@@ -372,26 +510,14 @@ void FileSystem::ReplaceFileContent(const std::string& path, const std::string& 
     std::string temp;
     std::unique_ptr<WriteStream> stream;
     try {
-        // A name left by an earlier run that was cut short is passed over.
-        for (int attempt = 0; !stream; ++attempt) {
-            temp = JoinPath(parent, "." + name + ".new-" + RandomPart());
-            try {
-                stream = disk_.CreateNew(temp);
-            } catch (const FileError& e) {
-                if (e.number() != kFileAlreadyExists || attempt == 15) throw;
-            }
-        }
+        stream = CreateTemp(parent, name, &temp);
         stream->Write(bytes.data(), bytes.size());
         stream->Close();
         disk_.RenameReplace(temp, target);
     } catch (const FileError& e) {
         if (stream) {
             stream.reset();
-            try {
-                disk_.Remove(temp);
-            } catch (const FileError&) {
-                // The hidden temporary file is all that is left; the old file is intact.
-            }
+            RemoveQuietly(disk_, temp);
         }
         // The user knows the index, not the temporary name; a folder that may
         // not be written is named as the cause.

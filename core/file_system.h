@@ -133,8 +133,23 @@ public:
     Listing& ListingOf(const Folder& folder);
     // Moves the file `name` of `from` to `newName` in `to`, whose listing has
     // no such name. False, with nothing moved, when the disk refuses the new
-    // name as taken meanwhile; the listing then knows the newcomer.
+    // name as taken meanwhile; the listing then knows the newcomer. Between
+    // devices the file is copied under a temporary name beside the new one,
+    // flushed and renamed into place, and only then removed where it was.
     bool Move(Listing& from, const std::string& name, Listing& to, const std::string& newName);
+    // Moves the file `name` of `from` over the file `onDisk` of `to` in one
+    // step (between devices as Move does, its last rename the replacing one).
+    void MoveOver(Listing& from, const std::string& name, Listing& to, const std::string& onDisk);
+    // Copies the file `name` of `folder` to a new file `copyName` beside it,
+    // written in full and flushed under a temporary name first. False, with
+    // nothing made, when the disk refuses copyName as taken meanwhile.
+    bool CopyBeside(Listing& folder, const std::string& name, const std::string& copyName);
+    void RemoveFile(Listing& folder, const std::string& name);
+    // Removes the folder `name` of `parent` if it holds nothing; false when
+    // it holds anything, also when something came in meanwhile.
+    bool RemoveFolderIfEmpty(Listing& parent, const std::string& name);
+    // Do the two files hold the same bytes?
+    bool SameContent(const std::string& a, const std::string& b);
     // Moves the file `name` of `from` into `to`, taking the place of the file
     // there of that name as the disk compares names (on a disk that folds
     // case, in any case) in one step, under that file's name as it stands on
@@ -145,6 +160,15 @@ public:
     Disk& disk() { return disk_; }
 
 private:
+    // Renames source to target, replacing it or not; between devices by a
+    // copy beside target renamed into place, then source is removed.
+    void Transfer(const std::string& source, const std::string& target, bool replace);
+    // A new temporary file in folder, named after name, and its path.
+    std::unique_ptr<WriteStream> CreateTemp(const std::string& folder, const std::string& name, std::string* temp);
+    // Copies source to a new temporary file beside target and answers its
+    // path; a failure leaves no temporary file and names target, or source
+    // when reading it failed.
+    std::string CopyToTemp(const std::string& source, const std::string& target);
     // Finds path on disk: in a folder listed in this command by its listing,
     // else exact first, else by folded names per component. Empty when it
     // does not exist; type gets the entry's type.

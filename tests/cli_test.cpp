@@ -114,11 +114,21 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         {"convert %/Nowhere", nullptr, 1, "", "tarnel-cache: Path not found: %/Nowhere\n", index, "Cache/k.uxx"},
         {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n", index, "Cache/k.uxx"},
         // ".." after a link is the link's target's parent, as the system has it.
-        {"sort %/b/link/../cache", nullptr, 0, "make folder Maps", "", index, "Jam/cache/Maps"},
+        {"sort %/b/link/../cache", nullptr, 0, "make folder System", "", index, "Jam/cache/System"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
+        {"install %/Cache", nullptr, 1, "", "holds no System folder", index, "Cache/k.uxx"},
+        {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder itself",
+         index, "Cache/Maps/B.unr"},
+        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/B.unr: the sort folder is the game's own\n", "", index,
+         "Jam/Maps/a.UNR"},
+        {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0,
+         "install Maps/B.unr, the game's old copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder Maps\nremove folder System\nremove folder "
+         "Textures\nremove folder Sounds\nremove folder Music\nremove folder Unknown Extensions\ninstall: 1 installed, 1 "
+         "already installed, 0 passed over\n", "", index, "Jam/Maps/B.unr.bak"},
         {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
         {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
         {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
+        {"--overwrite convert sort %/Cache", nullptr, 2, "", "--game and --overwrite are for install", index, "Cache/k.uxx"},
         {"--version", nullptr, 0, version, "", index, "Cache/k.uxx"},
     };
     for (const Case& c : cases) {
@@ -130,6 +140,9 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
             TempDir::Write(temp / folder + "j.uxx", "j");
         }
         fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
+        TempDir::Write(temp / "Jam/Maps/a.UNR", "a");  // installed already; B.unr is another version
+        TempDir::Write(temp / "Jam/Maps/B.unr", "old");
+        fs::create_directory_symlink("../Maps", temp / "Jam/cache/Maps");  // sorted straight into the game
         TempDir::Write(temp / "Cache/Maps/a.UNR", "a");  // a name in other case
         fs::create_directories(temp / "b");
         fs::create_directory_symlink(temp / "Jam/cache", temp / "b/link");

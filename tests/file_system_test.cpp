@@ -42,7 +42,7 @@ TEST(FileSystem, FindsNamesByTheDisksRuleAndSoDoesTheDryRun) {
     }
     Lay(disk, "/t", kOutside);
     Lay(disk, "/t/game/Cache", start);
-    EXPECT_EQ(ConvertThenSortAsTheRulesSay(disk, "/t", start, model::Volume{true}), "");
+    EXPECT_EQ(ConvertSortInstallAsTheRulesSay(disk, "/t", start, model::Volume{true}), "");
 }
 
 // UTF-8 and UTF-16 into each other without loss (a pair is one code point of

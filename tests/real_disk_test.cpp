@@ -4,6 +4,7 @@
 
 #include "core/disk.h"
 #include "core/file_error.h"
+#include "core/paths.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,6 +32,11 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
     // A missing file is named, and so is a target in a missing folder.
     EXPECT_EQ(ErrorText([&] { disk.RenameNoReplace(dir / "gone", dir / "x"); }), "53 File not found: " + dir / "gone");
     EXPECT_EQ(ErrorText([&] { disk.RenameNoReplace(dir / "Free.unr", dir / "no/x"); }), "76 Path not found: " + dir / "no/x");
+#ifndef _WIN32
+    // To another file system (a tmpfs) the rename is refused as one between devices.
+    EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "Free.unr", "/dev/shm/tcc-" + LastComponent(dir.path())); }),
+              kRenameAcrossDrives);
+#endif
 }
 
 // Linux: renameat2; where the file system lacks it, a hard link; where it

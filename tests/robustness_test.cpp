@@ -8,6 +8,7 @@
 #include <set>
 
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "commands/refresh.h"
 #include "core/file_system.h"
 #include "commands/sort.h"
@@ -18,7 +19,7 @@
 namespace tcc {
 namespace {
 
-const std::string kDir = "/u/game/Cache";
+const std::string kGame = "/u/game", kDir = kGame + "/Cache";
 
 // Files with equal keys are same-named: same folder, name equal but for case.
 std::string SameName(const std::string& path) {
@@ -32,9 +33,20 @@ struct Command {
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 
-// What the rules say the command does to the folder's tree; false for an error.
+bool Install(CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }
+bool InstallOverwriting(CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }
+
+// The folder whose tree a command changes: the install's holds the game's
+// folder and the cache folder.
+const std::string& Root(const Command& c) {
+    static const std::string kAround = ParentOf(kGame);
+    return c.click == Install || c.click == InstallOverwriting ? kAround : kDir;
+}
+
+// What the rules say the command does to that tree; false for an error.
 bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
     model::Notes notes;
+    if (Root(c) != kDir) return model::Install(tree, "game/Cache", "game", c.click == InstallOverwriting, {foldCase}, notes);
     if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content, {foldCase}, notes);
     if (c.click == RunSort) return model::Sort(tree, {foldCase}, notes);
     tree.at("cache.ini").content = "[Cache]\r\n";
@@ -89,11 +101,11 @@ long FailEachOperation(MemoryDisk start, const Command& c) {
         for (const auto& [path, content] : before) {
             EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
         }
-        model::Tree rules = Snapshot(run.disk, kDir);
+        model::Tree rules = Snapshot(run.disk, Root(c));
         const bool ok = Apply(c, rules, start.FoldsCase());
         run.window.answers = c.answers;
         EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
-        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, kDir)), "") << "again after the fault";
+        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, Root(c))), "") << "again after the fault";
         if (::testing::Test::HasFailure()) return k;
     }
     return clean.ops;
@@ -105,7 +117,8 @@ long FailEachOperation(MemoryDisk start, const Command& c) {
 class FaultLoop : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
-    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}};
+    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}},
+        install{"install", true, Install, {}}, overwrite{"install --overwrite", true, InstallOverwriting, {}};
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -122,6 +135,13 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         points += FailEachOperation(converted, sort);
         points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
         points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
+        // Into a game folder of random files, from the same device and from another.
+        MemoryDisk game = sorted;
+        Lay(game, kGame, RandomGame(seed, tree, {GetParam()}));
+        MemoryDisk apart = game;
+        apart.SetDevice(kDir);
+        if (model::Tree rules = Snapshot(game, Root(install)); !Apply(install, rules, GetParam())) continue;
+        points += FailEachOperation(game, install) + FailEachOperation(apart, install) + FailEachOperation(apart, overwrite);
     }
     std::printf("fault points checked: %ld\n", points);
     EXPECT_GT(points, 300);
@@ -135,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
 // where it folds, both with read-only folders and a short limit to paths.
 class RandomCaches : public ::testing::TestWithParam<int> {};
 
-TEST_P(RandomCaches, ConvertAndSortPutEveryFileWhereTheRulesSayAndReportIt) {
+TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportIt) {
     const bool onDisk = GetParam() == 0, foldCase = onDisk ? model::kFoldingDisk : GetParam() == 2;
     for (unsigned seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -144,11 +164,14 @@ TEST_P(RandomCaches, ConvertAndSortPutEveryFileWhereTheRulesSayAndReportIt) {
         const std::string root = onDisk ? temp.path() : "/t";
         const std::size_t room = onDisk ? 1000 : 40;
         MemoryDisk memory(foldCase, root.size() + std::string("/game/Cache/").size() + room);
-        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room};
-        model::Tree start = RandomCache(seed, volume);
+        // In memory, every other cache folder lies on a device of its own.
+        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2};
+        if (volume.cacheApart) memory.SetDevice(root + "/game/Cache");
+        model::Tree start = RandomCache(seed, volume), around = kOutside;
+        for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
         // On Windows' own disk the index is in the ANSI code page, as the game writes it.
         start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
-        model::Tree all = kOutside;
+        model::Tree all = around;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         if (!onDisk) Lay(memory, root, all);
         for (const auto& [path, entry] : onDisk ? all : model::Tree{}) {
@@ -156,7 +179,8 @@ TEST_P(RandomCaches, ConvertAndSortPutEveryFileWhereTheRulesSayAndReportIt) {
             else TempDir::Write(root + "/" + path, entry.content);
             if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
         }
-        ASSERT_EQ(ConvertThenSortAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume), "");
+        ASSERT_EQ(ConvertSortInstallAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume, around,
+                                                  seed % 4 < 2), "");
     }
 }
 

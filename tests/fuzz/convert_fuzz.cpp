@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes as cache.ini to Convert Cache over an in-memory disk,
-// then the sort, convert and sort again while none stops, through the same
-// check as the random caches: errors exactly where the model sees them, every
-// file where it puts them and every line it reports, nothing outside the
-// folder touched.
+// then the sort, convert and sort again and the install (with --overwrite
+// for inputs of odd length) while none stops, through the same check as the
+// random caches: errors exactly where the model sees them, every file where
+// it puts them and every line it reports, nothing outside the folder touched
+// but the game's folders by the install.
 
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MemoryDisk disk;
     Lay(disk, "/h", kOutside);
     Lay(disk, "/h/game/Cache", start);
-    const std::string fault = ConvertThenSortAsTheRulesSay(disk, "/h", start, {});
+    const std::string fault = ConvertSortInstallAsTheRulesSay(disk, "/h", start, {}, kOutside, size % 2);
     if (fault.empty()) return 0;
     std::fprintf(stderr, "convert_fuzz: %s\n", fault.c_str());
     std::abort();

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "core/dry_run_disk.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
@@ -15,9 +16,10 @@ namespace {
 
 const model::Entry kFolder{model::Kind::Folder, "", false};
 
-// The commands each run makes, in order: a second round meets what the first left.
-using Step = bool (*)(CacheFolderState&, Window&);
-const Step kSteps[] = {RunConvert, RunSort, RunConvert, RunSort};
+// The commands each run makes, in order: a second round meets what the
+// first left, and the install takes what the sorts made.
+enum class Step { Convert, Sort, Install };
+const Step kSteps[] = {Step::Convert, Step::Sort, Step::Convert, Step::Sort, Step::Install};
 constexpr std::size_t kNoStep = std::size(kSteps);
 
 // One run of the steps: what they noted and showed, the step that stopped
@@ -27,15 +29,25 @@ struct CommandRun : RecordingWindow {
     std::string error;
     model::Notes lines;
     std::string fault;  // an operation outside the folder, a stream left open, a wrong progress
+    bool overwrite = false;  // the install's --overwrite
 };
 
-// A note as the model words it, paths with "/".
-std::string Line(FileAction a) {
+// A note as the model words it, paths with "/" and below root; the
+// install's notes name files by their path.
+std::string Line(FileAction a, const std::string& root, bool install) {
     using K = FileAction::Kind;
-    for (std::string* path : {&a.to, &a.reason}) std::replace(path->begin(), path->end(), kSeparator, '/');
+    for (std::string* path : {&a.from, &a.to, &a.reason}) {
+        if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
+    }
+    std::string under = root + "/";
+    std::replace(under.begin(), under.end(), kSeparator, '/');
+    if (a.to.starts_with(under)) a.to.erase(0, under.size());
     return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
            : a.kind == K::MakeFolder ? "make folder " + a.to
+           : a.kind == K::RemoveFolder ? "remove folder " + a.to
            : a.kind == K::Replace ? "replace " + a.to
+           : a.kind == K::Same ? "same " + a.from + ": " + a.reason
+           : a.kind == K::Install ? "install " + a.from + (a.to.empty() ? "" : ", the game's old copy kept as " + a.to)
            : (a.kind == K::Rename ? "rename " : "move ") + a.from + " -> " + a.to;
 }
 
@@ -48,25 +60,34 @@ bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progres
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void RunSteps(Disk& disk, const std::string& folder, std::uint64_t indexSize, CommandRun& run, const MemoryDisk* log) {
+void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, CommandRun& run, const MemoryDisk* log) {
+    const std::string folder = root + "/game/Cache";
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
     const std::size_t firstOp = log ? log->log().size() : 0;
+    std::size_t installOp = SIZE_MAX, installNote = SIZE_MAX;
     for (std::size_t step = 0; step < kNoStep && run.failed == kNoStep; ++step) {
         const std::size_t notes = run.notes.size();
         run.progress.clear();
-        run.error = ErrorText([&] { kSteps[step](state, run); });
+        if (kSteps[step] == Step::Install) installOp = log ? log->log().size() : 0, installNote = notes;
+        run.error = ErrorText([&] {
+            if (kSteps[step] == Step::Convert) RunConvert(state, run);
+            if (kSteps[step] == Step::Sort) RunSort(state, run);
+            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", run.overwrite});
+        });
         if (!run.error.empty()) run.failed = step;
-        // The sort counts the files it takes up, one note each; the conversion the index's bytes.
-        const std::uint64_t total = kSteps[step] != RunSort ? indexSize : std::count_if(run.notes.begin() + notes, run.notes.end(), [](const FileAction& a) {
-            return a.kind != FileAction::Kind::MakeFolder;
+        // The sort and the install count the files they take up, one note
+        // each; the conversion the index's bytes.
+        const std::uint64_t total = kSteps[step] == Step::Convert ? indexSize : std::count_if(run.notes.begin() + notes, run.notes.end(), [](const FileAction& a) {
+            return a.kind != FileAction::Kind::MakeFolder && a.kind != FileAction::Kind::RemoveFolder;
         });
         if (run.failed == kNoStep && !RisesTo(run.progress, total)) run.fault = "a progress not rising to its total";
     }
-    for (const FileAction& note : run.notes) run.lines.push_back(Line(note));
+    for (std::size_t i = 0; i < run.notes.size(); ++i) run.lines.push_back(Line(run.notes[i], root, i >= installNote));
     for (std::size_t i = firstOp; log && i < log->log().size(); ++i) {
+        const std::string place = i < installOp ? folder : ParentOf(folder);  // install's is the game's folder
         for (const std::string& p : {log->log()[i].path, log->log()[i].path2}) {
-            if (!p.empty() && p != folder && !p.starts_with(folder + "/")) run.fault = log->log()[i].kind + " outside: " + p;
+            if (!p.empty() && p != place && !p.starts_with(place + "/")) run.fault = log->log()[i].kind + " outside: " + p;
         }
     }
     if (log && log->openStreams()) run.fault = "a stream left open";
@@ -98,7 +119,8 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
             tree.merge(Snapshot(disk, root, path));
             continue;
         }
-        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(JoinPath(folder, e.name)))};
+        const std::string file = JoinPath(folder, e.name);
+        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
 }
@@ -189,37 +211,47 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     return tree;
 }
 
-std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Volume& volume) {
-    // Errors where the rules see them and only there, the sort's message the
-    // only one, every line and file as the rules say, and the dry run changing
-    // nothing while foreseeing every line, error and file of the real run.
+std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
+                                            const model::Volume& volume, const model::Tree& outside, bool overwrite) {
+    // Errors where the rules see them and only there, the sorts' messages the
+    // only ones, every line and file as the rules say, and the dry run
+    // changing nothing while foreseeing every line, error and file of the
+    // real run.
     const std::string cache = root + "/game/Cache";
     // The index as the disk reads it (on Windows' own disk, from its code
     // page); progress counts its bytes on disk.
     const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
     const std::size_t indexSize = start.at("cache.ini").content.size();
-    model::Tree rules = start;
+    model::Tree rules = start, expected = outside;
     model::Notes notes;
     std::size_t failed = kNoStep, sorts = 0;
     for (std::size_t step = 0; step < kNoStep && failed == kNoStep; ++step) {
-        const bool sort = kSteps[step] == RunSort;
-        if (!(sort ? model::Sort(rules, volume, notes) : model::Convert(rules, index, volume, notes))) failed = step;
-        else sorts += sort;
+        const Step what = kSteps[step];
+        if (what == Step::Install) {
+            for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
+            rules.clear();
+            if (!model::Install(expected, "game/Cache", "game", overwrite, volume, notes)) failed = step;
+        } else if (!(what == Step::Sort ? model::Sort(rules, volume, notes) : model::Convert(rules, index, volume, notes))) {
+            failed = step;
+        } else {
+            sorts += what == Step::Sort;
+        }
     }
+    for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
-    RunSteps(dryRunDisk, cache, indexSize, dry, log);
+    dry.overwrite = real.overwrite = overwrite;
+    RunSteps(dryRunDisk, root, indexSize, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    RunSteps(disk, cache, indexSize, real, log);
+    RunSteps(disk, root, indexSize, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
     if (real.failed != failed) {
         return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);
     }
-    if (real.messages.size() != sorts) return "a message other than the sort's last";
+    if (real.messages.size() != sorts) return "a message other than the sorts' last";
     if (real.lines != notes) {
         const auto [got, want] = std::mismatch(real.lines.begin(), real.lines.end(), notes.begin(), notes.end());
         return "line '" + (got != real.lines.end() ? *got : "") + "' where the rules say '" + (want != notes.end() ? *want : "") + "'";
@@ -227,12 +259,31 @@ std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, co
     if (std::tie(dry.lines, dry.failed, dry.error) != std::tie(real.lines, real.failed, real.error)) {
         return "the dry run foresaw other lines or errors: " + dry.error + " / " + real.error;
     }
-    model::Tree expected = kOutside;
-    for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
     const model::Tree got = Snapshot(disk, root);
     if (std::string diff = model::Diff(expected, got); !diff.empty()) return "not as the rules say: " + diff;
     if (std::string diff = model::Diff(got, foreseen); !diff.empty()) return "not as the dry run foresaw: " + diff;
     return "";
+}
+
+model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Volume& volume) {
+    model::Tree cache = start, game = {{"System", kFolder}};
+    model::Notes notes;
+    model::Convert(cache, start.at("cache.ini").content, volume, notes);
+    model::Sort(cache, volume, notes);
+    std::mt19937 rng(seed);
+    for (const auto& [path, entry] : cache) {
+        const std::size_t slash = path.find('/');
+        if (entry.kind != model::Kind::File || slash == std::string::npos || rng() % 3 == 0) continue;
+        std::string folder = model::Lookup(game, path.substr(0, slash)), name = path.substr(slash + 1);
+        if (folder.empty()) game[folder = path.substr(0, slash)] = kFolder;
+        if (!model::Lookup(game, name, folder).empty()) continue;
+        const std::string at = folder + "/" + (rng() % 3 ? name : model::Fold(name));
+        const unsigned kind = rng() % 6;
+        game[at] = kind == 5 ? kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
+        if (kind == 3 || kind == 4) game[at + ".bak"] = {model::Kind::File, kind == 3 ? game[at].content : "older", false};
+    }
+    if (rng() % 10 == 0 && model::Lookup(game, "sounds").empty()) game["sounds"] = {model::Kind::File, "a file", false};
+    return game;
 }
 
 }  // namespace tcc

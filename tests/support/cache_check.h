@@ -45,10 +45,17 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume);
 extern const model::Tree kOutside;
 
 // Converts and sorts root/game/Cache twice (convert, sort, convert, sort),
-// first over a dry run, and checks both runs against the rules applied to
-// `start` (the folder's tree), with kOutside untouched. "" when all holds,
-// else what does not.
-std::string ConvertThenSortAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                         const model::Volume& volume);
+// then installs it into root/game, first over a dry run, and checks both runs
+// against the rules applied to `start` (the folder's tree) and `outside` (the
+// tree below root around it), which nothing else may change. "" when all
+// holds, else what does not.
+std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
+                                            const model::Volume& volume, const model::Tree& outside = kOutside,
+                                            bool overwrite = false);
+
+// The game's folder around the cache `start` once converted and sorted: for
+// some sorted files one of that name (in some case) of the same bytes or
+// others, read-only or with a NAME.bak, or a folder; a file named "sounds".
+model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Volume& volume);
 
 }  // namespace tcc

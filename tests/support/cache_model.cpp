@@ -1,6 +1,8 @@
 #include "tests/support/cache_model.h"
 
 #include <algorithm>
+#include <set>
+#include <span>
 #include <vector>
 
 namespace tcc::model {
@@ -29,10 +31,9 @@ bool Holds(std::string_view name, const Volume& volume) {
     return name.size() <= 255 && name.back() != '.' && name.back() != ' ' && !control && name.find_first_of("<>:\"|?*") == name.npos;
 }
 
-// The entry named `name` in `folder` ("" for the cache folder itself) as the
-// program finds it: the exact name, else the smallest that equals it without
-// regard to case; "" if none.
-std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder = "") {
+}  // namespace
+
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder) {
     const std::string prefix = folder.empty() ? "" : folder + "/", path = prefix + name;
     std::string found;
     for (auto it = tree.lower_bound(prefix); it != tree.end() && it->first.starts_with(prefix); ++it) {
@@ -41,8 +42,6 @@ std::string Lookup(const Tree& tree, const std::string& name, const std::string&
     }
     return found;
 }
-
-}  // namespace
 
 std::string Fold(std::string_view name) {
     std::string out(name);
@@ -116,6 +115,77 @@ bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
                 tree.erase(name);
             }
         }
+    }
+    return true;
+}
+
+
+bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, const Volume& volume,
+             Notes& notes) {
+    std::set<std::string> brought;  // the game's files this install made
+    for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music"}) {
+        const std::string from = Lookup(tree, folder, cache);
+        if (from.empty() || tree.at(from).kind != Kind::Folder) continue;
+        std::vector<std::string> files;  // visible files, in name order
+        for (auto it = tree.lower_bound(from + "/"); it != tree.end() && it->first.starts_with(from + "/"); ++it) {
+            const std::string_view name = std::string_view(it->first).substr(from.size() + 1);
+            if (it->second.kind == Kind::File && name.find('/') == name.npos && (volume.windowsNames || name[0] != '.')) {
+                files.push_back(it->first);
+            }
+        }
+        if (files.empty()) continue;
+        std::string to = Lookup(tree, folder, game);
+        if (to.empty()) tree[to = game + "/" + folder] = {Kind::Folder, "", false}, notes.push_back("make folder " + to);
+        if (tree.at(to).kind != Kind::Folder) return false;  // a file holds the folder's name
+        // Nothing can be taken out of a read-only sort folder: a move fails at
+        // once, or, between devices, once the copy is in.
+        const bool locked = volume.permissions && tree.at(from).readOnly;
+        for (const std::string& src : files) {
+            const std::string name = src.substr(from.size() + 1), shown = from.substr(cache.size() + 1) + "/" + name;
+            const std::string found = Lookup(tree, name, to), there = found.empty() ? to + "/" + name : found;
+            const std::string onDisk = there.substr(to.size() + 1);
+            auto skip = [&](const std::string& why) { notes.push_back("skip " + shown + ": " + why); };
+            auto bring = [&](const std::string& line) {
+                if (locked && !volume.cacheApart) return false;
+                brought.insert(there);
+                tree[there] = tree.at(src);
+                if (locked) return false;
+                notes.push_back(line);
+                tree.erase(src);
+                return true;
+            };
+            if (found.empty()) {
+                if (!bring("install " + shown)) return false;
+            } else if (brought.count(there)) {
+                skip("target taken");
+            } else if (onDisk != name && !volume.foldsCase) {
+                skip("the game's " + there.substr(game.size() + 1) + " holds its name in other case");
+            } else if (tree.at(there).kind != Kind::File) {
+                skip("a folder of that name in the game");
+            } else if (tree.at(there).content == tree.at(src).content) {
+                if (locked) return false;
+                notes.push_back("same " + shown + ": already installed");
+                tree.erase(src);
+            } else if (!overwrite) {
+                skip("the game has another version");
+            } else if (tree.at(there).readOnly) {
+                skip("the game's copy is read-only");
+            } else if (const std::string kept = Lookup(tree, onDisk + ".bak", to);
+                       !kept.empty() && (tree.at(kept).kind != Kind::File || tree.at(kept).content != tree.at(there).content)) {
+                skip(kept.substr(to.size() + 1) + " already in the game");
+            } else {
+                if (kept.empty()) brought.insert(there + ".bak"), tree[there + ".bak"] = {Kind::File, tree.at(there).content, false};
+                if (!bring("install " + shown + ", the game's old copy kept as " + onDisk + ".bak")) return false;
+            }
+        }
+    }
+    for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
+        const std::string sub = Lookup(tree, folder, cache);
+        if (sub.empty() || tree.at(sub).kind != Kind::Folder) continue;
+        const auto below = tree.lower_bound(sub + "/");
+        if (below != tree.end() && below->first.starts_with(sub + "/")) continue;
+        notes.push_back("remove folder " + sub.substr(cache.size() + 1));
+        tree.erase(sub);
     }
     return true;
 }

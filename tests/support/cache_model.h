@@ -32,6 +32,7 @@ struct Volume {
     bool windowsNames = false;  // a trailing "." or space or a reserved character cannot be given; "." hides nothing
     bool permissions = false;   // a read-only folder is refused (the random caches may hold one)
     std::size_t room = 1000;    // the longest path below the cache folder the system takes
+    bool cacheApart = false;    // the cache folder lies on a device of its own
 };
 
 // Windows' disks: names fold case in the file system itself, with Windows' rules for names.
@@ -46,6 +47,11 @@ inline constexpr bool kFoldingDisk = false;
 // tests that fold as it does).
 std::string Fold(std::string_view name);
 
+// The entry named `name` in `folder` ("" for the top of the tree) as the
+// program finds it: the exact name, else the smallest that equals it without
+// regard to case; its path, or "" if none.
+std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder = "");
+
 // Converts by the index's bytes; false when the conversion must stop with an
 // error (a folder holds a target name), the tree then as far as it got.
 bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& notes);
@@ -55,6 +61,12 @@ bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& no
 // file holds a sort folder's name; a read-only file, a folder or a read-only
 // sort folder in the way), the tree then as far as it got.
 bool Sort(Tree& tree, const Volume& volume, Notes& notes);
+
+// Installs the files of the sort folders in `cache` into the same-named
+// folders of `game` (paths in the tree), making missing ones, then removes the
+// sort folders left empty; false when it must stop with an error.
+bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, const Volume& volume,
+             Notes& notes);
 
 // The first difference between the trees ("" when none), shown for a failure.
 std::string Diff(const Tree& want, const Tree& got);

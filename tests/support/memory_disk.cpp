@@ -127,6 +127,7 @@ void MemoryDisk::Move(const std::string& kind, const std::string& from, const st
     const Node* src = Find(from);
     if (!src) throw FileError(kFileNotFound, from);
     if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
+    if (!device_.empty() && Key(from).starts_with(device_) != Key(to).starts_with(device_)) throw FileError(kRenameAcrossDrives, from);
     Node moved = *src;
     const bool caseOnly = Key(to) == Key(from);  // allowed on a volume that folds case
     if (caseOnly && !MayWrite(ParentOf(from))) throw FileError(kPermissionDenied, from);
@@ -141,6 +142,13 @@ void MemoryDisk::Remove(const std::string& path) {
     if (!n) throw FileError(kFileNotFound, path);
     if (n->type != EntryType::File) throw FileError(kPathFileAccessError, path);
     if (!MayWrite(ParentOf(path))) throw FileError(kPermissionDenied, path);
+    nodes_.erase(Key(path));
+}
+
+void MemoryDisk::RemoveDir(const std::string& path) {
+    Operation("rmdir", path);
+    const auto below = nodes_.lower_bound(Key(path) + "/");
+    if (!HasFolder(path) || (below != nodes_.end() && below->first.starts_with(Key(path) + "/"))) throw FileError(kFileAlreadyExists, path);
     nodes_.erase(Key(path));
 }
 

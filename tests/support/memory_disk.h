@@ -20,7 +20,7 @@ namespace tcc {
 class MemoryDisk : public Disk {
 public:
     struct Op {
-        std::string kind;  // stat, readdir, open, read, create, write, close, rename, replace, remove, mkdir
+        std::string kind;  // stat, readdir, open, read, create, write, close, rename, replace, remove, mkdir, rmdir
         std::string path, path2;
     };
     // Called before each operation; may change the disk, or fail the
@@ -44,6 +44,9 @@ public:
     std::map<std::string, std::string> Files() const;  // path -> content
 
     void SetHook(FaultHook hook) { hook_ = std::move(hook); }
+    // Puts the folder and all below it on a second device: a rename between
+    // the two fails with 74.
+    void SetDevice(const std::string& folder) { device_ = Key(folder) + "/"; }
 
     const std::vector<Op>& log() const { return log_; }
     int openStreams() const { return openStreams_; }
@@ -59,6 +62,8 @@ public:
     void RenameReplace(const std::string& from, const std::string& to) override { Move("replace", from, to); }
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
+    void RemoveDir(const std::string& path) override;
+    bool SameEntry(const std::string& a, const std::string& b) override { return Find(a) && Key(a) == Key(b); }
 
 private:
     struct Node {
@@ -85,6 +90,7 @@ private:
     std::vector<Op> log_;
     int openStreams_ = 0;
     FaultHook hook_;
+    std::string device_;
 };
 
 std::string ParentOf(const std::string& path);
