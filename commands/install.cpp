@@ -30,9 +30,10 @@ std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const Inst
     } else {
         std::string_view parent, name;
         if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
-            window.MessageBox("'" + std::string(parent) + "' holds no System folder, so it is not taken for the game's "
-                              "folder: name the game's folder with --game GAME_FOLDER.",
-                              "Install", Buttons::Ok, Icon::None);
+            std::string text = "'";
+            text.append(parent).append("' holds no System folder, so it is not taken for the game's folder: name the "
+                                       "game's folder with --game GAME_FOLDER.");
+            window.MessageBox(text, "Install", Buttons::Ok, Icon::None);
             return std::nullopt;
         }
         game = fs.GetFolder(std::string(parent));

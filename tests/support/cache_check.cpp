@@ -39,7 +39,9 @@ std::string Line(FileAction a, const std::string& root, bool install) {
     for (std::string* path : {&a.from, &a.to, &a.reason}) {
         if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
     }
-    if (a.to.starts_with(root + "/")) a.to.erase(0, root.size() + 1);
+    std::string under = root + "/";
+    std::replace(under.begin(), under.end(), kSeparator, '/');
+    if (a.to.starts_with(under)) a.to.erase(0, under.size());
     return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
            : a.kind == K::MakeFolder ? "make folder " + a.to
            : a.kind == K::RemoveFolder ? "remove folder " + a.to
