@@ -47,48 +47,46 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
 }
 
 using Reset = CacheFixture;
-const std::string kOld = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n";
 
 // Asked first until a conversion has finished; once converted, an index is
 // reset in any folder, whatever its name, and a missing one is made only in a
-// cache folder; the file list is left alone.
-TEST_F(Reset, AsksUntilConvertedAndMakesAMissingIndexOnlyInACacheFolder) {
-    disk.AddFile("/g/Cache/cache.ini", kOld);
+// cache folder; the file list is left alone. A read-only folder or index is
+// refused, naming it; a temporary name left by a run cut short is passed over;
+// a failure names the index, and the old index stays.
+TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnAFailure) {
+    const std::string old = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n", fresh = "[Cache]\r\n";
+    disk.AddFile("/g/Cache/cache.ini", old);
     window.answers = {Answer::No, Answer::Yes};
     Run(RunRefresh, "/g/Cache");
     EXPECT_EQ(window.messages.at(0), (RecordingWindow::Message{"You haven't converted the cache directory yet, are you sure you want "
                                                                "to delete the 'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None}));
-    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), kOld);
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
     Run(RunRefresh, "/g/Cache");
     state.cacheConverted = true;  // no question now: an unscripted one throws
-    disk.AddFile("/g/Other/Cache.INI", kOld);
+    disk.AddFile("/g/Other/Cache.INI", old);
     for (const std::string name : {"Other", "cache", "CACHE"}) disk.AddFolder("/g/" + name), Run(RunRefresh, "/g/" + name);
-    const std::string fresh = "[Cache]\r\n";
-    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{
-                                {"/g/Cache/cache.ini", fresh}, {"/g/Other/Cache.INI", fresh}, {"/g/cache/cache.ini", fresh}}));
     EXPECT_EQ(std::tuple(window.messages.size(), window.messages.back().text, window.Count("files")),
               std::tuple(3u, "This is not a 'Cache' Folder", 0));
-}
-
-// A read-only index is refused; a temporary name left by a run cut short is
-// passed over; a failure names the index, and the old index stays.
-TEST_F(Reset, ARefusalOrFailureKeepsTheOldIndexAndALeftoverTemporaryNameIsPassedOver) {
-    disk.AddFile("/g/Cache/cache.ini", kOld, true);
-    state.cacheConverted = true;
-    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Cache"); }), "70 Permission denied: /g/Cache/cache.ini");
-    disk.AddFile("/g/Cache/cache.ini", kOld);
+    disk.AddFolder("/g/Locked", true);
+    disk.AddFile("/g/Locked/cache.ini", old);
+    disk.AddFile("/g/Held/cache.ini", old, true);
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Locked"); }), "70 Permission denied: /g/Locked");
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Held"); }), "70 Permission denied: /g/Held/cache.ini");
+    disk.AddFile("/g/Cache/cache.ini", old);
     int creates = 0;
     disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
         if (op.kind == "create" && ++creates == 1) return kFileAlreadyExists;
         return op.kind == "write" && creates == 2 ? std::optional<int>(kPermissionDenied) : std::nullopt;
     });
     EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Cache"); }), "70 Permission denied: /g/Cache/cache.ini");
-    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", kOld}}));
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
     Run(RunRefresh, "/g/Cache");
-    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\r\n");
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", fresh}, {"/g/Other/Cache.INI", fresh},
+                                                                {"/g/cache/cache.ini", fresh}, {"/g/Locked/cache.ini", old},
+                                                                {"/g/Held/cache.ini", old}}));
     std::set<std::string> temporary;  // every attempt under a name of its own
     for (const MemoryDisk::Op& op : disk.log()) temporary.insert(op.kind == "create" ? op.path : "");
-    EXPECT_EQ(temporary.size(), 4u);
+    EXPECT_EQ(temporary.size(), disk.count("create") + 1u);
 }
 
 // On a disk where letter case counts and on one that folds case.

@@ -2,15 +2,9 @@
 
 #include <filesystem>
 
-#include "commands/convert.h"
-#include "commands/refresh.h"
-#include "commands/sort.h"
-#include "core/disk.h"
-#include "core/dry_run_disk.h"
 #include "core/file_error.h"
 #include "core/paths.h"
 #include "tests/support/cache_check.h"
-#include "tests/support/recording_window.h"
 #include "tests/support/temp_dir.h"
 
 namespace tcc {
@@ -53,25 +47,6 @@ INSTANTIATE_TEST_SUITE_P(RealDisk, NoReplace, ::testing::Values(0, 1, 2), [](con
     return std::string(info.param == 0 ? "Renameat2" : info.param == 1 ? "LinkFallback" : "LookThenRename");
 });
 #endif
-
-// In a cache folder that may not be written each command is refused at its
-// first change, naming the folder, and the dry run foresees it.
-TEST(DryRunDisk, ForeseesAFolderThatMayNotBeWritten) {
-    for (auto command : {RunConvert, RunRefresh, RunSort}) {
-        for (bool dry : {true, false}) {
-            MemoryDisk disk;
-            disk.AddFolder("/g/Cache", true);
-            Lay(disk, "/g/Cache", {{"cache.ini", {model::Kind::File, "[Cache]\r\nk=Map.unr"}}, {"k.uxx", {}}});
-            DryRunDisk dryRun(disk);
-            CacheFolderState state(dry ? static_cast<Disk&>(dryRun) : disk);
-            RecordingWindow window;
-            state.cacheConverted = true;
-            state.ChooseFolder("/g/Cache");
-            EXPECT_EQ(ErrorText([&] { command(state, window); }), "70 Permission denied: /g/Cache") << dry;
-            EXPECT_EQ(disk.Files().size(), 2u);
-        }
-    }
-}
 
 }  // namespace
 }  // namespace tcc

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/file_error.h"
 #include "core/file_system.h"
 #include "core/utf16.h"
-#include "tests/support/cache_check.h"
 #include "tests/support/memory_disk.h"
 
 namespace tcc {
@@ -27,22 +25,6 @@ TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
     EXPECT_TRUE(fs.FileExists("/c/Cache/outside.UNR"));
     EXPECT_EQ(fs.ListFiles("/c/Cache", "*.UNR"), (std::vector<std::string>{"Moved.unr", "Outside.unr"}));
     EXPECT_EQ(disk.count("readdir"), 3);
-}
-
-// A disk that takes É and é for one name, as Windows does: the lookups and
-// the dry run go by its rule, not by ASCII's. The target of k1 is taken; k2's
-// replaces its same-named file in the sort folder.
-TEST(FileSystem, FindsNamesByTheDisksRuleAndSoDoesTheDryRun) {
-    MemoryDisk disk(true, 4095, model::Fold);
-    const model::Entry folder{model::Kind::Folder, ""};
-    model::Tree start = {{"cache.ini", {model::Kind::File, "[Cache]\r\nk1=N\xC3\x89.unr\r\nk2=\xC3\x89t\xC3\xA9.utx"}},
-                         {"Textures", folder}};
-    for (const char* name : {"n\xC3\xA9.unr", "k1.uxx", "k2.uxx", "Textures/\xC3\x89T\xC3\x89.utx"}) {
-        start[name] = {model::Kind::File, name};
-    }
-    Lay(disk, "/t", kOutside);
-    Lay(disk, "/t/game/Cache", start);
-    EXPECT_EQ(ConvertSortInstallAsTheRulesSay(disk, "/t", start, model::Volume{true}), "");
 }
 
 // UTF-8 and UTF-16 into each other without loss (a pair is one code point of

@@ -142,15 +142,18 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const std::string longName(30, 'L'), tooLong(300, 'T');
-    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
-    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
-    // whose second byte in code page 932 is "A", "a", "\\", "\\".
-    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
+    // Beyond ASCII: é and É as bytes of Latin-1 where names are bytes and case
+    // counts (Linux), as text on Windows and where the disk folds them into
+    // one; on Windows also 陰, 餌, ソ and 表, whose second byte in code page
+    // 932 is "A", "a", "\\", "\\".
+    const bool text = model::kFoldingDisk || volume.foldsCase;
+    const std::string e = text ? "\xC3\xA9" : "\xE9", E = text ? "\xC3\x89" : "\xC9";
     const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
-                                ".k", std::string("k\0"sv), "k\x01"};
-    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
+                                "k" + E, ".k", std::string("k\0"sv), "k\x01"};
+    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "N" + E, "e", "a.b", ".x", "c\x1b",
+                                 longName,
 #ifdef _WIN32
-                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+                                 "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
 #endif
     };
     const std::string_view exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
