@@ -111,14 +111,10 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
     // One path, one spelling: the separator the root is written with.
     std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
-        const std::string path = below.empty() ? e.name : below + "/" + e.name;
-        if (e.type == EntryType::Folder) {
-            tree[path] = kFolder;
-            tree.merge(Snapshot(disk, root, path));
-            continue;
-        }
-        const std::string file = JoinPath(folder, e.name);
-        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
+        const std::string path = below.empty() ? e.name : below + "/" + e.name, file = JoinPath(folder, e.name);
+        if (e.type == EntryType::Folder) tree.merge(Snapshot(disk, root, path));
+        tree[path] = e.type == EntryType::Folder ? kFolder
+                                                 : model::Entry{model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
 }
