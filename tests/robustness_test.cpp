@@ -18,6 +18,9 @@
 #include "tests/support/cache_fixture.h"
 #include "tests/support/temp_dir.h"
 
+// The fuzz target (fuzz/convert_fuzz.cpp), which aborts on a fault it finds.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
 namespace tcc {
 namespace {
 
@@ -99,6 +102,8 @@ TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnA
 }
 
 // On a disk where letter case counts and on one that folds case.
+std::string CaseName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "FoldingCase" : "CaseSensitive"; }
+
 class Sort : public CacheFixture, public ::testing::WithParamInterface<bool> {
 protected:
     Sort() : CacheFixture(GetParam()) {}
@@ -131,8 +136,7 @@ TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
     EXPECT_EQ(std::tuple(window.messages[0].title, window.events.back()), std::tuple("Finished Sorting", "message:" + window.messages[0].text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
+INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Bool(), CaseName);
 
 const std::string kGame = "/u/game", kDir = kGame + "/Cache";
 
@@ -153,10 +157,7 @@ bool InstallOverwriting(CacheFolderState& s, Window& w) { return RunInstall(s, w
 
 // The folder whose tree a command changes: the install's holds the game's
 // folder and the cache folder.
-const std::string& Root(const Command& c) {
-    static const std::string kAround = ParentOf(kGame);
-    return c.click == Install || c.click == InstallOverwriting ? kAround : kDir;
-}
+std::string Root(const Command& c) { return c.click == Install || c.click == InstallOverwriting ? ParentOf(kGame) : kDir; }
 
 // What the rules say the command does to that tree; false for an error.
 bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
@@ -262,8 +263,7 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
     EXPECT_GT(points, 300);
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "FoldingCase" : "CaseSensitive"; });
+INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Bool(), CaseName);
 
 // Random caches, each first as a dry run, which must change nothing and
 // foresee the real run: on the real disk, and in memory where case counts and
@@ -303,6 +303,18 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
 INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(0, 1, 2), [](const auto& info) {
     return std::string(info.param == 0 ? "OnDisk" : info.param == 1 ? "CaseSensitiveInMemory" : "FoldingCaseInMemory");
 });
+
+#ifdef TCC_FUZZ_CORPUS
+// Every input of the fuzz target's corpus, as libFuzzer replays them.
+TEST(FuzzCorpus, ReplaysEveryInput) {
+    int inputs = 0;
+    for (const auto& file : std::filesystem::directory_iterator(TCC_FUZZ_CORPUS)) {
+        const std::string bytes = TempDir::Read(file.path().string());
+        inputs += LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) == 0;
+    }
+    EXPECT_GT(inputs, 0);  // an empty or missing corpus replays nothing
+}
+#endif
 
 }  // namespace
 }  // namespace tcc
