@@ -32,6 +32,14 @@ struct CommandRun : RecordingWindow {
     bool overwrite = false;  // the install's --overwrite
 };
 
+// All that a stream reads.
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
+
 // A note as the model words it, paths with "/" and below root; the
 // install's notes name files by their path.
 std::string Line(FileAction a, const std::string& root, bool install) {
@@ -97,13 +105,6 @@ const model::Tree kOutside = {{"game", kFolder}, {"game/Cache", kFolder}, {"game
                               {"game/System/keep.u", {model::Kind::File, "keep.u"}}, {"k1.uxx", {model::Kind::File, "k1.uxx"}},
                               {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", kFolder},
                               {"game/Cache2/A.uxx", {model::Kind::File, "Cache2"}}};
-
-std::string ReadAll(ReadStream& stream) {
-    std::string content;
-    char buffer[4096];
-    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
-    return content;
-}
 
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
