@@ -7,7 +7,6 @@
 #include "commands/install.h"
 #include "core/dry_run_disk.h"
 #include "core/file_error.h"
-#include "core/file_system.h"
 #include "commands/sort.h"
 #include "tests/support/recording_window.h"
 
