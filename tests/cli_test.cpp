@@ -39,8 +39,7 @@ int RunCli(std::string args, const TempDir& temp, const char* input = nullptr, S
 }
 
 TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
-    const std::string version = std::string("tarnel-cache ") + kVersion + "\n";
-    const std::string index = "[Cache]\r\nk=A.unr\r\nj=B.unr";
+    const std::string version = std::string("tarnel-cache ") + kVersion + "\n", index = "[Cache]\r\nk=A.unr\r\nj=B.unr";
     struct Case {
         const char* args;
         const char* input;   // fed through a terminal; null: no terminal
@@ -101,8 +100,7 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         TempDir temp;
         for (const std::string folder : {"Cache/", "Jam/cache/"}) {
             TempDir::Write(temp / folder + "cache.ini", index);
-            TempDir::Write(temp / folder + "k.uxx", "k");
-            TempDir::Write(temp / folder + "j.uxx", "j");
+            for (const std::string key : {"k", "j"}) TempDir::Write(temp / folder + key + ".uxx", key);
         }
         fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
         TempDir::Write(temp / "Jam/Maps/a.UNR", "a");  // installed already; B.unr is another version

@@ -15,7 +15,6 @@
 #include "commands/refresh.h"
 #include "commands/sort.h"
 #include "core/file_system.h"
-#include "core/paths.h"
 #include "core/utf16.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
@@ -36,12 +35,10 @@ TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
         for (int i = 0; i < 200; ++i) EXPECT_FALSE(fs.FileExists("/c/Cache/missing" + std::to_string(i)));
         FileSystem::Listing& here = fs.ListingOf(fs.GetFolder("/c/Cache"));
         EXPECT_TRUE(fs.Move(here, "f1.uxx", here, "Moved.unr"));
-        EXPECT_TRUE(fs.FileExists("/c/Cache/MOVED.unr"));
-        EXPECT_FALSE(fs.FileExists("/c/Cache/F1.uxx"));
+        EXPECT_TRUE(fs.FileExists("/c/Cache/MOVED.unr") && !fs.FileExists("/c/Cache/F1.uxx"));
         EXPECT_EQ(disk.count("readdir"), 1);
     }
-    disk.AddFile("/c/Cache/Outside.unr");
-    disk.AddFile("/c/Cache/.hidden.unr");
+    for (const char* name : {"/c/Cache/Outside.unr", "/c/Cache/.hidden.unr"}) disk.AddFile(name);
     EXPECT_TRUE(fs.FileExists("/c/Cache/outside.UNR"));
     EXPECT_EQ(fs.ListFiles("/c/Cache", "*.UNR"), (std::vector<std::string>{"Moved.unr", "Outside.unr"}));
     EXPECT_EQ(disk.count("readdir"), 3);
@@ -75,8 +72,7 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
 #endif
     // At the disk level, as when the target appears after the caller looked.
     EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "a.uxx", dir / "Map.unr"); }), kFileAlreadyExists);
-    EXPECT_EQ(TempDir::Read(dir / "a.uxx"), "new");
-    EXPECT_EQ(TempDir::Read(dir / "Map.unr"), "old");
+    EXPECT_TRUE(TempDir::Read(dir / "a.uxx") == "new" && TempDir::Read(dir / "Map.unr") == "old");
     disk.RenameNoReplace(dir / "a.uxx", dir / "Free.unr");
     EXPECT_TRUE(TempDir::Read(dir / "Free.unr") == "new" && !std::filesystem::exists(NativePath(dir / "a.uxx")));
     // A missing file is named, and so is a target in a missing folder.

@@ -6,7 +6,6 @@
 #include "commands/convert.h"
 #include "commands/install.h"
 #include "core/dry_run_disk.h"
-#include "core/file_error.h"
 #include "commands/sort.h"
 #include "tests/support/recording_window.h"
 
@@ -28,7 +27,6 @@ struct CommandRun : RecordingWindow {
     std::string error;
     model::Notes lines;
     std::string fault;  // an operation outside the folder, a stream left open, a wrong progress
-    bool overwrite = false;  // the install's --overwrite
 };
 
 // All that a stream reads.
@@ -65,7 +63,7 @@ bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progres
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, CommandRun& run, const MemoryDisk* log) {
+void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, bool overwrite, CommandRun& run, const MemoryDisk* log) {
     const std::string folder = root + "/game/Cache";
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
@@ -78,7 +76,7 @@ void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, Comm
         run.error = ErrorText([&] {
             if (kSteps[step] == Step::Convert) RunConvert(state, run);
             if (kSteps[step] == Step::Sort) RunSort(state, run);
-            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", run.overwrite});
+            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", overwrite});
         });
         if (!run.error.empty()) run.failed = step;
         // The sort and the install count the files they take up, one note
@@ -239,11 +237,10 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
-    dry.overwrite = real.overwrite = overwrite;
-    RunSteps(dryRunDisk, root, indexSize, dry, log);
+    RunSteps(dryRunDisk, root, indexSize, overwrite, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    RunSteps(disk, root, indexSize, real, log);
+    RunSteps(disk, root, indexSize, overwrite, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
     if (real.failed != failed) {
         return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);
