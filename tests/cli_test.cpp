@@ -71,9 +71,9 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         {"convert %/No\x1bwhere", nullptr, 1, "", "tarnel-cache: Path not found: %/No\\x1bwhere\n", index, "Cache/k.uxx"},
         {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n", index, "Cache/k.uxx"},
         // ".." after a link is the link's target's parent, as the system has it.
-        {"sort %/b/link/../cache", nullptr, 0, "make folder Unknown Extensions\ntarnel-cache: Simply copy the 'Map', 'Textures', "
-         "'Sounds', 'Music', & 'System' folders from\ntarnel-cache: the 'Cache' directory to the game's main directory, choosing "
-         "overwrite.\nsort: 0 moved", "", index, "Jam/cache/System"},
+        {"sort %/b/link/../cache", nullptr, 0, "make folder Unknown Extensions\ntarnel-cache: Simply copy the 'Map', "
+         "'Textures', 'Sounds', 'Music', & 'System' folders from\ntarnel-cache: the 'Cache' directory to the game's main "
+         "directory, choosing overwrite.\nsort: 0 moved", "", index, "Jam/cache/System"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
         {"install %/Cache", nullptr, 1, "", "holds no System folder", index, "Cache/k.uxx"},
         {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder itself",
@@ -82,13 +82,13 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
          "Jam/Maps/a.UNR"},
         // Every change told, a line each.
         {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0,
-         "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records not available.\n"
-         "rename k.uxx -> A.unr\nrename j.uxx -> B.unr\nconvert: 2 renamed, 0 passed over\nmake folder System\nmake folder "
-         "Textures\nmake folder Sounds\nmake folder Music\nmake folder Unknown Extensions\nskip A.unr: Maps/a.UNR holds its name "
-         "in other case\nmove B.unr -> Maps/B.unr\nsort: 1 moved, 0 replaced, 1 passed over\ninstall Maps/B.unr, the game's old "
-         "copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder Maps\nremove folder System\nremove folder "
-         "Textures\nremove folder Sounds\nremove folder Music\nremove folder Unknown Extensions\ninstall: 1 installed, 1 "
-         "already installed, 0 passed over\n", "", index, "Jam/Maps/B.unr.bak"},
+         "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records not "
+         "available.\nrename k.uxx -> A.unr\nrename j.uxx -> B.unr\nconvert: 2 renamed, 0 passed over\nmake folder System\n"
+         "make folder Textures\nmake folder Sounds\nmake folder Music\nmake folder Unknown Extensions\nskip A.unr: "
+         "Maps/a.UNR holds its name in other case\nmove B.unr -> Maps/B.unr\nsort: 1 moved, 0 replaced, 1 passed over\n"
+         "install Maps/B.unr, the game's old copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder "
+         "Maps\nremove folder System\nremove folder Textures\nremove folder Sounds\nremove folder Music\nremove folder "
+         "Unknown Extensions\ninstall: 1 installed, 1 already installed, 0 passed over\n", "", index, "Jam/Maps/B.unr.bak"},
         {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
         {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
         {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},

@@ -179,10 +179,9 @@ protected:
     Sort() : CacheFixture(GetParam()) {}
 };
 
-// The moves, in their order, and what stays the random caches check against
-// the model; this checks the refreshes of the lists and changes behind the
-// sort's back: a name taken meanwhile is passed over, and
-// a file that vanished ends the sort with its path.
+// The moves, in their order, and what stays the random caches check against the model; this
+// checks the refreshes of the lists and changes behind the sort's back: a name taken meanwhile
+// is passed over, and a file that vanished ends the sort with its path.
 TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
     for (const char* name : {"int.int", "BIG.UNR", "cache.ini", "Taken.utx", "Gone.uax"}) File(name);
     for (const char* folder : {"/folder.unr", "/Sounds"}) disk.AddFolder(kDir + folder);

@@ -63,7 +63,8 @@ bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progres
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, bool overwrite, CommandRun& run, const MemoryDisk* log) {
+void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, bool overwrite, CommandRun& run,
+              const MemoryDisk* log) {
     const std::string folder = root + "/game/Cache";
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
@@ -110,9 +111,8 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
     std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name, file = JoinPath(folder, e.name);
-        if (e.type == EntryType::Folder) tree.merge(Snapshot(disk, root, path));
-        tree[path] = e.type == EntryType::Folder ? kFolder
-                                                 : model::Entry{model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
+        if (e.type == EntryType::Folder) tree[path] = kFolder, tree.merge(Snapshot(disk, root, path));
+        else tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
 }
