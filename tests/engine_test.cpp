@@ -350,11 +350,10 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
         // In memory, every other cache folder lies on a device of its own.
         const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2};
         if (volume.cacheApart) memory.SetDevice(root + "/game/Cache");
-        model::Tree start = RandomCache(seed, volume);
+        model::Tree start = RandomCache(seed, volume), around = kOutside;
+        for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
         // On Windows' own disk the index is in the ANSI code page, as the game writes it.
         start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
-        model::Tree around = kOutside;
-        for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
         model::Tree all = around;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         if (!onDisk) Lay(memory, root, all);
