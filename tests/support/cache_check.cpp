@@ -137,20 +137,19 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const std::string longName(30, 'L'), tooLong(300, 'T');
-    // Beyond ASCII: é and É as bytes of Latin-1 where names are bytes and case
-    // counts (Linux), as text on Windows and where the disk folds them into
-    // one; on Windows also 陰, 餌, ソ and 表, whose second byte in code page
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes and case
+    // counts (Linux), as text on Windows and where the disk folds case; there
+    // also É, and on Windows 陰, 餌, ソ and 表, whose second byte in code page
     // 932 is "A", "a", "\\", "\\".
-    const bool text = model::kFoldingDisk || volume.foldsCase;
-    const std::string e = text ? "\xC3\xA9" : "\xE9", E = text ? "\xC3\x89" : "\xC9";
-    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
-                                "k" + E, ".k", std::string("k\0"sv), "k\x01"};
-    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "N" + E, "e", "a.b", ".x", "c\x1b",
-                                 longName,
+    const std::string e = model::kFoldingDisk || volume.foldsCase ? "\xC3\xA9" : "\xE9";
+    std::vector<std::string> keys = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
+                                     ".k", std::string("k\0"sv), "k\x01"};
+    std::vector<std::string> names = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
 #ifdef _WIN32
-                                 "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+                                      "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
 #endif
     };
+    if (volume.foldsCase && !model::kFoldingDisk) keys.push_back("k\xC3\x89"), names.push_back("N\xC3\x89");
     const std::string_view exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                      ".uxx", ".un", ""};
     const std::string_view odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
