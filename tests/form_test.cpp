@@ -3,39 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
+#include <latch>
 #include <map>
-#include <set>
 #include <sstream>
-#include <thread>
 
 #include "core/file_error.h"
-#include "form/converter_form.h"
+#include "tests/support/fake_volumes.h"
 #include "tests/support/memory_disk.h"
 
 namespace tcc {
 namespace {
 using namespace std::chrono_literals;
 
-struct FakeVolumes : VolumeSource {
-    std::vector<Volume> volumes;
-    std::set<std::string> unready;
-    std::vector<Volume> Volumes() override { return volumes; }
-    bool IsReady(const Volume& volume) override { return !unready.count(volume.root); }
-    std::string EntryText(const Volume& volume) override { return volume.root + " [" + volume.name + "]"; }
-};
-
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream in(text);
     return {std::istream_iterator<std::string>(in), {}};
 }
 
-// A form over an in-memory disk with the volumes /vol/x named X for each word x of `names`, started in a folder
+// A form over an in-memory disk with the volumes /vol/x named x for each word x of `names`, started in a folder
 // on none of them, and its view: it keeps what the form shows and logs what it does, each at the clock's time;
 // message boxes are answered by `answer`, else with Cancel or OK.
 struct FormHarness : ConverterView {
     explicit FormHarness(const std::string& names = "a b c") {
         auto source = std::make_unique<FakeVolumes>();
-        for (const std::string& x : Words(names)) source->volumes.push_back({Root(x), Upper(x)}), disk.AddFolder(Root(x));
+        source->volumes.clear();
+        for (const std::string& x : Words(names)) source->volumes.push_back({Root(x), x}), disk.AddFolder(Root(x));
         disk.AddFile(kStart + "/start.txt");
         volumes = source.get();
         form = std::make_unique<ConverterForm>(*this, disk, std::move(source), kStart, [this] { return now; });
@@ -43,17 +36,15 @@ struct FormHarness : ConverterView {
         form->Start();
     }
     static std::string Root(const std::string& x) { return "/vol/" + x; }
-    static std::string Upper(std::string x) { return std::transform(x.begin(), x.end(), x.begin(), ::toupper), x; }
-    static std::string Entry(const std::string& x) { return Root(x) + " [" + Upper(x) + "]"; }
+    static std::string Entry(const std::string& x) { return Root(x) + " [" + x + "]"; }
     int Row(const std::string& path) const {
         const auto& rows = form->folders().Rows();
         return int(std::find_if(rows.begin(), rows.end(), [&](const FolderRow& r) { return r.path == path; }) - rows.begin());
     }
     void Open(const std::string& folder) { disk.AddFolder(folder), form->SetFolder(folder); }
     std::string Chosen() const {  // as the label shows it
-        const auto& chosen = form->state().currentFolder;
-        EXPECT_EQ(caption, chosen ? chosen->path : "");
-        return chosen ? chosen->path : "none";
+        EXPECT_EQ(caption, form->state().currentFolder ? ChosenFolder(*form) : "");
+        return ChosenFolder(*form);
     }
     bool FolderControlsShown() const {
         using I = ControlId;
@@ -121,12 +112,18 @@ TEST(DriveList, OffersTheVolumesAUserWouldPickAndWaitsForNoneLongerThanItsLimit)
     EXPECT_EQ(entries, (std::vector<std::string>{"/ [sda2]", "/home [sda3]", "/media [sdg1]", "/media/user/MY STICK [MY STICK]",
                                                  "/mnt [sde1]", "/mnt/share [server:/share]", "/run/media/user/disk [sdf1]"}));
 #endif
-    const auto start = std::chrono::steady_clock::now();  // a volume that does not answer in time is not ready
-    const auto slow = [] { return std::this_thread::sleep_for(1s), std::string("late"); };
-    EXPECT_EQ(std::tuple(AnswersWithin([] { return std::this_thread::sleep_for(1s), true; }, 50ms),
-                         AnswersWithin([] { return true; }, 2s), AnswersWithin({slow, [] { return std::string("x"); }, slow}, 50ms)),
-              std::tuple(false, true, std::vector<std::string>{"", "x", ""}));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms) << "the questions wait together, not one after the other";
+    // A volume that does not answer in time is not ready. The questions wait together, not one after the other:
+    // each of `both` answers only once the other has started.
+    std::promise<void> release;
+    const auto never = [held = release.get_future().share()] { return held.wait(), std::string("late"); };
+    const auto both = [started = std::make_shared<std::latch>(2)](const char* x) {
+        return [=] { return started->arrive_and_wait(), std::string(x); };
+    };
+    EXPECT_EQ(std::tuple(AnswersWithin([never] { return never(), true; }, 50ms), AnswersWithin([] { return true; }, 60s),
+                         AnswersWithin({never, [] { return std::string("x"); }}, 50ms).at(0),
+                         AnswersWithin({both("1"), both("2")}, 60s)),
+              std::tuple(false, true, "", std::vector<std::string>{"1", "2"}));
+    release.set_value();
 }
 
 const std::string kNotAvailable = "Drive is not available.";
@@ -225,11 +222,11 @@ TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
     h.form->SetFolder(kCache);
     EXPECT_EQ(std::tuple(h.Chosen(), h.messages.size()), std::tuple(kCache, 2u)) << "the folder open before went away";
     h.disk.SetHook(nullptr);
-    h.volumes->volumes.push_back({"/vol/z", "Z"});
+    h.volumes->volumes.push_back({"/vol/z", "z"});
     h.volumes->volumes.erase(h.volumes->volumes.begin());
     h.form->DriveListOpening();
     EXPECT_EQ(std::tuple(h.drives, h.drive),
-              std::tuple(std::vector<std::string>{"/vol/b [B]", "/vol/c [C]", "/vol/z [Z]", "/vol/a [A]"}, 3))
+              std::tuple(std::vector<std::string>{"/vol/b [b]", "/vol/c [c]", "/vol/z [z]", "/vol/a [a]"}, 3))
         << "read again on dropping down; the selected volume stays although it went away";
 }
 

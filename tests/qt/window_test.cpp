@@ -18,15 +18,11 @@
 #include "qt/converter.h"
 #include "qt/info.h"
 #include "qt/lists.h"
+#include "tests/support/fake_volumes.h"
 #include "tests/support/memory_disk.h"
 
 namespace tcc {
 namespace {
-
-struct FakeVolumes : VolumeSource {
-    std::vector<Volume> Volumes() override { return {{"/vol/a", "A"}, {"/vol/b", "B"}}; }
-    bool IsReady(const Volume&) override { return true; }
-};
 
 // A main window over an in-memory disk with the volumes /vol/a and /vol/b, started in the process's current
 // folder; its message boxes are answered with their last button.
@@ -39,7 +35,7 @@ struct WindowHarness {
     }
     template <typename T = QWidget> T* Get(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
     void Click(const char* name) const { QTest::mouseClick(Get(name), Qt::LeftButton); }
-    std::string Chosen() const { return window->form().state().currentFolder ? window->form().state().currentFolder->path : "none"; }
+    std::string Chosen() const { return ChosenFolder(window->form()); }
 
     MemoryDisk disk;
     std::unique_ptr<Converter> window;
@@ -200,8 +196,9 @@ TEST(Input, TheListsAndTheAboutWindow) {
     EXPECT_EQ(ShownInfoWindows(), 0);
 }
 
-// The real message box of each kind, read and answered with a key by a timer.
-TEST(Commands, TheMessageBoxOfEachKind) {
+// The real message box of each kind, read and answered with a key by a timer; then, while a command runs, its
+// progress, modal, that nothing dismisses, and neither window taking input.
+TEST(Commands, TheMessageBoxOfEachKindAndTheProgressThatNoInputGetsPast) {
     struct Box { Buttons buttons; Icon icon; QMessageBox::Icon shown; const char* captions; Qt::Key key; Answer answer; };
     const Box boxes[] = {
         {Buttons::Ok, Icon::None, QMessageBox::NoIcon, "OK", Qt::Key_Return, Answer::Ok},
@@ -224,11 +221,7 @@ TEST(Commands, TheMessageBoxOfEachKind) {
         EXPECT_EQ(seen, QStringList({"A title", "Some & text.", b.captions, QString(b.captions).section(' ', 0, 0),
                                      QString::number(b.shown)}));
     }
-}
 
-// While a command runs: its progress, modal, that nothing dismisses, and neither window taking input.
-TEST(Commands, TheProgressThatNoInputGetsPast) {
-    WindowHarness h;
     h.window->form().SetFolder("/vol/a/Cache");
     h.window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h.window.get()));

@@ -6,8 +6,6 @@
 #include "commands/convert.h"
 #include "commands/install.h"
 #include "core/dry_run_disk.h"
-#include "core/file_error.h"
-#include "core/file_system.h"
 #include "commands/sort.h"
 #include "tests/support/recording_window.h"
 
@@ -29,19 +27,25 @@ struct CommandRun : RecordingWindow {
     std::string error;
     model::Notes lines;
     std::string fault;  // an operation outside the folder, a stream left open, a wrong progress
-    bool overwrite = false;  // the install's --overwrite
 };
 
-// A note as the model words it, paths with "/" and below root; the
-// install's notes name files by their path.
+// All that a stream reads.
+std::string ReadAll(ReadStream& stream) {
+    std::string content;
+    char buffer[4096];
+    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+}
+
+// A note as the model words it, paths with "/" and below root (in either
+// separator); the install's notes name files by their path.
 std::string Line(FileAction a, const std::string& root, bool install) {
     using K = FileAction::Kind;
-    for (std::string* path : {&a.from, &a.to, &a.reason}) {
+    std::string below = root + "/";
+    for (std::string* path : {&a.from, &a.to, &a.reason, &below}) {
         if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
     }
-    std::string under = root + "/";
-    std::replace(under.begin(), under.end(), kSeparator, '/');
-    if (a.to.starts_with(under)) a.to.erase(0, under.size());
+    if (a.to.starts_with(below)) a.to.erase(0, below.size());
     return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
            : a.kind == K::MakeFolder ? "make folder " + a.to
            : a.kind == K::RemoveFolder ? "remove folder " + a.to
@@ -60,7 +64,8 @@ bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progres
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
-void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, CommandRun& run, const MemoryDisk* log) {
+void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, bool overwrite, CommandRun& run,
+              const MemoryDisk* log) {
     const std::string folder = root + "/game/Cache";
     CacheFolderState state(disk);
     state.ChooseFolder(folder);
@@ -73,7 +78,7 @@ void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, Comm
         run.error = ErrorText([&] {
             if (kSteps[step] == Step::Convert) RunConvert(state, run);
             if (kSteps[step] == Step::Sort) RunSort(state, run);
-            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", run.overwrite});
+            if (kSteps[step] == Step::Install) RunInstall(state, run, {"", overwrite});
         });
         if (!run.error.empty()) run.failed = step;
         // The sort and the install count the files they take up, one note
@@ -100,27 +105,15 @@ const model::Tree kOutside = {{"game", kFolder}, {"game/Cache", kFolder}, {"game
                               {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", kFolder},
                               {"game/Cache2/A.uxx", {model::Kind::File, "Cache2"}}};
 
-std::string ReadAll(ReadStream& stream) {
-    std::string content;
-    char buffer[4096];
-    while (const std::size_t n = stream.Read(buffer, sizeof buffer)) content.append(buffer, n);
-    return content;
-}
-
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
     model::Tree tree;
     std::string folder = below.empty() ? root : root + "/" + below;
     // One path, one spelling: the separator the root is written with.
     std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
-        const std::string path = below.empty() ? e.name : below + "/" + e.name;
-        if (e.type == EntryType::Folder) {
-            tree[path] = kFolder;
-            tree.merge(Snapshot(disk, root, path));
-            continue;
-        }
-        const std::string file = JoinPath(folder, e.name);
-        tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
+        const std::string path = below.empty() ? e.name : below + "/" + e.name, file = JoinPath(folder, e.name);
+        if (e.type == EntryType::Folder) tree[path] = kFolder, tree.merge(Snapshot(disk, root, path));
+        else tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
 }
@@ -144,17 +137,19 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
     std::mt19937 rng(seed);
     auto pick = [&](auto const& options) { return std::string(options[rng() % std::size(options)]); };
     const std::string longName(30, 'L'), tooLong(300, 'T');
-    // Beyond ASCII: é as a byte of Latin-1 where names are bytes (Linux), as
-    // text on Windows; there also É, one name with é, and 陰, 餌, ソ and 表,
-    // whose second byte in code page 932 is "A", "a", "\\", "\\".
-    const std::string e = model::kFoldingDisk ? "\xC3\xA9" : "\xE9";
-    const std::string keys[] = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
-                                ".k", std::string("k\0"sv), "k\x01"};
-    const std::string names[] = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
+    // Beyond ASCII: é as a byte of Latin-1 where names are bytes and case
+    // counts (Linux), as text on Windows and where the disk folds case; there
+    // also É, and on Windows 陰, 餌, ソ and 表, whose second byte in code page
+    // 932 is "A", "a", "\\", "\\".
+    const std::string e = model::kFoldingDisk || volume.foldsCase ? "\xC3\xA9" : "\xE9";
+    std::vector<std::string> keys = {"k1", "K1", "k2", "kA", "KA", "k.dot", "", "..", ".", "a/b", "a\\b", "../k1", "k" + e,
+                                     ".k", std::string("k\0"sv), "k\x01"};
+    std::vector<std::string> names = {"a", "A", "b", "Map", "map", "MAP", "tex", "x y", "n" + e, "e", "a.b", ".x", "c\x1b", longName,
 #ifdef _WIN32
-                                 "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
+                                      "N\xC3\x89", "\xE9\x99\xB0", "\xE9\xA4\x8C", "\xE3\x82\xBD\xE8\xA1\xA8"
 #endif
     };
+    if (volume.foldsCase && !model::kFoldingDisk) keys.push_back("k\xC3\x89"), names.push_back("N\xC3\x89");
     const std::string_view exts[] = {".unr", ".UNR", ".utx", ".uax", ".umx", ".u", ".U", ".dll", ".int", ".unk", ".txt",
                                      ".uxx", ".un", ""};
     const std::string_view odd[] = {"", ".", "..", "a/b.unr", "a\\b.unr", "../System/keep.u", ".hidden.unr", "x.", ".unr",
@@ -242,11 +237,10 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
-    dry.overwrite = real.overwrite = overwrite;
-    RunSteps(dryRunDisk, root, indexSize, dry, log);
+    RunSteps(dryRunDisk, root, indexSize, overwrite, dry, log);
     const model::Tree foreseen = Snapshot(dryRunDisk, root);
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
-    RunSteps(disk, root, indexSize, real, log);
+    RunSteps(disk, root, indexSize, overwrite, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
     if (real.failed != failed) {
         return "stopped at step " + std::to_string(real.failed) + " (" + real.error + ") where the rules say " + std::to_string(failed);

@@ -27,9 +27,6 @@ int ErrorOf(Call&& call) {
     return std::atoi(ErrorText(call).c_str());
 }
 
-// All that a stream reads.
-std::string ReadAll(ReadStream& stream);
-
 // The tree below root (and `below` under it) as a disk shows it, read through
 // its interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "");

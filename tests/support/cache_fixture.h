@@ -20,6 +20,11 @@ protected:
     }
     std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
     bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
+    // A command in the folder, chosen first as the window chooses it.
+    void Run(bool (*command)(CacheFolderState&, Window&), const std::string& folder = kDir) {
+        state.ChooseFolder(folder);
+        command(state, window);
+    }
 
     MemoryDisk disk;
     CacheFolderState state;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <set>
-#include <span>
 #include <vector>
 
 namespace tcc::model {

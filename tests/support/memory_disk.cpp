@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "core/file_error.h"
-#include "core/file_system.h"
 
 namespace tcc {
 

@@ -15,8 +15,6 @@ std::filesystem::path NativePath(const std::string& path) {
     return wide;
 }
 
-std::string NarrowPath(const std::filesystem::path& path) { return ToUtf8(path.native()); }
-
 std::string AnsiOfText(const std::string& text, bool ansi) {
     std::wstring wide;
     if (!ansi || text.empty() || !ToUtf16(text, &wide)) return text;
@@ -27,7 +25,6 @@ std::string AnsiOfText(const std::string& text, bool ansi) {
 }
 #else
 std::filesystem::path NativePath(const std::string& path) { return path; }
-std::string NarrowPath(const std::filesystem::path& path) { return path.native(); }
 std::string AnsiOfText(const std::string& text, bool) { return text; }
 #endif
 

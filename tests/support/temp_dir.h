@@ -9,10 +9,9 @@
 
 namespace tcc {
 
-// Narrow paths as the platform disk takes them: bytes on POSIX, UTF-8 on
-// Windows (where the standard library would take the ANSI code page).
+// A narrow path as the platform disk takes it (bytes on POSIX, UTF-8 on
+// Windows, where the standard library would take the ANSI code page).
 std::filesystem::path NativePath(const std::string& path);
-std::string NarrowPath(const std::filesystem::path& path);
 // UTF-8 text in the ANSI code page, as the game writes its index on Windows
 // ("?" for a letter the code page lacks); elsewhere, or without ansi, the
 // bytes as they are.
@@ -24,13 +23,11 @@ class TempDir {
 public:
     TempDir() {
         std::random_device random;
-        for (;;) {
-            auto path = std::filesystem::temp_directory_path() / ("tcc-test-" + std::to_string(random()));
-            if (std::filesystem::create_directory(path)) {
-                path_ = NarrowPath(path);
-                break;
-            }
-        }
+        std::filesystem::path path;
+        do path = std::filesystem::temp_directory_path() / ("tcc-test-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path));
+        const std::u8string utf8 = path.u8string();  // the bytes on POSIX, UTF-8 on Windows
+        path_.assign(utf8.begin(), utf8.end());
     }
     ~TempDir() {
         std::error_code ec;

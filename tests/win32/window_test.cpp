@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "tests/support/fake_volumes.h"
 #include "tests/support/memory_disk.h"
 #include "win32/converter.h"
 
@@ -13,10 +14,6 @@
 namespace tcc::win32 {
 namespace {
 
-struct FakeVolumes : VolumeSource {
-    std::vector<Volume> Volumes() override { return {{"/vol/a", "A"}, {"/vol/b", "B"}}; }
-    bool IsReady(const Volume&) override { return true; }
-};
 using Strings = std::vector<std::string>;
 
 std::string TextOf(HWND hwnd) { wchar_t text[512]; return Utf8(std::wstring(text, GetWindowTextW(hwnd, text, 512))); }
@@ -74,7 +71,7 @@ struct Harness {
                 if ((*this)[c.id] == GetFocus()) order.push_back(c.name);
         return order;
     }
-    std::string Chosen() const { return window->form().state().currentFolder ? window->form().state().currentFolder->path : "none"; }
+    std::string Chosen() const { return ChosenFolder(window->form()); }
     Strings Entries(ControlId list) const {
         Strings entries;
         for (wchar_t text[256]; int(entries.size()) < SendMessageW((*this)[list], LB_GETCOUNT, 0, 0);)
@@ -251,7 +248,9 @@ void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
     IsDialogMessageW(dialog, &key);
 }
 
-TEST(Win32Commands, TheMessageBoxOfEachKind) {
+// Each kind of message box; then, while a command runs, its progress, that nothing dismisses, and neither window
+// taking input; the focus comes back after it.
+TEST(Win32Commands, TheMessageBoxOfEachKindAndTheProgressThatNoInputGetsPast) {
     const std::pair<Box, const char*> boxes[] = {
         {{Buttons::Ok, Icon::None, VK_RETURN, Answer::Ok}, "no icon"},
         {{Buttons::YesNo, Icon::Warning, VK_RETURN, Answer::Yes}, "warning"},
@@ -268,12 +267,7 @@ TEST(Win32Commands, TheMessageBoxOfEachKind) {
         EXPECT_EQ(h.window->Ask({"Some & text.", "A title", b.buttons, b.icon}), b.answer);
         EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, captions.substr(0, captions.find(' ')), icon}));
     }
-}
 
-// While a command runs: its progress, that nothing dismisses, and neither window taking input; the focus comes
-// back after it.
-TEST(Win32Commands, TheProgressThatNoInputGetsPast) {
-    Harness h;
     h.window->form().SetFolder("/vol/a/Cache");
     h.Notify(ControlId::lblInfo, STN_CLICKED);
     SetForegroundWindow(h.window->hwnd()), Settle(), SetFocus(h[ControlId::cmdSort]);

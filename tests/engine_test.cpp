@@ -1,0 +1,387 @@
+// The engine's tests. The disks, the file-system service over them and the
+// UTF-16 names; the commands on an in-memory cache folder: what they check
+// first, what they tell the window and how they meet changes behind their
+// back. Then the strongest checks, over seeded random caches compared with the
+// model: every file operation failing in turn, and the commands on the real
+// file system and on in-memory disks. A failure names the seed.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "commands/convert.h"
+#include "commands/install.h"
+#include "commands/refresh.h"
+#include "commands/sort.h"
+#include "core/file_system.h"
+#include "core/utf16.h"
+#include "tests/support/cache_check.h"
+#include "tests/support/cache_fixture.h"
+#include "tests/support/temp_dir.h"
+
+// The fuzz target (fuzz/convert_fuzz.cpp), which aborts on a fault it finds.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace tcc {
+namespace {
+
+TEST(FileSystem, ListingsLiveForOneCommandAndAreReadAfreshOutsideOne) {
+    MemoryDisk disk;
+    for (int i = 0; i < 50; ++i) disk.AddFile("/c/Cache/f" + std::to_string(i) + ".uxx");
+    FileSystem fs(disk);
+    {
+        FileSystem::Command command(fs);
+        for (int i = 0; i < 200; ++i) EXPECT_FALSE(fs.FileExists("/c/Cache/missing" + std::to_string(i)));
+        FileSystem::Listing& here = fs.ListingOf(fs.GetFolder("/c/Cache"));
+        EXPECT_TRUE(fs.Move(here, "f1.uxx", here, "Moved.unr"));
+        EXPECT_TRUE(fs.FileExists("/c/Cache/MOVED.unr") && !fs.FileExists("/c/Cache/F1.uxx"));
+        EXPECT_EQ(disk.count("readdir"), 1);
+    }
+    for (const char* name : {"/c/Cache/Outside.unr", "/c/Cache/.hidden.unr"}) disk.AddFile(name);
+    EXPECT_TRUE(fs.FileExists("/c/Cache/outside.UNR"));
+    EXPECT_EQ(fs.ListFiles("/c/Cache", "*.UNR"), (std::vector<std::string>{"Moved.unr", "Outside.unr"}));
+    EXPECT_EQ(disk.count("readdir"), 3);
+}
+
+// UTF-8 and UTF-16 into each other without loss (a pair is one code point of
+// four bytes, a lone half three bytes of its own); bytes that are not such
+// UTF-8 have no UTF-16.
+TEST(Utf16, ConvertsWithoutLossAndRefusesWhatIsNotUtf8) {
+    std::wstring units;
+    EXPECT_TRUE(ToUtf16("\xF0\x9F\x98\x80\xED\xA0\xBD!", &units) && units == std::wstring({0xD83D, 0xDE00, 0xD83D, L'!'}));
+    for (const std::string text : {"Map.unr", "n\xC3\xA9", "\xE9\x99\xB0", "\xF0\x9F\x98\x80", "\xED\xA0\xBD!", "a\xED\xB8\x80"}) {
+        EXPECT_TRUE(ToUtf16(text, &units) && ToUtf8(units) == text) << text;
+    }
+    for (const std::string bad : {"n\xE9", "\xC0\x80", "\xE0\x80\x80", "\xE9\x99", "\xED\xA0\xBD\xED\xB8\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_FALSE(ToUtf16(bad, &units)) << bad;
+    }
+}
+
+// How the disk renames without replacing: renameat2, a hard link, or look
+// then rename where the file system refuses both.
+class NoReplace : public ::testing::TestWithParam<int> {};
+
+TEST_P(NoReplace, RenameNeverReplacesATakenName) {
+    TempDir dir;
+    TempDir::Write(dir / "a.uxx", "new");
+    TempDir::Write(dir / "Map.unr", "old");
+    PlatformDisk disk;
+#ifndef _WIN32
+    disk.PretendUnsupported(GetParam() > 0, GetParam() > 1);
+#endif
+    // At the disk level, as when the target appears after the caller looked.
+    EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "a.uxx", dir / "Map.unr"); }), kFileAlreadyExists);
+    EXPECT_TRUE(TempDir::Read(dir / "a.uxx") == "new" && TempDir::Read(dir / "Map.unr") == "old");
+    disk.RenameNoReplace(dir / "a.uxx", dir / "Free.unr");
+    EXPECT_TRUE(TempDir::Read(dir / "Free.unr") == "new" && !std::filesystem::exists(NativePath(dir / "a.uxx")));
+    // A missing file is named, and so is a target in a missing folder.
+    EXPECT_EQ(ErrorText([&] { disk.RenameNoReplace(dir / "gone", dir / "x"); }), "53 File not found: " + dir / "gone");
+    EXPECT_EQ(ErrorText([&] { disk.RenameNoReplace(dir / "Free.unr", dir / "no/x"); }), "76 Path not found: " + dir / "no/x");
+#ifndef _WIN32
+    // To another file system (a tmpfs) the rename is refused as one between devices.
+    EXPECT_EQ(ErrorOf([&] { disk.RenameNoReplace(dir / "Free.unr", "/dev/shm/tcc-" + LastComponent(dir.path())); }),
+              kRenameAcrossDrives);
+#endif
+}
+
+// Linux: renameat2; where the file system lacks it, a hard link; where it
+// lacks both, look then rename. Windows: MoveFileExW.
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(WinDisk, NoReplace, ::testing::Values(0), [](const auto&) { return "MoveFileExW"; });
+#else
+INSTANTIATE_TEST_SUITE_P(RealDisk, NoReplace, ::testing::Values(0, 1, 2), [](const auto& info) {
+    return std::string(info.param == 0 ? "Renameat2" : info.param == 1 ? "LinkFallback" : "LookThenRename");
+});
+#endif
+
+using Conversion = CacheFixture;
+
+TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
+    RunConvert(state, window);
+    disk.AddFile("/g/CACHE/cache.ini", "[Cache]\r\nA=b.unr\r\n");
+    disk.AddFile("/g/CACHE/A.uxx");
+    Run(RunConvert, "/g/CACHE");
+    EXPECT_TRUE(window.Shown(Label::Folder) && window.Shown(Label::FolderName));
+    EXPECT_EQ(state.cacheIndexPath, "/g/CACHE/cache.ini");
+
+    File("A.uxx");
+    Run(RunConvert);
+    EXPECT_EQ(window.messages, (std::vector<RecordingWindow::Message>{
+                                   {"Locate the game's Cache directory.", "", Buttons::Ok, Icon::None},
+                                   {"This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None},
+                                   {"'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.", Buttons::Ok, Icon::None}}));
+    EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
+    EXPECT_EQ(disk.count("rename") + disk.count("create"), 0);
+
+    File("Cache.INI", "[Cache]\r\nA=Found.unr\r\n");  // the index in other letter case
+    Run(RunConvert);
+    EXPECT_TRUE(Has("Found.unr") && state.cacheConverted && window.Count("files") == 1);  // the list per rename
+    // An index without records renames nothing but counts, with the notice.
+    for (const std::string content : {"", "[Cache]\r\n"}) {
+        disk.AddFile(kDir + "/cache.ini", content);
+        state.cacheConverted = false;
+        window.events.clear();
+        Run(RunConvert);
+        EXPECT_TRUE(state.cacheConverted && disk.count("rename") == 1);
+        EXPECT_EQ(window.events, (std::vector<std::string>{"label:0", "label:1", "label:2"}));
+    }
+}
+
+using Reset = CacheFixture;
+
+// Asked first until a conversion has finished; once converted, an index is
+// reset in any folder, whatever its name, and a missing one is made only in a
+// cache folder; the file list is left alone. A read-only folder or index is
+// refused, naming it; a temporary name left by a run cut short is passed over;
+// a failure names the index, and the old index stays.
+TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnAFailure) {
+    const std::string old = "[Cache]\r\nA=Map.unr\r\nB=Tex.utx\r\n", fresh = "[Cache]\r\n";
+    disk.AddFile("/g/Cache/cache.ini", old);
+    window.answers = {Answer::No, Answer::Yes};
+    Run(RunRefresh, "/g/Cache");
+    EXPECT_EQ(window.messages.at(0), (RecordingWindow::Message{"You haven't converted the cache directory yet, are you sure you want "
+                                                               "to delete the 'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None}));
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
+    Run(RunRefresh, "/g/Cache");
+    state.cacheConverted = true;  // no question now: an unscripted one throws
+    disk.AddFile("/g/Other/Cache.INI", old);
+    for (const std::string name : {"Other", "cache", "CACHE"}) disk.AddFolder("/g/" + name), Run(RunRefresh, "/g/" + name);
+    EXPECT_EQ(std::tuple(window.messages.size(), window.messages.back().text, window.Count("files")),
+              std::tuple(3u, "This is not a 'Cache' Folder", 0));
+    disk.AddFolder("/g/Locked", true);
+    disk.AddFile("/g/Locked/cache.ini", old);
+    disk.AddFile("/g/Held/cache.ini", old, true);
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Locked"); }), "70 Permission denied: /g/Locked");
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Held"); }), "70 Permission denied: /g/Held/cache.ini");
+    disk.AddFile("/g/Cache/cache.ini", old);
+    int creates = 0;
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "create" && ++creates == 1) return kFileAlreadyExists;
+        return op.kind == "write" && creates == 2 ? std::optional<int>(kPermissionDenied) : std::nullopt;
+    });
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Cache"); }), "70 Permission denied: /g/Cache/cache.ini");
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
+    Run(RunRefresh, "/g/Cache");
+    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", fresh}, {"/g/Other/Cache.INI", fresh},
+                                                                {"/g/cache/cache.ini", fresh}, {"/g/Locked/cache.ini", old},
+                                                                {"/g/Held/cache.ini", old}}));
+    std::set<std::string> temporary;  // every attempt under a name of its own
+    for (const MemoryDisk::Op& op : disk.log()) temporary.insert(op.kind == "create" ? op.path : "");
+    EXPECT_EQ(temporary.size(), disk.count("create") + 1u);
+}
+
+// On a disk where letter case counts and on one that folds case.
+std::string CaseName(const ::testing::TestParamInfo<bool>& info) { return info.param ? "FoldingCase" : "CaseSensitive"; }
+
+class Sort : public CacheFixture, public ::testing::WithParamInterface<bool> {
+protected:
+    Sort() : CacheFixture(GetParam()) {}
+};
+
+// The moves, in their order, and what stays the random caches check against the model; this
+// checks the refreshes of the lists and changes behind the sort's back: a name taken meanwhile
+// is passed over, and a file that vanished ends the sort with its path.
+TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
+    for (const char* name : {"int.int", "BIG.UNR", "cache.ini", "Taken.utx", "Gone.uax"}) File(name);
+    for (const char* folder : {"/folder.unr", "/Sounds"}) disk.AddFolder(kDir + folder);
+    disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
+        if (op.kind == "mkdir" && op.path.ends_with("/Unknown Extensions")) window.events.push_back("mkdir unknown");
+        if (op.kind == "rename" && op.path == kDir + "/Taken.utx") disk.AddFile(kDir + "/Textures/Taken.utx", "newcomer");
+        if (op.kind == "rename" && op.path == kDir + "/Gone.uax" && Has("Gone.uax")) disk.Remove(op.path);
+        return std::nullopt;
+    });
+    EXPECT_EQ(ErrorText([&] { Run(RunSort); }), "53 File not found: " + kDir + "/Gone.uax");
+    EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "Taken.utx" && Has("Maps/BIG.UNR"));
+    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && window.notes.back() == (FileAction{FileAction::Kind::Skip, "Taken.utx", {}, "target taken"}));
+    // The folder list is brought up to date before the last folder is made
+    // and after it; the file list once per pass.
+    EXPECT_EQ(window.events, (std::vector<std::string>{"dirs", "mkdir unknown", "dirs", "files", "files"}));
+    window.events.clear();
+    disk.SetHook(nullptr);
+    Run(RunSort);  // its closing message (whose text the command line shows) comes last
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(std::tuple(window.messages[0].title, window.events.back()), std::tuple("Finished Sorting", "message:" + window.messages[0].text));
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Bool(), CaseName);
+
+const std::string kGame = "/u/game", kDir = kGame + "/Cache";
+
+// Files with equal keys are same-named: same folder, name equal but for case.
+std::string SameName(const std::string& path) {
+    return ParentOf(path) + "/" + model::Fold(path.substr(ParentOf(path).size() + 1));
+}
+
+struct Command {
+    const char* name;
+    bool converted;  // cacheConverted before the command
+    bool (*click)(CacheFolderState&, Window&);
+    std::deque<Answer> answers;  // the user's answers to its questions
+};
+
+bool Install(CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }
+bool InstallOverwriting(CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }
+
+// The folder whose tree a command changes: the install's holds the game's
+// folder and the cache folder.
+std::string Root(const Command& c) { return c.click == Install || c.click == InstallOverwriting ? ParentOf(kGame) : kDir; }
+
+// What the rules say the command does to that tree; false for an error.
+bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
+    model::Notes notes;
+    if (Root(c) != kDir) return model::Install(tree, "game/Cache", "game", c.click == InstallOverwriting, {foldCase}, notes);
+    if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content, {foldCase}, notes);
+    if (c.click == RunSort) return model::Sort(tree, {foldCase}, notes);
+    tree.at("cache.ini").content = "[Cache]\r\n";
+    return true;
+}
+
+// The command run on a copy of `start` with operation k failing (0: none);
+// `seen` gets the files as they stand before each operation.
+struct Attempt {
+    MemoryDisk disk;
+    CacheFolderState state;
+    RecordingWindow window;
+    long ops = 0;
+    int error = 0;
+    Attempt(const MemoryDisk& start, const Command& c, long k, std::vector<model::Files>* seen = nullptr)
+        : disk(start), state(disk) {
+        state.cacheConverted = c.converted;
+        state.ChooseFolder(kDir);
+        window.answers = c.answers;
+        disk.SetHook([this, k, seen](const MemoryDisk::Op&) {
+            if (seen) seen->push_back(disk.Files());
+            return ++ops == k ? std::optional(kPermissionDenied) : std::nullopt;
+        });
+        error = ErrorOf([&] { c.click(state, window); });
+        disk.SetHook(nullptr);
+    }
+};
+
+// Each command runs once per operation it makes, with that one failing. It
+// must stop there with that error, the files as the clean run had them at that
+// point but for what it makes for a moment, its state kept and nothing lost;
+// run again, it must do what the rules say of the folder as the fault left it.
+long FailEachOperation(MemoryDisk start, const Command& c) {
+    std::vector<model::Files> seen;
+    const Attempt clean(start, c, 0, &seen);
+    EXPECT_EQ(clean.error, 0) << c.name;
+    const model::Files before = start.Files(), after = clean.disk.Files();
+    for (long k = 1; k <= clean.ops; ++k) {
+        SCOPED_TRACE(std::string(c.name) + " failing operation " + std::to_string(k));
+        Attempt run(start, c, k);
+        EXPECT_EQ(std::tuple(run.error, run.disk.openStreams(), run.window.messages.size(), run.state.cacheConverted),
+                  std::tuple(kPermissionDenied, 0, c.answers.size(), c.converted));
+        model::Files expected;  // no temporary file, no copy
+        for (const auto& [path, content] : seen[k - 1]) {
+            if (before.count(path) || after.count(path)) expected[path] = content;
+        }
+        const model::Files got = run.disk.Files();
+        EXPECT_EQ(got, expected);
+        // Nothing lost: a file is gone only where another has taken its place.
+        std::set<std::string> contents, occupied;
+        for (const auto& [path, content] : got) contents.insert(content), occupied.insert(SameName(path));
+        for (const auto& [path, content] : before) {
+            EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
+        }
+        model::Tree rules = Snapshot(run.disk, Root(c));
+        const bool ok = Apply(c, rules, start.FoldsCase());
+        run.window.answers = c.answers;
+        EXPECT_EQ(ErrorOf([&] { c.click(run.state, run.window); }) == 0, ok) << "again after the fault";
+        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, Root(c))), "") << "again after the fault";
+        if (::testing::Test::HasFailure()) return k;
+    }
+    return clean.ops;
+}
+
+// The commands in the order a user runs them, each from the clean outcome of
+// the one before, on random caches the rules see no error in, on a disk where
+// case counts and on one that folds it.
+class FaultLoop : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
+    const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}},
+        install{"install", true, Install, {}}, overwrite{"install --overwrite", true, InstallOverwriting, {}};
+    long points = 0;
+    for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const model::Tree tree = RandomCache(seed, {GetParam()});
+        model::Tree rules = tree;
+        if (tree.size() < 12 || !Apply(convert, rules, GetParam()) || !Apply(sort, rules, GetParam())) continue;
+        ++caches;
+        MemoryDisk start(GetParam(), 4095, model::Fold);  // é and É one name where it folds case
+        Lay(start, kDir, tree);
+        start.AddFile("/u/game/System/keep.u", "sentinel");
+        const MemoryDisk converted = Attempt(start, convert, 0).disk, sorted = Attempt(converted, sort, 0).disk;
+        points += FailEachOperation(start, convert);
+        points += FailEachOperation(start, {"convert", true, RunConvert, {}});  // cacheConverted stays true
+        points += FailEachOperation(converted, sort);
+        points += FailEachOperation(sorted, {"refresh", true, RunRefresh, {}});
+        points += FailEachOperation(sorted, {"refresh", false, RunRefresh, {Answer::Yes}});
+        // Into a game folder of random files, from the same device and from another.
+        MemoryDisk game = sorted;
+        Lay(game, kGame, RandomGame(seed, tree, {GetParam()}));
+        MemoryDisk apart = game;
+        apart.SetDevice(kDir);
+        if (model::Tree rules = Snapshot(game, Root(install)); !Apply(install, rules, GetParam())) continue;
+        points += FailEachOperation(game, install) + FailEachOperation(apart, install) + FailEachOperation(apart, overwrite);
+    }
+    std::printf("fault points checked: %ld\n", points);
+    EXPECT_GT(points, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, FaultLoop, ::testing::Bool(), CaseName);
+
+// Random caches, each first as a dry run, which must change nothing and
+// foresee the real run: on the real disk, and in memory where case counts and
+// where it folds, both with read-only folders and a short limit to paths.
+class RandomCaches : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportIt) {
+    const bool onDisk = GetParam() == 0, foldCase = onDisk ? model::kFoldingDisk : GetParam() == 2;
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TempDir temp;
+        PlatformDisk realDisk;
+        const std::string root = onDisk ? temp.path() : "/t";
+        const std::size_t room = onDisk ? 1000 : 40;
+        MemoryDisk memory(foldCase, root.size() + std::string("/game/Cache/").size() + room, model::Fold);
+        // In memory, every other cache folder lies on a device of its own.
+        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2};
+        if (volume.cacheApart) memory.SetDevice(root + "/game/Cache");
+        model::Tree start = RandomCache(seed, volume), around = kOutside;
+        for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
+        // On Windows' own disk the index is in the ANSI code page, as the game writes it.
+        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
+        model::Tree all = around;
+        for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
+        if (!onDisk) Lay(memory, root, all);
+        for (const auto& [path, entry] : onDisk ? all : model::Tree{}) {
+            if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
+            else TempDir::Write(root + "/" + path, entry.content);
+            if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
+        }
+        ASSERT_EQ(ConvertSortInstallAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume, around,
+                                                  seed % 4 < 2), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(0, 1, 2), [](const auto& info) {
+    return std::string(info.param == 0 ? "OnDisk" : info.param == 1 ? "CaseSensitiveInMemory" : "FoldingCaseInMemory");
+});
+
+#ifdef TCC_FUZZ_CORPUS
+// Every input of the fuzz target's corpus, as libFuzzer replays them.
+TEST(FuzzCorpus, ReplaysEveryInput) {
+    int inputs = 0;
+    for (const auto& file : std::filesystem::directory_iterator(TCC_FUZZ_CORPUS)) {
+        const std::string bytes = TempDir::Read(file.path().string());
+        inputs += LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) == 0;
+    }
+    EXPECT_GT(inputs, 0);  // an empty or missing corpus replays nothing
+}
+#endif
+
+}  // namespace
+}  // namespace tcc
