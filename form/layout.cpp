@@ -17,7 +17,7 @@ using I = ControlId;
 constexpr int N = kNoColour, kWhite = 0xFFFFFF, kSilver = 0xC0C0C0, kLightGrey = 0xE0E0E0, kYellow = 0xFFFF00,
               kGrey = 0x808080;
 constexpr Align L = Align::Left, C = Align::Centre, R = Align::Right;
-constexpr FontSpec kPlain{}, kButton{"Arial", 12}, kPath{"Courier", 9.75}, kLarge{"Arial", 14.25},
+constexpr FontStyle kPlain{}, kButton{"Arial", 12}, kPath{"Courier", 9.75}, kLarge{"Arial", 14.25},
                    kText{"Arial", 9.75};
 
 WindowLayout MakeConverter() {

@@ -19,7 +19,7 @@ enum class ControlKind { Label, ClickLabel, Image, Button, DriveList, FolderList
 enum class Align { Left, Centre, Right };
 
 // A font; no family means the program's own font (kProgramFont).
-struct FontSpec {
+struct FontStyle {
     const char* family = nullptr;
     double points = 0;
     bool italic = false;
@@ -33,7 +33,7 @@ inline constexpr int kNavy = 0x000080;
 inline constexpr int kButtonFace = 0xE0E0E0;
 // The windows are laid out to the pixel for this small interface font; a
 // desktop's larger one would cut the plain labels off.
-inline constexpr FontSpec kProgramFont{"Arial", 8};
+inline constexpr FontStyle kProgramFont{"Arial", 8};
 
 // What a control is besides its place, caption, font and colours.
 enum ControlFlag : unsigned {
@@ -53,7 +53,7 @@ struct ControlLayout {
     // "&" marks the access key, "&&" is a plain "&". An image's caption
     // names its picture, a file of artwork/.
     std::string caption;
-    FontSpec font;
+    FontStyle font;
     int text, background;
     Align align;
     unsigned flags;

@@ -88,13 +88,13 @@ QString Local(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QFont FontOf(const FontSpec& spec) {
-    QFont font(QString::fromLatin1(spec.family));
-    font.setStyleHint(QString::fromLatin1(spec.family) == QLatin1String("Courier") ? QFont::TypeWriter
+QFont FontOf(const FontStyle& style) {
+    QFont font(QString::fromLatin1(style.family));
+    font.setStyleHint(QString::fromLatin1(style.family) == QLatin1String("Courier") ? QFont::TypeWriter
                                                                                   : QFont::SansSerif);
-    font.setPointSizeF(spec.points);
+    font.setPointSizeF(style.points);
     font.setWeight(QFont::Normal);
-    font.setItalic(spec.italic);
+    font.setItalic(style.italic);
     return font;
 }
 

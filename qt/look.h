@@ -20,8 +20,8 @@ namespace tcc {
 // them, messages in the local encoding.
 QString Local(const std::string& text);
 
-// The font of the layout; a spec without a family is the program's font.
-QFont FontOf(const FontSpec& spec);
+// The font of the layout; a style without a family is the program's font.
+QFont FontOf(const FontStyle& style);
 
 // The pointing hand shown over every clickable control.
 const QCursor& HandCursor();

@@ -111,8 +111,8 @@ std::string Utf8(std::wstring_view text) {
     return narrow;
 }
 
-HFONT FontOf(const FontSpec& spec, int dpi) {
-    const FontSpec& font = spec.family ? spec : kProgramFont;
+HFONT FontOf(const FontStyle& style, int dpi) {
+    const FontStyle& font = style.family ? style : kProgramFont;
     static std::map<std::tuple<std::string, int, bool, int>, HFONT> made;
     const int height = -static_cast<int>(font.points * dpi / 72 + 0.5);
     HFONT& handle = made[{font.family, height, font.italic, dpi}];

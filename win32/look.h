@@ -23,9 +23,9 @@ std::string Utf8(std::wstring_view text);
 // 0xRRGGBB as the system takes a colour.
 constexpr COLORREF ColourRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// The font of the layout at a screen's dots per inch; a spec without a
+// The font of the layout at a screen's dots per inch; a style without a
 // family is the program's font. Made once and kept for the program's life.
-HFONT FontOf(const FontSpec& spec, int dpi);
+HFONT FontOf(const FontStyle& style, int dpi);
 
 // The pointing hand over every clickable control, its hot spot at the
 // fingertip.
