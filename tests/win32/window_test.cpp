@@ -103,14 +103,14 @@ void ExpectBuiltFrom(HWND window, const WindowLayout& layout, const std::functio
         LOGFONTW font;
         GetWindowRect(h, &r), MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
         GetObjectW(HFONT(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
-        const FontStyle& style = c.font.family ? c.font : kProgramFont;
+        const FontStyle& want = c.font.family ? c.font : kProgramFont;
         const LONG style = GetWindowLongW(h, GWL_STYLE);
         SendMessageW(window, WM_SETCURSOR, WPARAM(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const char* kinds[] = {"Static", "Static", "Static", "Button", "ComboBox", "ListBox", "ListBox"};
         EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, Utf8(font.lfFaceName), font.lfHeight,
                              bool(font.lfItalic), (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0, GetCursor() == HandCursor()),
-                  std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(style.family),
-                             -int(style.points * dpi / 72 + 0.5), style.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
+                  std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(want.family),
+                             -int(want.points * dpi / 72 + 0.5), want.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
         if (c.kind == ControlKind::DriveList) continue;
         EXPECT_EQ(TextOf(h), c.kind == ControlKind::Button ? c.caption : c.PlainCaption().empty() ? c.ReaderName() : c.PlainCaption());
         if (c.TakesFocus() && c.kind != ControlKind::Button) continue;  // the lists are the system's
