@@ -4,7 +4,8 @@
 
 #include <chrono>
 #include <future>
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <map>
 #include <sstream>
 
@@ -116,8 +117,14 @@ TEST(DriveList, OffersTheVolumesAUserWouldPickAndWaitsForNoneLongerThanItsLimit)
     // each of `both` answers only once the other has started.
     std::promise<void> release;
     const auto never = [held = release.get_future().share()] { return held.wait(), std::string("late"); };
-    const auto both = [started = std::make_shared<std::latch>(2)](const char* x) {
-        return [=] { return started->arrive_and_wait(), std::string(x); };
+    struct Met { std::mutex m; std::condition_variable cv; int arrived = 0; };  // not std::latch: MinGW's can miss a wake-up
+    const auto both = [met = std::make_shared<Met>()](const char* x) {
+        return [=] {
+            std::unique_lock lock(met->m);
+            ++met->arrived, met->cv.notify_all();
+            met->cv.wait(lock, [&] { return met->arrived == 2; });
+            return std::string(x);
+        };
     };
     EXPECT_EQ(std::tuple(AnswersWithin([never] { return never(), true; }, 50ms), AnswersWithin([] { return true; }, 60s),
                          AnswersWithin({never, [] { return std::string("x"); }}, 50ms).at(0),
