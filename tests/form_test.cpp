@@ -13,7 +13,8 @@
 
 namespace tcc {
 namespace {
-using namespace std::chrono_literals;
+using namespace std::literals;
+using I = ControlId;
 
 // A form over an in-memory disk with the volumes /vol/x named x for each word x of `names`, started in a folder
 // on none of them, and its view: it keeps what the form shows and logs what it does, each at the clock's time;
@@ -32,13 +33,11 @@ struct FormHarness : ConverterView {
     }
     static std::string Root(const std::string& x) { return "/vol/" + x; }
     static std::string Entry(const std::string& x) { return Root(x) + " [" + x + "]"; }
-    void Open(const std::string& folder) { disk.AddFolder(folder), form->SetFolder(folder); }
     std::string Chosen() const {  // as the label shows it
         EXPECT_EQ(caption, form->state().currentFolder ? ChosenFolder(*form) : "");
         return ChosenFolder(*form);
     }
     bool FolderControlsShown() const {  // the folder's label and commands instead of the hint to choose one
-        using I = ControlId;
         return std::set{shown.at(I::lblFolder), shown.at(I::lblFolderName), shown.at(I::cmdGetCache), shown.at(I::cmdRefresh),
                         shown.at(I::cmdSort), !shown.at(I::lblLocate)} == std::set{true};
     }
@@ -88,7 +87,26 @@ struct FormHarness : ConverterView {
     std::function<Answer(const Message&)> answer;
 };
 
-TEST(DriveList, OffersTheVolumesAUserWouldPickAndWaitsForNoneLongerThanItsLimit) {
+const char* const kCache = "/vol/a/Cache";
+
+// A change to the drive `to` with the volumes `names`, after `opened` was opened; the first operation under
+// `failPath` fails once with `failNumber`; the user answers Retry `retries` times before the drive is ready, then
+// Cancel. A change that reaches its fifth step hides the hint, and so does each folder change, which also chooses a folder.
+struct DriveCase { const char *what, *names, *unready, *opened, *to, *failPath; int failNumber, retries;
+                   int messages, hides, folderChanges; const char *endDrive, *chosen; };
+const DriveCase kDriveCases[] = {
+    {"Retry asks again", "a b c", "b", nullptr, "b", "", 0, 2, 2, 2, 1, "b", "/vol/b"},
+    {"Cancel: to the second entry, inside", "a c b", "b", "/vol/a", "b", "", 0, 0, 1, 3, 1, "c", "/vol/c"},
+    {"second entry unavailable too", "a b d", "b d", kCache, "d", "", 0, 0, 2, 2, 0, "b", kCache},
+    {"Cancel with one entry", "b", "b", nullptr, "b", "", 0, 0, 1, 1, 0, "b", "none"},
+    {"first step fails, one entry: Cancel ends it", "b", "", nullptr, "b", "/home", kDeviceUnavailable, 0, 1, 0, 0, "b", "none"},
+    {"fallback, then its drive", "a c d", "", kCache, "d", kCache, kDeviceUnavailable, 0, 1, 3, 1, "c", "/vol/c"},
+    {"other error", "a d", "", kCache, "d", "/vol/d", kPermissionDenied, 0, 1, 1, 0, "d", kCache},
+    {"a root is a whole path component", "a ab", "", "/vol/abc", "ab", "", 0, 0, 0, 2, 1, "ab", "/vol/ab"},
+};
+
+// The volumes a user would pick, asked for no longer than their limit; then the drive change's steps.
+TEST(Drives, TheVolumesOfferedAndTheChangesStepsNestingAndRecovery) {
 #ifndef _WIN32
     const auto volumes = UserVolumesFromMountTable(
         "/dev/sda2 / ext4 rw 0 0\nproc /proc proc\n/dev/sda3 /home ext4\n/dev/sda4 /home/user/data ext4\n"
@@ -109,32 +127,11 @@ TEST(DriveList, OffersTheVolumesAUserWouldPickAndWaitsForNoneLongerThanItsLimit)
               std::tuple(false, true, std::vector<std::string>{"", "x"}));
     EXPECT_EQ(AnswersWithin({never, [&release] { return release.set_value(), std::string("2"); }}, 60s),
               (std::vector<std::string>{"late", "2"}));
-}
 
-const std::string kNotAvailable = "Drive is not available.";
-const char* const kCache = "/vol/a/Cache";
-
-// A change to the drive `to` with the volumes `names`, after `opened` was opened; the first operation under
-// `failPath` fails once with `failNumber`; the user answers Retry `retries` times before the drive is ready, then
-// Cancel. A change that reaches its fifth step hides the hint, and so does each folder change, which also chooses a folder.
-struct DriveCase { const char *what, *names, *unready, *opened, *to, *failPath; int failNumber, retries;
-                   int messages, hides, folderChanges; const char *endDrive, *chosen; };
-const DriveCase kDriveCases[] = {
-    {"Retry asks again", "a b c", "b", nullptr, "b", "", 0, 2, 2, 2, 1, "b", "/vol/b"},
-    {"Cancel: to the second entry, inside", "a c b", "b", "/vol/a", "b", "", 0, 0, 1, 3, 1, "c", "/vol/c"},
-    {"second entry unavailable too", "a b d", "b d", kCache, "d", "", 0, 0, 2, 2, 0, "b", kCache},
-    {"Cancel with one entry", "b", "b", nullptr, "b", "", 0, 0, 1, 1, 0, "b", "none"},
-    {"first step fails, one entry: Cancel ends it", "b", "", nullptr, "b", "/home", kDeviceUnavailable, 0, 1, 0, 0, "b", "none"},
-    {"fallback, then its drive", "a c d", "", kCache, "d", kCache, kDeviceUnavailable, 0, 1, 3, 1, "c", "/vol/c"},
-    {"other error", "a d", "", kCache, "d", "/vol/d", kPermissionDenied, 0, 1, 1, 0, "d", kCache},
-    {"a root is a whole path component", "a ab", "", "/vol/abc", "ab", "", 0, 0, 0, 2, 1, "ab", "/vol/ab"},
-};
-
-TEST(DriveChange, StepsNestingAndRecovery) {
     for (const DriveCase& c : kDriveCases) {
         SCOPED_TRACE(c.what);
         FormHarness h(c.names);
-        if (c.opened) h.Open(c.opened);
+        if (c.opened) h.disk.AddFolder(c.opened), h.form->SetFolder(c.opened);
         std::istringstream unready(c.unready);
         for (std::string x; unready >> x;) h.volumes->unready.insert(h.Root(x));
         h.answer = [&](const Message&) {  // the drive gets ready on the last Retry
@@ -148,8 +145,8 @@ TEST(DriveChange, StepsNestingAndRecovery) {
         const long hides = h.Count("hide lblLocate"), changes = h.Count("caption");
         h.form->SetDrive(h.Entry(c.to));
         ASSERT_EQ(h.messages.size(), std::size_t(c.messages));
-        const auto told = c.failNumber != kPermissionDenied ? std::tuple(kNotAvailable, Buttons::RetryCancel, Icon::Error)
-                                : std::tuple("Permission denied: " + std::string(c.failPath), Buttons::Ok, Icon::Warning);
+        const auto told = c.failNumber != kPermissionDenied ? std::tuple("Drive is not available."s, Buttons::RetryCancel, Icon::Error)
+                                : std::tuple("Permission denied: "s + c.failPath, Buttons::Ok, Icon::Warning);
         for (const Message& m : h.messages) EXPECT_EQ(std::tuple(m.text, m.buttons, m.icon, m.title), std::tuple_cat(told, std::tuple(kAppTitle)));
         EXPECT_EQ(std::tuple(h.Count("hide lblLocate") - hides, h.Count("caption") - changes, h.Chosen(),
                              h.FolderControlsShown()), std::tuple(c.hides, c.folderChanges, c.chosen, c.hides > 0));
@@ -164,7 +161,7 @@ TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
     EXPECT_EQ(std::tuple(h.drive, h.folder, h.files), std::tuple(-1, 3, std::vector<std::string>{"start.txt"}))
         << "the lists start on the start folder, on no volume";
     h.form->FileSelected(0, true);
-    EXPECT_EQ(std::tuple(h.Chosen(), h.shown[ControlId::lblFolder], h.shown[ControlId::lblLocate]),
+    EXPECT_EQ(std::tuple(h.Chosen(), h.shown[I::lblFolder], h.shown[I::lblLocate]),
               std::tuple(h.kStart, false, true)) << "a file click before any change shows nothing";
 
     h.form->SetFolder("/vol/a/");
@@ -190,9 +187,8 @@ TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
     });
     h.form->FileSelected(0, true);
     h.form->FolderOpened(5);
-    ASSERT_EQ(h.messages.size(), 2u);
-    EXPECT_EQ(std::tuple(h.messages[0].text, h.messages[0].icon, h.Chosen()),
-              std::tuple("Path not found: /vol/a/Cache/sub", Icon::Warning, "/vol/a/Cache/sub"));
+    EXPECT_EQ(std::tuple(h.messages.size(), h.messages.at(0).text, h.messages.at(0).icon, h.Chosen()),
+              std::tuple(2u, "Path not found: /vol/a/Cache/sub", Icon::Warning, "/vol/a/Cache/sub"));
     h.disk.SetHook(nullptr);
 
     h.form->FolderOpened(5);
@@ -206,32 +202,17 @@ TEST(Navigation, FolderChangeFileClickAndAnErrorInAnEvent) {
     h.disk.SetHook([](const MemoryDisk::Op& op) { return op.path == "/vol/a/Cache/sub" ? std::optional(kPathNotFound) : std::nullopt; });
     h.form->SetFolder(kCache);
     EXPECT_EQ(std::tuple(h.Chosen(), h.messages.size()), std::tuple(kCache, 2u)) << "the folder open before went away";
-    h.disk.SetHook(nullptr);
-    h.volumes->volumes.push_back({"/vol/z", "z"});
-    h.volumes->volumes.erase(h.volumes->volumes.begin());
+    h.volumes->volumes = {{"/vol/b", "b"}, {"/vol/c", "c"}, {"/vol/z", "z"}};
     h.form->DriveListOpening();
     EXPECT_EQ(std::tuple(h.drives, h.drive),
               std::tuple(std::vector<std::string>{"/vol/b [b]", "/vol/c [c]", "/vol/z [z]", "/vol/a [a]"}, 3))
         << "read again on dropping down; the selected volume stays although it went away";
 }
 
-TEST(Windows, OneAboutWindowAndTheProgramEndsWithTheLastWindow) {
-    using I = ControlId;
-    FormHarness h;
-    h.Clear();
-    for (I id : {I::lblInfo, I::lblInfo, I::cmdBack, I::lblInfo, I::cmdExit}) h.form->Pressed(id);
-    EXPECT_EQ(h.log, (std::vector<std::string>{"show about", "raise about", "close about", "show about", "close main"}))
-        << "the one about window; Exit leaves it open and the program running";
-    h.form->AboutClosed();  // its close box
-    EXPECT_EQ(std::tuple(h.log.back(), h.form->aboutOpen()), std::tuple("end", false));
-    FormHarness only;
-    only.form->Pressed(I::cmdExit);
-    EXPECT_EQ(std::vector(only.log.end() - 2, only.log.end()), (std::vector<std::string>{"end", "close main"}));
-}
-
 // A command timed by a clock that moves 5 ms with each rename: the progress, the file list's reads and the
 // input while it runs; a failure told once it has ended; a list that cannot be read keeps the command's report.
-TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
+// Then the windows: one about window, and the program ends with the last window.
+TEST(Windows, ProgressAfterASecondNoInputWhileRunningTheReportKeptAndTheProgramEndsWithTheLastWindow) {
     FormHarness h;
     std::string index = "[Cache]\r\n";  // 600 records, each with its cached file
     for (int i = 0; i < 600; ++i) {
@@ -240,7 +221,7 @@ TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
     }
     h.disk.AddFile(std::string(kCache) + "/cache.ini", index);
     h.disk.AddFile(std::string(kCache) + "/z.int", "x");
-    h.Open(kCache);
+    h.form->SetFolder(kCache);
     bool closed = true;
     std::vector<std::int64_t> reads;
     h.Clear();
@@ -249,7 +230,7 @@ TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
         if (op.kind == "readdir" && op.path == kCache && h.form->busy()) reads.push_back(h.now), h.now += 60;
         return op.kind == "rename" && op.path == "/vol/a/Cache/K599.uxx" ? std::optional(kPermissionDenied) : std::nullopt;
     });
-    h.form->Pressed(ControlId::cmdGetCache);
+    h.form->Pressed(I::cmdGetCache);
     const auto shown = h.Times("progress Converting the cache..."), steps = h.Times("step");
     const auto spaced = [](const std::vector<std::int64_t>& t, std::int64_t gap) {
         return t.size() >= 3 && std::adjacent_find(t.begin(), t.end(), [&](auto a, auto b) { return b - a < gap; }) == t.end();
@@ -257,8 +238,7 @@ TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
     EXPECT_EQ(std::tuple(shown.size(), shown.at(0) / 100, spaced(steps, 100 - 60), spaced(reads, 600), reads.size() < 10),
               std::tuple(1u, 10, true, true, true))
         << "after a second; then at most every 100 ms, and the files, 60 ms to read, no more than a tenth of the time";
-    EXPECT_TRUE(std::is_sorted(h.steps.begin(), h.steps.end()) && h.steps.back() > 900 &&
-                h.steps.back() <= kProgressSteps);
+    EXPECT_TRUE(std::is_sorted(h.steps.begin(), h.steps.end()) && h.steps.back() > 900 && h.steps.back() <= kProgressSteps);
     EXPECT_EQ(std::tuple(h.log.front(), std::vector(h.log.end() - 4, h.log.end()), closed),
               std::tuple("input off", std::vector<std::string>{"hide progress", "input on", "files",
                                                                "ask Permission denied: /vol/a/Cache/K599.uxx"}, false))
@@ -275,11 +255,21 @@ TEST(Commands, ProgressAfterASecondNoInputWhileRunningAndTheReportKept) {
         return moved && op.kind == "readdir" ? std::optional(kPathNotFound) : std::nullopt;
     });
     h.Clear();
-    h.form->Pressed(ControlId::cmdSort);
-    ASSERT_EQ(h.messages.size(), 2u);
-    EXPECT_EQ(std::tuple(moved, h.messages[1].title, h.files), std::tuple(true, "Finished Sorting", shownAtMove));
+    h.form->Pressed(I::cmdSort);
+    EXPECT_EQ(std::tuple(moved, h.messages.size(), h.messages.at(1).title, h.files),
+              std::tuple(true, 2u, "Finished Sorting", shownAtMove));
     const auto hidden = std::find(h.log.begin(), h.log.end(), "hide progress");
     EXPECT_TRUE(hidden != h.log.end() && hidden[1].rfind("ask Simply copy", 0) == 0) << "no progress behind a message";
+
+    h.Clear();
+    for (I id : {I::lblInfo, I::lblInfo, I::cmdBack, I::lblInfo, I::cmdExit}) h.form->Pressed(id);
+    EXPECT_EQ(h.log, (std::vector<std::string>{"show about", "raise about", "close about", "show about", "close main"}))
+        << "the one about window; Exit leaves it open and the program running";
+    h.form->AboutClosed();  // its close box
+    EXPECT_EQ(std::tuple(h.log.back(), h.form->aboutOpen()), std::tuple("end", false));
+    FormHarness only;
+    only.form->Pressed(I::cmdExit);
+    EXPECT_EQ(std::vector(only.log.end() - 2, only.log.end()), (std::vector<std::string>{"end", "close main"}));
 }
 
 }  // namespace
