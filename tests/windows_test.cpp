@@ -1,7 +1,7 @@
-// What only Windows has: names Windows cannot give, names beyond ASCII in
-// any code page, letter case folded by the file system itself, long paths,
-// busy files, and the logical drives of the drive list. The index's code
-// pages are checked end to end (tools/test-windows).
+// What only Windows has: names Windows cannot give, letter case folded by
+// the file system itself, long paths, busy files, and the logical drives of
+// the drive list. The index's code pages are checked end to end
+// (tools/test-windows).
 
 #include <gtest/gtest.h>
 
@@ -39,16 +39,12 @@ TEST(WinDisk, RefusesNamesWindowsWouldChangeAndGivesTheSystemLongNormalisedPaths
 
 // Letter case is the system's: a name taken in other case is taken. A file another program holds open without
 // sharing it (the game, a virus scanner) is waited for about a second; one held longer fails with its path.
-TEST(WinDisk, ListsEveryNameFoldsCaseAsTheSystemDoesAndWaitsForABusyFile) {
+// (Names in no code page are listed by the random caches on this disk, engine_test.)
+TEST(WinDisk, FoldsCaseAsTheSystemDoesAndWaitsForABusyFile) {
     TempDir dir;
     for (const auto& [name, text] : {std::pair{"Map.unr", "old"}, {"a.uxx", "new"}, {"n\xC3\xA9.unr", "e acute"}})
         TempDir::Write(dir / name, text);
-    std::filesystem::create_directory(NativePath(dir.path()) / L"\u4e2d.unr");  // in no code page of Wine's
     WinDisk disk;
-    std::vector<std::string> names;
-    for (const DirEntry& e : disk.ReadDir(dir.path())) names.push_back(e.name + (e.type == EntryType::File ? "" : "/"));
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Map.unr", "a.uxx", "n\xC3\xA9.unr", "\xE4\xB8\xAD.unr/"}));
     EXPECT_EQ(disk.Stat(dir / "MAP.UNR").type, EntryType::File);
     EXPECT_EQ(disk.Stat(dir / "N\xC3\x89.UNR").type, EntryType::File);
 
