@@ -20,11 +20,10 @@ namespace fs = std::filesystem;
 // a pipe nobody reads.
 enum class Streams { Apart, Together, PipedIn, Gone };
 
-// Runs tarnel-cache with args ("%" stands for the folder temp) through the
-// shell, its input from /dev/null or else a terminal fed with `input`; its
-// exit status, its output in temp's "out" and "err".
-int RunCli(std::string args, const TempDir& temp, const char* input = nullptr, Streams streams = Streams::Apart) {
-    for (std::size_t at; (at = args.find('%')) != std::string::npos;) args.replace(at, 1, temp.path());
+// Runs tarnel-cache with args through the shell, its input from /dev/null or
+// else a terminal fed with `input`; its exit status, its output in temp's
+// "out" and "err".
+int RunCli(const std::string& args, const TempDir& temp, const char* input, Streams streams) {
     std::string command = std::string(TCC_CLI) + " " + args;
     if (streams == Streams::PipedIn) command = "script -qec \"printf '" + std::string(input) + "' | " + command + "\" /dev/null </dev/null";
     else if (input) command = "printf '" + std::string(input) + "' | script -qec '" + command + "' /dev/null";
@@ -38,48 +37,47 @@ int RunCli(std::string args, const TempDir& temp, const char* input = nullptr, S
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+const std::string kIndex = "[Cache]\r\nk=A.unr\r\nj=B.unr";
+
 TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
-    const std::string version = std::string("tarnel-cache ") + kVersion + "\n", index = "[Cache]\r\nk=A.unr\r\nj=B.unr";
     struct Case {
         const char* args;
         const char* input;   // fed through a terminal; null: no terminal
         int status;
         std::string out;     // found in standard output; "" means it is empty
         const char* err;     // found in standard error; "" means it is empty
-        std::string after;   // Cache/cache.ini afterwards
-        const char* exists;  // a path that must exist afterwards
+        const char* exists = "Cache/k.uxx";  // a path that must exist afterwards
+        std::string after = kIndex;          // Cache/cache.ini afterwards
         Streams streams = Streams::Apart;
     };
     const Case cases[] = {
-        {"refresh %/Cache", nullptr, 1, "", "(--yes answers yes)", index, "Cache/k.uxx"},
-        {"refresh %/Cache", "n\\n", 1, "tarnel-cache: refresh was not run", "", index, "Cache/k.uxx"},
+        {"refresh %/Cache", nullptr, 1, "", "(--yes answers yes)"},
+        {"refresh %/Cache", "n\\n", 1, "tarnel-cache: refresh was not run", ""},
         // The question is answered on standard input, which is no terminal here.
-        {"refresh %/Cache", "y\\n", 1, "(--yes answers yes)", "", index, "Cache/k.uxx", Streams::PipedIn},
-        {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "[Cache]\r\n", "Cache/k.uxx"},
-        {"--yes refresh %/Cache", nullptr, 0, "write cache.ini\nrefresh: cache.ini reset\n", "", "[Cache]\r\n",
-         "Cache/k.uxx"},
-        {"--dry-run --yes refresh %/Cache", nullptr, 0, "would write cache.ini\n", "", index, "Cache/k.uxx"},
+        {"refresh %/Cache", "y\\n", 1, "(--yes answers yes)", "", "Cache/k.uxx", kIndex, Streams::PipedIn},
+        {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "Cache/k.uxx", "[Cache]\r\n"},
+        {"--yes refresh %/Cache", nullptr, 0, "write cache.ini\nrefresh: cache.ini reset\n", "", "Cache/k.uxx", "[Cache]\r\n"},
+        {"--dry-run --yes refresh %/Cache", nullptr, 0, "would write cache.ini\n", ""},
         // A file the sort passes over is told even then.
         {"-q convert refresh sort %/Cache", nullptr, 0, "", "tarnel-cache: sort: 1 moved, 0 replaced, 1 passed over\n",
-         "[Cache]\r\n", "Cache/Maps/B.unr"},
+         "Cache/Maps/B.unr", "[Cache]\r\n"},
         // A reader that goes away (| head) ends the output, not the commands.
-        {"convert sort %/Cache", nullptr, 0, "", "", index, "Cache/Maps/B.unr", Streams::Gone},
+        {"convert sort %/Cache", nullptr, 0, "", "", "Cache/Maps/B.unr", kIndex, Streams::Gone},
         // The rename before the error stays done, and is told before it.
         {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\ntarnel-cache: File already exists: %/Jam/cache/B.unr",
-         "", index, "Jam/cache/A.unr", Streams::Together},
+         "", "Jam/cache/A.unr", kIndex, Streams::Together},
         // A control byte in a name is shown as \xNN.
-        {"convert %/No\x1bwhere", nullptr, 1, "", "tarnel-cache: Path not found: %/No\\x1bwhere\n", index, "Cache/k.uxx"},
-        {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n", index, "Cache/k.uxx"},
+        {"convert %/No\x1bwhere", nullptr, 1, "", "tarnel-cache: Path not found: %/No\\x1bwhere\n"},
+        {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n"},
         // ".." after a link is the link's target's parent, as the system has it.
         {"sort %/b/link/../cache", nullptr, 0, "make folder Unknown Extensions\ntarnel-cache: Simply copy the 'Map', "
          "'Textures', 'Sounds', 'Music', & 'System' folders from\ntarnel-cache: the 'Cache' directory to the game's main "
-         "directory, choosing overwrite.\nsort: 0 moved", "", index, "Jam/cache/System"},
-        {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder", index, "Cache/k.uxx"},
-        {"install %/Cache", nullptr, 1, "", "holds no System folder", index, "Cache/k.uxx"},
+         "directory, choosing overwrite.\nsort: 0 moved", "", "Jam/cache/System"},
+        {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder"},
+        {"install %/Cache", nullptr, 1, "", "holds no System folder"},
         {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder itself",
-         index, "Cache/Maps/B.unr"},
-        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/B.unr: the sort folder is the game's own\n", "", index,
-         "Jam/Maps/a.UNR"},
+         "Cache/Maps/B.unr"},
+        {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/B.unr: the sort folder is the game's own\n", "", "Jam/Maps/a.UNR"},
         // Every change told, a line each.
         {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0,
          "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records not "
@@ -88,18 +86,18 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
          "Maps/a.UNR holds its name in other case\nmove B.unr -> Maps/B.unr\nsort: 1 moved, 0 replaced, 1 passed over\n"
          "install Maps/B.unr, the game's old copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder "
          "Maps\nremove folder System\nremove folder Textures\nremove folder Sounds\nremove folder Music\nremove folder "
-         "Unknown Extensions\ninstall: 1 installed, 1 already installed, 0 passed over\n", "", index, "Jam/Maps/B.unr.bak"},
-        {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing", index, "Cache/k.uxx"},
-        {"", nullptr, 2, "", "give one or more commands", index, "Cache/k.uxx"},
-        {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'", index, "Cache/k.uxx"},
-        {"--overwrite convert sort %/Cache", nullptr, 2, "", "--game and --overwrite are for install", index, "Cache/k.uxx"},
-        {"--version", nullptr, 0, version, "", index, "Cache/k.uxx"},
+         "Unknown Extensions\ninstall: 1 installed, 1 already installed, 0 passed over\n", "", "Jam/Maps/B.unr.bak"},
+        {"convert %/Jam/cache/B.unr/cache", nullptr, 1, "", "'Cache.ini' is missing"},
+        {"", nullptr, 2, "", "give one or more commands"},
+        {"convert move %/Cache", nullptr, 2, "", "unknown command 'move'"},
+        {"--overwrite convert sort %/Cache", nullptr, 2, "", "--game and --overwrite are for install"},
+        {"--version", nullptr, 0, std::string("tarnel-cache ") + kVersion + "\n", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.args) + (c.input ? " answering " + std::string(c.input) : ""));
         TempDir temp;
         for (const std::string folder : {"Cache/", "Jam/cache/"}) {
-            TempDir::Write(temp / folder + "cache.ini", index);
+            TempDir::Write(temp / folder + "cache.ini", kIndex);
             for (const std::string key : {"k", "j"}) TempDir::Write(temp / folder + key + ".uxx", key);
         }
         fs::create_directories(temp / "Jam/cache/B.unr/cache");  // a folder takes a target
@@ -109,12 +107,13 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         TempDir::Write(temp / "Cache/Maps/a.UNR", "a");  // a name in other case
         fs::create_directories(temp / "b");
         fs::create_directory_symlink(temp / "Jam/cache", temp / "b/link");
-        EXPECT_EQ(RunCli(c.args, temp, c.input, c.streams), c.status);
+        const auto fill = [&temp](std::string text) {  // "%" stands for the folder temp
+            for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, temp.path());
+            return text;
+        };
+        EXPECT_EQ(RunCli(fill(c.args), temp, c.input, c.streams), c.status);
         const std::string gotOut = TempDir::Read(temp / "out"), gotErr = TempDir::Read(temp / "err");
-        std::string out = c.out, err = c.err;
-        for (std::string* text : {&out, &err}) {
-            if (text->find('%') != std::string::npos) text->replace(text->find('%'), 1, temp.path());
-        }
+        const std::string out = fill(c.out), err = fill(c.err);
         EXPECT_TRUE(out.empty() ? gotOut.empty() : gotOut.find(out) != std::string::npos) << gotOut;
         EXPECT_TRUE(err.empty() ? gotErr.empty() : gotErr.find(err) != std::string::npos) << gotErr;
         EXPECT_EQ(TempDir::Read(temp / "Cache/cache.ini"), c.after);
