@@ -80,7 +80,7 @@ void MemoryDisk::Operation(const std::string& kind, const std::string& path, con
 void MemoryDisk::Put(const std::string& kind, const std::string& path, Node node, const std::string& from) {
     if (!HasFolder(ParentOf(path))) throw FileError(kPathNotFound, path);
     if (path.size() - ParentOf(path).size() > 256) throw FileError(kBadFileName, path);
-    const Node* old = Find(path);
+    const Node* old = from.empty() || Key(from) != Key(path) ? Find(path) : nullptr;  // the same name in new case: no other entry
     if (old && (kind != "replace" || old->type != EntryType::File)) {
         throw FileError(kind == "replace" ? kPathFileAccessError : kFileAlreadyExists, path);
     }
@@ -127,12 +127,8 @@ void MemoryDisk::Move(const std::string& kind, const std::string& from, const st
     if (!src) throw FileError(kFileNotFound, from);
     if (src->type != EntryType::File) throw FileError(kPathFileAccessError, from);
     if (!device_.empty() && Key(from).starts_with(device_) != Key(to).starts_with(device_)) throw FileError(kRenameAcrossDrives, from);
-    Node moved = *src;
-    const bool caseOnly = Key(to) == Key(from);  // allowed on a volume that folds case
-    if (caseOnly && !MayWrite(ParentOf(from))) throw FileError(kPermissionDenied, from);
-    if (caseOnly) nodes_.erase(Key(from));
-    Put(kind, to, moved, from);
-    if (!caseOnly) nodes_.erase(Key(from));
+    Put(kind, to, *src, from);
+    if (Key(to) != Key(from)) nodes_.erase(Key(from));
 }
 
 void MemoryDisk::Remove(const std::string& path) {
