@@ -89,12 +89,8 @@ bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
     std::vector<std::vector<std::string>> byPass(std::size(passes));
     for (const auto& [name, entry] : tree) {  // visible files, in name order, by their extension
         if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!volume.windowsNames && name[0] == '.')) continue;
-        for (std::size_t p = 0; p < std::size(passes); ++p) {
-            if (Fold(name).ends_with(passes[p].first)) {
-                byPass[p].push_back(name);
-                break;
-            }
-        }
+        const auto pass = std::find_if(std::begin(passes), std::end(passes), [&](const auto& p) { return Fold(name).ends_with(p.first); });
+        if (pass != std::end(passes)) byPass[pass - std::begin(passes)].push_back(name);
     }
     for (std::size_t p = 0; p < std::size(passes); ++p) {
         const std::string folder = Lookup(tree, passes[p].second);
