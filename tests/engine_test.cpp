@@ -1,9 +1,6 @@
-// The engine's tests. The disks, the file-system service over them and the
-// UTF-16 names; the commands on an in-memory cache folder: what they check
-// first, what they tell the window and how they meet changes behind their
-// back. Then the strongest checks, over seeded random caches compared with the
-// model: every file operation failing in turn, and the commands on the real
-// file system and on in-memory disks. A failure names the seed.
+// The engine's tests: the disks, the file-system service and the UTF-16 names; the commands on an
+// in-memory cache folder; then seeded random caches (a failure names the seed) compared with the
+// model, every file operation failing in turn, and on the real file system and on in-memory disks.
 
 #include <gtest/gtest.h>
 
@@ -16,7 +13,6 @@
 #include "commands/sort.h"
 #include "core/file_system.h"
 #include "core/utf16.h"
-#include "tests/support/cache_check.h"
 #include "tests/support/cache_fixture.h"
 #include "tests/support/temp_dir.h"
 
