@@ -79,8 +79,7 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
 #endif
 }
 
-// Linux: renameat2; where the file system lacks it, a hard link; where it
-// lacks both, look then rename. Windows: MoveFileExW.
+// Linux: renameat2; where the file system lacks it, a hard link, else look then rename. Windows: MoveFileExW.
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(WinDisk, NoReplace, ::testing::Values(0), [](const auto&) { return "MoveFileExW"; });
 #else
