@@ -110,7 +110,7 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
         state.cacheConverted = false;
         window.events.clear();
         Run(RunConvert);
-        EXPECT_TRUE(state.cacheConverted && disk.count("rename") == 1);
+        EXPECT_TRUE(state.cacheConverted && disk.count("rename") == 1 && disk.count("create") == 0);
         EXPECT_EQ(window.events, (std::vector<std::string>{"label:0", "label:1", "label:2"}));
     }
 }
