@@ -1,9 +1,6 @@
-// Feeds arbitrary bytes as cache.ini to Convert Cache over an in-memory disk,
-// then the sort, convert and sort again and the install (with --overwrite
-// for inputs of odd length) while none stops, through the same check as the
-// random caches: errors exactly where the model sees them, every file where
-// it puts them and every line it reports, nothing outside the folder touched
-// but the game's folders by the install.
+// Feeds arbitrary bytes as cache.ini to the random caches' check of the
+// commands on an in-memory disk (the install with --overwrite for inputs of
+// odd length).
 
 #include <cstdint>
 #include <cstdio>

@@ -57,10 +57,8 @@ std::string Line(FileAction a, const std::string& root, bool install) {
 
 // The progress of a command that ran to its end rises to `total` and stops there.
 bool RisesTo(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& progress, std::uint64_t total) {
-    for (std::size_t i = 0; i < progress.size(); ++i) {
-        if (progress[i].second != total || progress[i].first > total || (i && progress[i].first < progress[i - 1].first)) return false;
-    }
-    return !progress.empty() && progress.back().first == total;
+    return !progress.empty() && progress.back() == std::pair(total, total) && std::is_sorted(progress.begin(), progress.end()) &&
+           std::all_of(progress.begin(), progress.end(), [&](const auto& p) { return p.second == total; });
 }
 
 // `log` is the in-memory disk below `disk`, if any, whose operations are checked.
@@ -208,10 +206,6 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
 
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
                                             const model::Volume& volume, const model::Tree& outside, bool overwrite) {
-    // Errors where the rules see them and only there, the sorts' messages the
-    // only ones, every line and file as the rules say, and the dry run
-    // changing nothing while foreseeing every line, error and file of the
-    // real run.
     const std::string cache = root + "/game/Cache";
     // The index as the disk reads it (on Windows' own disk, from its code
     // page); progress counts its bytes on disk.

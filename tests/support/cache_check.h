@@ -27,8 +27,7 @@ int ErrorOf(Call&& call) {
     return std::atoi(ErrorText(call).c_str());
 }
 
-// The tree below root (and `below` under it) as a disk shows it, read through
-// its interface.
+// The tree below root (and `below` under it), read through the disk's interface.
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below = "");
 
 // Puts the entries of a tree on the in-memory disk below root.
@@ -41,11 +40,10 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume);
 // index may reach them, and a folder whose path starts as the cache folder's.
 extern const model::Tree kOutside;
 
-// Converts and sorts root/game/Cache twice (convert, sort, convert, sort),
-// then installs it into root/game, first over a dry run, and checks both runs
-// against the rules applied to `start` (the folder's tree) and `outside` (the
-// tree below root around it), which nothing else may change. "" when all
-// holds, else what does not.
+// Converts and sorts root/game/Cache twice, then installs it into root/game: errors, lines and files
+// as the rules say of `start` (the folder's tree) and `outside` (the tree below root around it, which
+// nothing else may change), the sorts' messages the only ones; a dry run first changes nothing and
+// foresees every line, error and file. "" when all holds, else what does not.
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
                                             const model::Volume& volume, const model::Tree& outside = kOutside,
                                             bool overwrite = false);

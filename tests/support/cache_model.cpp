@@ -86,19 +86,12 @@ bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
     const std::pair<std::string_view, const char*> passes[] = {
         {".unr", "Maps"}, {".utx", "Textures"}, {".uax", "Sounds"}, {".umx", "Music"},
         {".unk", "Unknown Extensions"}, {".u", "System"}, {".dll", "System"}, {".int", "System"}};
-    std::vector<std::vector<std::string>> byPass(std::size(passes));
-    for (const auto& [name, entry] : tree) {  // visible files, in name order, by their extension
-        if (entry.kind != Kind::File || name.find('/') != std::string::npos || (!volume.windowsNames && name[0] == '.')) continue;
-        for (std::size_t p = 0; p < std::size(passes); ++p) {
-            if (Fold(name).ends_with(passes[p].first)) {
-                byPass[p].push_back(name);
-                break;
-            }
-        }
-    }
-    for (std::size_t p = 0; p < std::size(passes); ++p) {
-        const std::string folder = Lookup(tree, passes[p].second);
-        for (const std::string& name : byPass[p]) {
+    const Tree top = tree;  // the visible files of each pass, in name order, taken before any move
+    for (const auto& [extension, sub] : passes) {
+        const std::string folder = Lookup(tree, sub);
+        for (const auto& [name, entry] : top) {
+            const bool visible = entry.kind == Kind::File && name.find('/') == name.npos && (volume.windowsNames || name[0] != '.');
+            if (!visible || !Fold(name).ends_with(extension)) continue;
             const std::string path = folder + "/" + name, held = Lookup(tree, name, folder);
             if (!held.empty() && held != path && !volume.foldsCase) {
                 notes.push_back("skip " + name + ": " + held + " holds its name in other case");  // another file's name

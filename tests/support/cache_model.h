@@ -52,19 +52,17 @@ std::string Fold(std::string_view name);
 // regard to case; its path, or "" if none.
 std::string Lookup(const Tree& tree, const std::string& name, const std::string& folder = "");
 
-// Converts by the index's bytes; false when the conversion must stop with an
-// error (a folder holds a target name), the tree then as far as it got.
+// The commands, each false where it must stop with an error, the tree then as far as it got.
+// Converts by the index's bytes (an error where a folder holds a target name).
 bool Convert(Tree& tree, std::string_view index, const Volume& volume, Notes& notes);
 
-// Sorts the folder's files into the sort folders, creating missing ones, in
-// name order within a pass; false when the sort must stop with an error (a
-// file holds a sort folder's name; a read-only file, a folder or a read-only
-// sort folder in the way), the tree then as far as it got.
+// Sorts the folder's files into the sort folders, creating missing ones, in name order within a
+// pass (an error where a file holds a sort folder's name, or a read-only file, a folder or a
+// read-only sort folder is in the way).
 bool Sort(Tree& tree, const Volume& volume, Notes& notes);
 
-// Installs the files of the sort folders in `cache` into the same-named
-// folders of `game` (paths in the tree), making missing ones, then removes the
-// sort folders left empty; false when it must stop with an error.
+// Installs the files of the sort folders in `cache` into the same-named folders of `game` (paths
+// in the tree), making missing ones, then removes the sort folders left empty.
 bool Install(Tree& tree, const std::string& cache, const std::string& game, bool overwrite, const Volume& volume,
              Notes& notes);
 
