@@ -120,42 +120,16 @@ void CliWindow::ShowLabel(Label label) {
 }
 
 void CliWindow::Note(const FileAction& action) {
-    std::string line;
     switch (action.kind) {
-    case FileAction::Kind::Rename:
-        ++renamed_;
-        line = "rename " + action.from + " -> " + action.to;
-        break;
-    case FileAction::Kind::Move:
-        ++moved_;
-        line = "move " + action.from + " -> " + action.to;
-        break;
-    case FileAction::Kind::Replace:
-        ++replaced_;
-        line = "replace " + action.to;
-        break;
-    case FileAction::Kind::Write:
-        line = "write " + action.to;
-        break;
-    case FileAction::Kind::MakeFolder:
-        line = "make folder " + action.to;
-        break;
-    case FileAction::Kind::Skip:
-        ++skipped_;
-        line = "skip " + action.from + ": " + action.reason;
-        break;
-    case FileAction::Kind::Install:
-        ++installed_;
-        line = "install " + action.from + (action.to.empty() ? "" : ", the game's old copy kept as " + action.to);
-        break;
-    case FileAction::Kind::Same:
-        ++same_;
-        line = "same " + action.from + ": " + action.reason;
-        break;
-    case FileAction::Kind::RemoveFolder:
-        line = "remove folder " + action.to;
-        break;
+    case FileAction::Kind::Rename: ++renamed_; break;
+    case FileAction::Kind::Move: ++moved_; break;
+    case FileAction::Kind::Replace: ++replaced_; break;
+    case FileAction::Kind::Skip: ++skipped_; break;
+    case FileAction::Kind::Install: ++installed_; break;
+    case FileAction::Kind::Same: ++same_; break;
+    default: break;
     }
+    const std::string line = Describe(action);
     if (!options_.quiet) Line(stdout, (options_.dryRun ? "would " : "") + line);
 }
 

@@ -28,6 +28,10 @@ struct FileAction {
     bool operator==(const FileAction&) const = default;
 };
 
+// An action as a line for the user: "rename A -> B", "skip K: reason",
+// "install Maps/A.unr, the game's old copy kept as A.unr.bak", ...
+std::string Describe(const FileAction& action);
+
 // Labels of the main window that the commands show.
 enum class Label { Folder, FolderName, Warning };
 

@@ -37,22 +37,15 @@ std::string ReadAll(ReadStream& stream) {
     return content;
 }
 
-// A note as the model words it, paths with "/" and below root (in either
-// separator); the install's notes name files by their path.
+// A note with paths as the model gives them: with "/" and below root (in
+// either separator); the install's notes name files by their path.
 std::string Line(FileAction a, const std::string& root, bool install) {
-    using K = FileAction::Kind;
     std::string below = root + "/";
     for (std::string* path : {&a.from, &a.to, &a.reason, &below}) {
         if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
     }
     if (a.to.starts_with(below)) a.to.erase(0, below.size());
-    return a.kind == K::Skip ? "skip " + a.from + ": " + a.reason
-           : a.kind == K::MakeFolder ? "make folder " + a.to
-           : a.kind == K::RemoveFolder ? "remove folder " + a.to
-           : a.kind == K::Replace ? "replace " + a.to
-           : a.kind == K::Same ? "same " + a.from + ": " + a.reason
-           : a.kind == K::Install ? "install " + a.from + (a.to.empty() ? "" : ", the game's old copy kept as " + a.to)
-           : (a.kind == K::Rename ? "rename " : "move ") + a.from + " -> " + a.to;
+    return Describe(a);
 }
 
 // The progress of a command that ran to its end rises to `total` and stops there.
