@@ -7,13 +7,15 @@
 #include <filesystem>
 #include <set>
 
+#include "commands/cache_state.h"
 #include "commands/convert.h"
 #include "commands/install.h"
 #include "commands/refresh.h"
 #include "commands/sort.h"
 #include "core/file_system.h"
 #include "core/utf16.h"
-#include "tests/support/cache_fixture.h"
+#include "tests/support/cache_check.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/temp_dir.h"
 
 // The fuzz target (fuzz/convert_fuzz.cpp), which aborts on a fault it finds.
@@ -88,6 +90,27 @@ INSTANTIATE_TEST_SUITE_P(RealDisk, NoReplace, ::testing::Values(0, 1, 2), [](con
 });
 #endif
 
+// A cache folder on an in-memory disk, the state and a recording window.
+class CacheFixture : public ::testing::Test {
+protected:
+    static inline const std::string kDir = "/home/p/game/Cache";
+
+    explicit CacheFixture(bool foldCase = false) : disk(foldCase), state(disk) { disk.AddFolder(kDir); }
+
+    void File(const std::string& name) { disk.AddFile(kDir + "/" + name, name); }  // a file holding its name
+    std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
+    bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
+    // A command in the folder, chosen first as the window chooses it.
+    void Run(bool (*command)(CacheFolderState&, Window&), const std::string& folder = kDir) {
+        state.ChooseFolder(folder);
+        command(state, window);
+    }
+
+    MemoryDisk disk;
+    CacheFolderState state;
+    RecordingWindow window;
+};
+
 using Conversion = CacheFixture;
 
 TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
@@ -101,7 +124,7 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
                                    {"'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.", Buttons::Ok, Icon::None}}));
     EXPECT_FALSE(state.cacheConverted || window.Shown(Label::Warning));
     File("A.uxx");
-    File("Cache.INI", "[Cache]\r\nA=Found.unr\r\n");  // the index in other letter case
+    disk.AddFile(kDir + "/Cache.INI", "[Cache]\r\nA=Found.unr\r\n");  // the index in other letter case
     Run(RunConvert);
     EXPECT_TRUE(Has("Found.unr") && state.cacheConverted && window.Count("files") == 1);  // the list per rename
     // An index without records renames nothing but counts, with the notice.

@@ -11,7 +11,7 @@
 #include "core/disk.h"
 #include "core/file_error.h"
 #include "core/utf16.h"
-#include "tests/support/cache_fixture.h"
+#include "tests/support/cache_check.h"
 #include "tests/support/temp_dir.h"
 #include "form/volumes.h"
 
