@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdlib>
 #include <string>
 
 #include "core/disk.h"
@@ -19,12 +18,6 @@ std::string ErrorText(Call&& call) {
         return std::to_string(e.number()) + " " + e.what();
     }
     return "";
-}
-
-// The error number a call ends with, or 0 when it ends normally.
-template <typename Call>
-int ErrorOf(Call&& call) {
-    return std::atoi(ErrorText(call).c_str());
 }
 
 // The tree below root (and `below` under it), read through the disk's interface.
