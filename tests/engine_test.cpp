@@ -382,7 +382,6 @@ INSTANTIATE_TEST_SUITE_P(Disk, RandomCaches, ::testing::Values(0, 1, 2), [](cons
     return std::string(info.param == 0 ? "OnDisk" : info.param == 1 ? "CaseSensitiveInMemory" : "FoldingCaseInMemory");
 });
 
-#ifdef TCC_FUZZ_CORPUS
 // Every input of the fuzz target's corpus, as libFuzzer replays them.
 TEST(FuzzCorpus, ReplaysEveryInput) {
     int inputs = 0;
@@ -392,7 +391,6 @@ TEST(FuzzCorpus, ReplaysEveryInput) {
     }
     EXPECT_GT(inputs, 0);  // an empty or missing corpus replays nothing
 }
-#endif
 
 }  // namespace
 }  // namespace tcc
