@@ -10,11 +10,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tcc;
-    const model::Entry folder{model::Kind::Folder, "", false};
     // Every file has its own content. A read-only cached file, a folder
     // holding a target name, a sort folder with a read-only file in it.
     model::Tree start = {{"cache.ini", {model::Kind::File, std::string(reinterpret_cast<const char*>(data), size)}},
-                         {"Dir.unr", folder}, {"Maps", folder}};
+                         {"Dir.unr", model::kFolder}, {"Maps", model::kFolder}};
     for (const std::string name : {"A.uxx", "a.uxx", "B.uxx", "ab.UXX", "1.uxx", ".uxx", "...uxx", "x y.uxx", "Map.unr",
                                    "readme.unk", "K.uxx", "k.UXX", "RO.uxx", "Maps/in.unr", "Maps/ro.unr"}) {
         start[name] = {model::Kind::File, "content of " + name, name == "RO.uxx" || name == "Maps/ro.unr"};

@@ -12,8 +12,6 @@
 namespace tcc {
 namespace {
 
-const model::Entry kFolder{model::Kind::Folder, "", false};
-
 // The commands each run makes, in order: a second round meets what the
 // first left, and the install takes what the sorts made.
 enum class Step { Convert, Sort, Install };
@@ -91,9 +89,9 @@ void RunSteps(Disk& disk, const std::string& root, std::uint64_t indexSize, bool
 
 }  // namespace
 
-const model::Tree kOutside = {{"game", kFolder}, {"game/Cache", kFolder}, {"game/System", kFolder},
+const model::Tree kOutside = {{"game", model::kFolder}, {"game/Cache", model::kFolder}, {"game/System", model::kFolder},
                               {"game/System/keep.u", {model::Kind::File, "keep.u"}}, {"k1.uxx", {model::Kind::File, "k1.uxx"}},
-                              {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", kFolder},
+                              {"game/k1.uxx", {model::Kind::File, "game k1.uxx"}}, {"game/Cache2", model::kFolder},
                               {"game/Cache2/A.uxx", {model::Kind::File, "Cache2"}}};
 
 model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& below) {
@@ -103,7 +101,7 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
     std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name, file = JoinPath(folder, e.name);
-        if (e.type == EntryType::Folder) tree[path] = kFolder, tree.merge(Snapshot(disk, root, path));
+        if (e.type == EntryType::Folder) tree[path] = model::kFolder, tree.merge(Snapshot(disk, root, path));
         else tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
     }
     return tree;
@@ -247,7 +245,7 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
 }
 
 model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Volume& volume) {
-    model::Tree cache = start, game = {{"System", kFolder}};
+    model::Tree cache = start, game = {{"System", model::kFolder}};
     model::Notes notes;
     model::Convert(cache, start.at("cache.ini").content, volume, notes);
     model::Sort(cache, volume, notes);
@@ -256,11 +254,11 @@ model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Vol
         const std::size_t slash = path.find('/');
         if (entry.kind != model::Kind::File || slash == std::string::npos || rng() % 3 == 0) continue;
         std::string folder = model::Lookup(game, path.substr(0, slash)), name = path.substr(slash + 1);
-        if (folder.empty()) game[folder = path.substr(0, slash)] = kFolder;
+        if (folder.empty()) game[folder = path.substr(0, slash)] = model::kFolder;
         if (!model::Lookup(game, name, folder).empty()) continue;
         const std::string at = folder + "/" + (rng() % 3 ? name : model::Fold(name));
         const unsigned kind = rng() % 6;
-        game[at] = kind == 5 ? kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
+        game[at] = kind == 5 ? model::kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
         if (kind == 3 || kind == 4) game[at + ".bak"] = {model::Kind::File, kind == 3 ? game[at].content : "older", false};
     }
     if (rng() % 10 == 0 && model::Lookup(game, "sounds").empty()) game["sounds"] = {model::Kind::File, "a file", false};

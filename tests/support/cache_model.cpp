@@ -81,7 +81,7 @@ bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
     for (const std::string name : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
         const std::string found = Lookup(tree, name);
         if (!found.empty() && tree.at(found).kind != Kind::Folder) return false;  // a file holds the folder's name
-        if (found.empty()) tree[name] = {Kind::Folder, "", false}, notes.push_back("make folder " + name);
+        if (found.empty()) tree[name] = kFolder, notes.push_back("make folder " + name);
     }
     const std::pair<std::string_view, const char*> passes[] = {
         {".unr", "Maps"}, {".utx", "Textures"}, {".uax", "Sounds"}, {".umx", "Music"},
@@ -127,7 +127,7 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
         }
         if (files.empty()) continue;
         std::string to = Lookup(tree, folder, game);
-        if (to.empty()) tree[to = game + "/" + folder] = {Kind::Folder, "", false}, notes.push_back("make folder " + to);
+        if (to.empty()) tree[to = game + "/" + folder] = kFolder, notes.push_back("make folder " + to);
         if (tree.at(to).kind != Kind::Folder) return false;  // a file holds the folder's name
         // Nothing can be taken out of a read-only sort folder: a move fails at
         // once, or, between devices, once the copy is in.
