@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "bench/bench_util.h"
-#include "bench/null_window.h"
+#include "bench/null_reporter.h"
 #include "commands/convert.h"
 
 namespace tcc::bench {

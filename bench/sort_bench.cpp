@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/bench_util.h"
-#include "bench/null_window.h"
+#include "bench/null_reporter.h"
 #include "commands/sort.h"
 
 namespace tcc::bench {

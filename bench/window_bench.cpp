@@ -17,7 +17,7 @@
 #include "commands/convert.h"
 #include "commands/cache_state.h"
 #include "core/disk.h"
-#include "bench/null_window.h"
+#include "bench/null_reporter.h"
 #include "commands/sort.h"
 #include "qt/converter.h"
 
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     window.show();
     auto* convert = window.findChild<QPushButton*>(QStringLiteral("cmdGetCache"));
     auto* sort = window.findChild<QPushButton*>(QStringLiteral("cmdSort"));
-    tcc::RealDisk disk;
-    tcc::bench::NullWindow headless;
+    tcc::PosixDisk disk;
+    tcc::bench::NullReporter headless;
 
     // The best of a few rounds, each on fresh copies, so that other work on
     // the machine weighs as little as it can.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_window.h"
+#include "cli/terminal_output.h"
 #include "commands/convert.h"
 #include "commands/install.h"
 #include "commands/refresh.h"
@@ -35,7 +35,7 @@ public:
     }
 };
 
-using Command = std::function<bool(tcc::CacheFolderState&, tcc::Window&)>;
+using Command = std::function<bool(tcc::CacheFolderState&, tcc::Reporter&)>;
 
 Command CommandNamed(const std::string& name, const tcc::InstallOptions& install = {}) {
     if (name == "convert") return tcc::RunConvert;
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     // Many lines may follow: a larger buffer when they go to a file or pipe.
     if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 
-    tcc::CliWindow window(options);
+    tcc::TerminalOutput window(options);
     tcc::PlatformDisk realDisk;
     tcc::DryRunDisk dryRunDisk(realDisk);
     tcc::CacheFolderState state(options.dryRun ? static_cast<tcc::Disk&>(dryRunDisk) : realDisk);

@@ -7,7 +7,7 @@
 
 #include "core/disk.h"
 #include "core/file_system.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
@@ -34,11 +34,11 @@ public:
 
     // Is the chosen folder named "cache" or "Cache" (letter case counts)?
     // Otherwise shows "This is not a 'Cache' Folder" and answers false.
-    bool IsCacheFolder(Window& window);
+    bool IsCacheFolder(Reporter& window);
 
     // A command needs a chosen folder. Without one it shows "Locate the
     // game's Cache directory." and answers false.
-    bool HasFolder(Window& window);
+    bool HasFolder(Reporter& window);
 
     // The chosen folder's path joined with a name.
     std::string PathIn(const std::string& name) const;

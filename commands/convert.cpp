@@ -50,14 +50,14 @@ const char* Refusal(Disk& disk, const Record& record, const std::string& cachedN
     return nullptr;
 }
 
-void Skip(Window& window, std::string_view key, const char* reason) {
+void Skip(Reporter& window, std::string_view key, const char* reason) {
     window.Note({FileAction::Kind::Skip, std::string(key), {}, reason});
 }
 
 // Renames the cached file of one record in `here` to its real name when that
 // name is free.
 void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& record, std::string& cachedName,
-                   std::string& targetName, Window& window) {
+                   std::string& targetName, Reporter& window) {
     cachedName.assign(record.key).append(".uxx");
     targetName.assign(record.realName);
     if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
@@ -85,7 +85,7 @@ void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& reco
 
 // Reads the index at state.cacheIndexPath and renames the cached files of
 // the chosen folder.
-void ConvertCache(CacheFolderState& state, Window& window) {
+void ConvertCache(CacheFolderState& state, Reporter& window) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     // The folder as it was chosen when the command began, whatever the
@@ -116,7 +116,7 @@ void ConvertCache(CacheFolderState& state, Window& window) {
 
 }  // namespace
 
-bool RunConvert(CacheFolderState& state, Window& window) {
+bool RunConvert(CacheFolderState& state, Reporter& window) {
     FileSystem::Command command(state.fs());
     window.ShowLabel(Label::Folder);
     window.ShowLabel(Label::FolderName);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "commands/cache_state.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
@@ -9,6 +9,6 @@ namespace tcc {
 // file whose target name is free to the real name its record gives. A failed
 // file operation ends it with FileError; renames done stay done. False when
 // it refused the folder (its message has been shown).
-bool RunConvert(CacheFolderState& state, Window& window);
+bool RunConvert(CacheFolderState& state, Reporter& window);
 
 }  // namespace tcc

@@ -23,7 +23,7 @@ constexpr std::array<const char*, 6> kSortFolders = {"Maps", "System", "Textures
 
 // The game's folder: the one named, else the cache folder's parent when it
 // holds a System folder. Nothing when it is refused; the user has been told.
-std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const InstallOptions& options, Window& window) {
+std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const InstallOptions& options, Reporter& window) {
     std::optional<Folder> game;
     if (!options.gameFolder.empty()) {
         game = fs.GetFolder(options.gameFolder);
@@ -47,7 +47,7 @@ std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const Inst
 
 class Installer {
 public:
-    Installer(FileSystem& fs, Window& window, bool overwrite) : fs_(fs), window_(window), overwrite_(overwrite) {}
+    Installer(FileSystem& fs, Reporter& window, bool overwrite) : fs_(fs), window_(window), overwrite_(overwrite) {}
 
     void Run(const Folder& cache, const Folder& game) {
         FileSystem::Listing& here = fs_.ListingOf(cache);
@@ -157,14 +157,14 @@ private:
     }
 
     FileSystem& fs_;
-    Window& window_;
+    Reporter& window_;
     bool overwrite_;
     std::set<std::string> brought_;  // the game's files this install made, by path
 };
 
 }  // namespace
 
-bool RunInstall(CacheFolderState& state, Window& window, const InstallOptions& options) {
+bool RunInstall(CacheFolderState& state, Reporter& window, const InstallOptions& options) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     if (!state.HasFolder(window) || !state.IsCacheFolder(window)) return false;

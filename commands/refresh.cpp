@@ -10,7 +10,7 @@ constexpr const char* kFreshIndex = "[Cache]\r\n";
 
 // Rewrites the chosen folder's cache.ini with its header line alone; false
 // when there was no index and the folder is not a cache folder.
-bool ResetCacheIndex(CacheFolderState& state, Window& window) {
+bool ResetCacheIndex(CacheFolderState& state, Reporter& window) {
     state.cacheIndexPath = state.PathIn("cache.ini");
     FileSystem& fs = state.fs();
     // An existing index is replaced whatever the folder is called; a new one
@@ -25,7 +25,7 @@ bool ResetCacheIndex(CacheFolderState& state, Window& window) {
 
 }  // namespace
 
-bool RunRefresh(CacheFolderState& state, Window& window) {
+bool RunRefresh(CacheFolderState& state, Reporter& window) {
     FileSystem::Command command(state.fs());
     if (!state.HasFolder(window)) return false;
     if (!state.cacheConverted) {

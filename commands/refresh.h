@@ -1,13 +1,13 @@
 #pragma once
 
 #include "commands/cache_state.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
 // Refresh: asks first while nothing was converted in this run, then rewrites
 // the chosen folder's cache.ini with its header line alone. False when the
 // user said No or the folder was refused.
-bool RunRefresh(CacheFolderState& state, Window& window);
+bool RunRefresh(CacheFolderState& state, Reporter& window);
 
 }  // namespace tcc

@@ -53,7 +53,7 @@ constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
     "the 'Cache' directory to the game's main directory, choosing overwrite.";
 
-void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Window& window) {
+void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Reporter& window) {
     // A folder present under other letter case counts as present.
     const std::string path = JoinPath(folder.path, name);
     if (fs.FolderExists(path)) return;
@@ -62,20 +62,20 @@ void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name,
 }
 
 // Makes the missing sort folders of a cache folder.
-void MakeFolders(FileSystem& fs, const Folder& folder, Window& window) {
+void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& window) {
     for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name, window);
     window.RefreshDirList();
     MakeFolderIfMissing(fs, folder, kUnknownFolder, window);
     window.RefreshDirList();
 }
 
-void Skip(Window& window, const std::string& name, std::string reason) {
+void Skip(Reporter& window, const std::string& name, std::string reason) {
     window.Note({FileAction::Kind::Skip, name, {}, std::move(reason)});
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
 void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
-              FileSystem::Listing& there, Window& window) {
+              FileSystem::Listing& there, Reporter& window) {
     const FileSystem::Entry* held = there.Find(name);
     try {
         if (!held) {
@@ -100,7 +100,7 @@ void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name
 
 // Moves the folder's files into the sort folders by extension, then shows
 // the closing message; false when it refused the folder.
-bool SortIntoFolders(CacheFolderState& state, Window& window) {
+bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
     if (!state.IsCacheFolder(window)) return false;
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
@@ -145,7 +145,7 @@ bool SortIntoFolders(CacheFolderState& state, Window& window) {
 
 }  // namespace
 
-bool RunSort(CacheFolderState& state, Window& window) {
+bool RunSort(CacheFolderState& state, Reporter& window) {
     FileSystem::Command command(state.fs());
     if (!state.HasFolder(window)) return false;
     return SortIntoFolders(state, window);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "commands/cache_state.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
 // Sort: makes the six sort folders that are missing, moves the folder's files
 // into them by extension and shows the closing message. False when it
 // refused the folder (its message has been shown).
-bool RunSort(CacheFolderState& state, Window& window);
+bool RunSort(CacheFolderState& state, Reporter& window);
 
 }  // namespace tcc

@@ -133,7 +133,7 @@ public:
 
 #ifndef _WIN32
 // The disk of a POSIX system.
-class RealDisk : public Disk {
+class PosixDisk : public Disk {
 public:
     EntryInfo Stat(const std::string& path) override;
     std::vector<DirEntry> ReadDir(const std::string& folder) override;
@@ -159,7 +159,7 @@ private:
     bool refuseNoReplace_ = false;
     bool refuseLinks_ = false;
 };
-using PlatformDisk = RealDisk;
+using PlatformDisk = PosixDisk;
 #else
 // The disk of Windows, on the wide-character API. Paths and names are UTF-8,
 // converted to and from UTF-16 here without loss; a path goes to the system

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "commands/cache_state.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 #include "form/layout.h"
 #include "form/lists.h"
 #include "form/view.h"
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 namespace tcc {
 
@@ -24,7 +24,7 @@ std::int64_t SteadyMilliseconds();
 // It talks to the windows on screen through a ConverterView, and the
 // commands talk to it as their Window. Every event catches its own errors
 // and reports them in a message box, so the program keeps running.
-class ConverterForm : public Window {
+class ConverterForm : public Reporter {
 public:
     // disk must outlive the form; startFolder is the process's current
     // folder, where the lists start.
@@ -89,7 +89,7 @@ private:
     void SelectDrive(int index);
     void ShowFolderControls();
     void ChooseFolder();
-    using Command = bool (*)(CacheFolderState&, Window&);
+    using Command = bool (*)(CacheFolderState&, Reporter&);
     void RunCommand(Command command, const char* progressText);
     void ReadFileListNow();
     void EndProgress();

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <stdexcept>
 
-#include "commands/window.h"
+#include "commands/reporter.h"
 #include "core/version.h"
 
 namespace tcc {

@@ -7,7 +7,7 @@
 
 #include "core/file_system.h"
 #include "form/view.h"
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 namespace tcc {
 

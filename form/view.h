@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/window.h"
+#include "commands/reporter.h"
 #include "form/layout.h"
 
 namespace tcc {

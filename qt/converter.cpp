@@ -13,7 +13,7 @@
 
 #include "qt/info.h"
 #include "qt/lists.h"
-#include "qt/look.h"
+#include "qt/draw_layout.h"
 
 namespace tcc {
 

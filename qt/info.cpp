@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "form/layout.h"
-#include "qt/look.h"
+#include "qt/draw_layout.h"
 
 namespace tcc {
 

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
-#include "qt/look.h"
+#include "qt/draw_layout.h"
 
 namespace tcc {
 

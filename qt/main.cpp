@@ -2,7 +2,7 @@
 
 #include "form/layout.h"
 #include "qt/converter.h"
-#include "qt/look.h"
+#include "qt/draw_layout.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -16,7 +16,7 @@
 #include "core/file_system.h"
 #include "core/utf16.h"
 #include "tests/support/cache_check.h"
-#include "tests/support/recording_window.h"
+#include "tests/support/recording_reporter.h"
 #include "tests/support/temp_dir.h"
 
 // The fuzz target (fuzz/convert_fuzz.cpp), which aborts on a fault it finds.
@@ -86,7 +86,7 @@ TEST_P(NoReplace, RenameNeverReplacesATakenName) {
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(WinDisk, NoReplace, ::testing::Values(0), [](const auto&) { return "MoveFileExW"; });
 #else
-INSTANTIATE_TEST_SUITE_P(RealDisk, NoReplace, ::testing::Values(0, 1, 2), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(PosixDisk, NoReplace, ::testing::Values(0, 1, 2), [](const auto& info) {
     return std::string(info.param == 0 ? "Renameat2" : info.param == 1 ? "LinkFallback" : "LookThenRename");
 });
 #endif
@@ -102,14 +102,14 @@ protected:
     std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
     bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
     // A command in the folder, chosen first as the window chooses it.
-    void Run(bool (*command)(CacheFolderState&, Window&), const std::string& folder = kDir) {
+    void Run(bool (*command)(CacheFolderState&, Reporter&), const std::string& folder = kDir) {
         state.ChooseFolder(folder);
         command(state, window);
     }
 
     MemoryDisk disk;
     CacheFolderState state;
-    RecordingWindow window;
+    RecordingReporter window;
 };
 
 using Conversion = CacheFixture;
@@ -119,7 +119,7 @@ TEST_F(Conversion, ChecksTheFolderAndTheIndexFirst) {
     disk.AddFile("/g/CACHE/cache.ini", "[Cache]\r\nA=b.unr\r\n");
     Run(RunConvert, "/g/CACHE");
     Run(RunConvert);
-    EXPECT_EQ(window.messages, (std::vector<RecordingWindow::Message>{
+    EXPECT_EQ(window.messages, (std::vector<RecordingReporter::Message>{
                                    {"Locate the game's Cache directory.", "", Buttons::Ok, Icon::None},
                                    {"This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None},
                                    {"'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.", Buttons::Ok, Icon::None}}));
@@ -151,7 +151,7 @@ TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnA
     disk.AddFile("/g/Cache/cache.ini", old);
     window.answers = {Answer::No, Answer::Yes};
     Run(RunRefresh, "/g/Cache");
-    EXPECT_EQ(window.messages.at(0), (RecordingWindow::Message{"You haven't converted the cache directory yet, are you sure you want "
+    EXPECT_EQ(window.messages.at(0), (RecordingReporter::Message{"You haven't converted the cache directory yet, are you sure you want "
                                                                "to delete the 'Cache.ini' settings?", "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None}));
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
     Run(RunRefresh, "/g/Cache");
@@ -227,12 +227,12 @@ std::string SameName(const std::string& path) {
 struct Command {
     const char* name;
     bool converted;  // cacheConverted before the command
-    bool (*click)(CacheFolderState&, Window&);
+    bool (*click)(CacheFolderState&, Reporter&);
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 
-bool Install(CacheFolderState& s, Window& w) { return RunInstall(s, w, {}); }
-bool InstallOverwriting(CacheFolderState& s, Window& w) { return RunInstall(s, w, {"", true}); }
+bool Install(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {}); }
+bool InstallOverwriting(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {"", true}); }
 
 // The folder whose tree a command changes: the install's holds the game's
 // folder and the cache folder.
@@ -253,7 +253,7 @@ bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
 struct Attempt {
     MemoryDisk disk;
     CacheFolderState state;
-    RecordingWindow window;
+    RecordingReporter window;
     long ops = 0;
     int error = 0;
     Attempt(const MemoryDisk& start, const Command& c, long k, std::vector<model::Files>* seen = nullptr)

@@ -13,7 +13,7 @@
 #include "core/utf16.h"
 #include "tests/support/cache_check.h"
 #include "tests/support/temp_dir.h"
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 #include <windows.h>  // last: its macros rename DeleteFile and MoveFile
 

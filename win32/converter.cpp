@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc::win32 {
 

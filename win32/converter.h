@@ -10,7 +10,7 @@
 #include "form/view.h"
 #include "win32/info.h"
 #include "win32/lists.h"
-#include "win32/look.h"
+#include "win32/draw_layout.h"
 
 namespace tcc::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "win32/look.h"
+#include "win32/draw_layout.h"
 
 namespace tcc::win32 {
 

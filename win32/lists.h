@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "form/view.h"
-#include "win32/look.h"
+#include "win32/draw_layout.h"
 
 namespace tcc::win32 {
 

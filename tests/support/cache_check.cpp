@@ -7,7 +7,7 @@
 #include "commands/install.h"
 #include "core/dry_run_disk.h"
 #include "commands/sort.h"
-#include "tests/support/recording_window.h"
+#include "tests/support/recording_reporter.h"
 
 namespace tcc {
 namespace {
@@ -20,7 +20,7 @@ constexpr std::size_t kNoStep = std::size(kSteps);
 
 // One run of the steps: what they noted and showed, the step that stopped
 // with an error and its text.
-struct CommandRun : RecordingWindow {
+struct CommandRun : RecordingReporter {
     std::size_t failed = kNoStep;
     std::string error;
     model::Notes lines;

@@ -1,4 +1,4 @@
-#include "qt/look.h"
+#include "qt/draw_layout.h"
 
 #include <QFile>
 #include <QIcon>

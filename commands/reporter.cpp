@@ -1,4 +1,4 @@
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
 // A window for tests: records what the commands show, in order, and answers
 // questions from a script. An OK box needs no script; an unscripted question
 // throws, so a question nobody expected cannot go unnoticed.
-class RecordingWindow : public Window {
+class RecordingReporter : public Reporter {
 public:
     struct Message {
         std::string text, title;

@@ -1,4 +1,4 @@
-#include "cli/cli_window.h"
+#include "cli/terminal_output.h"
 
 #include <cerrno>
 #include <iostream>
@@ -34,9 +34,9 @@ std::string Printable(const std::string& text) {
 
 }  // namespace
 
-CliWindow::CliWindow(const CliOptions& options) : options_(options) {}
+TerminalOutput::TerminalOutput(const CliOptions& options) : options_(options) {}
 
-void CliWindow::Begin(const std::string& command, bool installFollows) {
+void TerminalOutput::Begin(const std::string& command, bool installFollows) {
     command_ = command;
     installFollows_ = installFollows;
     held_.clear();
@@ -45,7 +45,7 @@ void CliWindow::Begin(const std::string& command, bool installFollows) {
     started_ = std::chrono::steady_clock::now();
 }
 
-void CliWindow::End(bool ran) {
+void TerminalOutput::End(bool ran) {
     ClearProgress();
     // The sort's closing advice, to copy its folders into the game's by hand,
     // is moot when install does it next.
@@ -70,15 +70,15 @@ void CliWindow::End(bool ran) {
     else if (command_ != "convert" && skipped_ > 0) Message(stderr, summary);
 }
 
-void CliWindow::Fail(const std::string& error) {
+void TerminalOutput::Fail(const std::string& error) {
     ClearProgress();
     PrintHeld(false);
     Error(error);
 }
 
-void CliWindow::Error(const std::string& text) { Message(stderr, text); }
+void TerminalOutput::Error(const std::string& text) { Message(stderr, text); }
 
-void CliWindow::PrintHeld(bool ran) {
+void TerminalOutput::PrintHeld(bool ran) {
     for (const Held& held : held_) {
         const bool problem = held.problem || !ran;
         if (!problem && options_.quiet) continue;
@@ -87,7 +87,7 @@ void CliWindow::PrintHeld(bool ran) {
     held_.clear();
 }
 
-Answer CliWindow::MessageBox(const std::string& text, const std::string&, Buttons buttons, Icon icon) {
+Answer TerminalOutput::MessageBox(const std::string& text, const std::string&, Buttons buttons, Icon icon) {
     if (buttons == Buttons::Ok) {
         held_.push_back({text, icon != Icon::None});
         return Answer::Ok;
@@ -113,13 +113,13 @@ Answer CliWindow::MessageBox(const std::string& text, const std::string&, Button
     return Answer::Cancel;
 }
 
-void CliWindow::ShowLabel(Label label) {
+void TerminalOutput::ShowLabel(Label label) {
     if (label != Label::Warning || noticeShown_) return;
     noticeShown_ = true;
     if (!options_.quiet) Message(stdout, kNotice);
 }
 
-void CliWindow::Note(const FileAction& action) {
+void TerminalOutput::Note(const FileAction& action) {
     switch (action.kind) {
     case FileAction::Kind::Rename: ++renamed_; break;
     case FileAction::Kind::Move: ++moved_; break;
@@ -133,7 +133,7 @@ void CliWindow::Note(const FileAction& action) {
     if (!options_.quiet) Line(stdout, (options_.dryRun ? "would " : "") + line);
 }
 
-void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
+void TerminalOutput::Progress(std::uint64_t done, std::uint64_t total) {
     if (!options_.progressOnTerminal || total == 0) return;
     // Shown once the command has run a second, at most ten times a second.
     const auto now = std::chrono::steady_clock::now();
@@ -145,25 +145,25 @@ void CliWindow::Progress(std::uint64_t done, std::uint64_t total) {
     DrawProgress();
 }
 
-void CliWindow::DrawProgress() {
+void TerminalOutput::DrawProgress() {
     WriteText(stderr, "\r" + progress_);
     std::fflush(stderr);
 }
 
-void CliWindow::EraseProgress() {
+void TerminalOutput::EraseProgress() {
     std::string blank(progress_.size() + 2, ' ');
     blank.front() = blank.back() = '\r';
     WriteText(stderr, blank);
 }
 
-void CliWindow::ClearProgress() {
+void TerminalOutput::ClearProgress() {
     if (!progressShown_) return;
     progressShown_ = false;
     EraseProgress();
     std::fflush(stderr);
 }
 
-void CliWindow::Line(std::FILE* stream, const std::string& text) {
+void TerminalOutput::Line(std::FILE* stream, const std::string& text) {
     // A line for the terminal the progress is on goes above it.
     const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
     if (aboveProgress) EraseProgress();
@@ -175,19 +175,19 @@ void CliWindow::Line(std::FILE* stream, const std::string& text) {
     }
 }
 
-void CliWindow::Put(std::FILE* stream, const std::string& text) {
+void TerminalOutput::Put(std::FILE* stream, const std::string& text) {
     bool& gone = stream == stderr ? errorGone_ : outputGone_;
     if (gone || WriteText(stream, text)) return;
     if (errno == EPIPE) gone = true;
     else if (stream == stdout) outputFailed_ = true;
 }
 
-bool CliWindow::Flush() {
+bool TerminalOutput::Flush() {
     if (!outputGone_ && std::fflush(stdout) != 0) (errno == EPIPE ? outputGone_ : outputFailed_) = true;
     return !outputFailed_;
 }
 
-void CliWindow::Message(std::FILE* stream, const std::string& text) {
+void TerminalOutput::Message(std::FILE* stream, const std::string& text) {
     // A line break inside a message (CR LF) starts a new output line.
     std::size_t start = 0;
     for (;;) {

@@ -105,7 +105,7 @@ private:
 
 }  // namespace
 
-EntryInfo RealDisk::Stat(const std::string& path) {
+EntryInfo PosixDisk::Stat(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) {
         int err = errno;
@@ -121,7 +121,7 @@ EntryInfo RealDisk::Stat(const std::string& path) {
     return {TypeOf(st.st_mode), (st.st_mode & S_IWUSR) == 0, static_cast<std::uint64_t>(st.st_size)};
 }
 
-std::vector<DirEntry> RealDisk::ReadDir(const std::string& folder) {
+std::vector<DirEntry> PosixDisk::ReadDir(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) Fail(errno == ENOENT ? ENOTDIR : errno, folder);
     std::vector<DirEntry> entries;
@@ -149,19 +149,19 @@ std::vector<DirEntry> RealDisk::ReadDir(const std::string& folder) {
     return entries;
 }
 
-std::unique_ptr<ReadStream> RealDisk::OpenRead(const std::string& path) {
+std::unique_ptr<ReadStream> PosixDisk::OpenRead(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(errno, path);
     return std::make_unique<FdReadStream>(fd, path);
 }
 
-std::unique_ptr<WriteStream> RealDisk::CreateNew(const std::string& path) {
+std::unique_ptr<WriteStream> PosixDisk::CreateNew(const std::string& path) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
     return std::make_unique<FdWriteStream>(fd, path);
 }
 
-void RealDisk::RenameNoReplace(const std::string& from, const std::string& to) {
+void PosixDisk::RenameNoReplace(const std::string& from, const std::string& to) {
     // A missing source fails with its own path; a missing target folder, a
     // taken name and a name the file system refuses (EINVAL) with the target's.
     auto failMoving = [&](int err) {
@@ -198,7 +198,7 @@ void RealDisk::RenameNoReplace(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) failMoving(errno);
 }
 
-void RealDisk::RenameReplace(const std::string& from, const std::string& to) {
+void PosixDisk::RenameReplace(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         int err = errno;
         if (err == ENOENT && Stat(from).type != EntryType::None) Fail(ENOTDIR, to);
@@ -206,30 +206,30 @@ void RealDisk::RenameReplace(const std::string& from, const std::string& to) {
     }
 }
 
-void RealDisk::Remove(const std::string& path) {
+void PosixDisk::Remove(const std::string& path) {
     if (::unlink(path.c_str()) != 0) Fail(errno, path);
 }
 
-void RealDisk::MakeDir(const std::string& path) {
+void PosixDisk::MakeDir(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) != 0) Fail(errno == ENOENT ? ENOTDIR : errno, path);
 }
 
-void RealDisk::RemoveDir(const std::string& path) {
+void PosixDisk::RemoveDir(const std::string& path) {
     if (::rmdir(path.c_str()) != 0) Fail(errno, path);
 }
 
-bool RealDisk::SameEntry(const std::string& a, const std::string& b) {
+bool PosixDisk::SameEntry(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool RealDisk::MayWrite(const std::string& path) {
+bool PosixDisk::MayWrite(const std::string& path) {
     // As the system decides for this process: root may write where the bits
     // say no, nobody on a read-only mount.
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return true;
     return errno != EACCES && errno != EROFS && errno != EPERM;
 }
 
-std::size_t RealDisk::MaxPathLength() { return PATH_MAX - 1; }
+std::size_t PosixDisk::MaxPathLength() { return PATH_MAX - 1; }
 
 }  // namespace tcc

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "commands/cache_state.h"
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc::bench {
 
 // A window that shows nothing and answers every question with its first
 // button, so the commands run headless.
-class NullWindow : public Window {
+class NullReporter : public Reporter {
 public:
     Answer MessageBox(const std::string&, const std::string&, Buttons buttons, Icon) override {
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
@@ -23,9 +23,9 @@ public:
 // state it leaves.
 template <typename Command>
 bool RunHeadless(const std::string& folder, Command command) {
-    RealDisk disk;
+    PosixDisk disk;
     CacheFolderState state(disk);
-    NullWindow window;
+    NullReporter window;
     state.ChooseFolder(folder);
     command(state, window);
     return state.cacheConverted;

@@ -2,7 +2,7 @@
 #include <memory>
 #include <thread>
 
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 namespace tcc {
 

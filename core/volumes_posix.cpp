@@ -1,4 +1,4 @@
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 #include <sys/stat.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/window.h"
+#include "commands/reporter.h"
 
 namespace tcc {
 
@@ -25,9 +25,9 @@ struct CliOptions {
 // Messages are held until the command returns: from a command that ran to
 // its end they are information (standard output), from one that refused or
 // failed they say why (standard error).
-class CliWindow : public Window {
+class TerminalOutput : public Reporter {
 public:
-    explicit CliWindow(const CliOptions& options);
+    explicit TerminalOutput(const CliOptions& options);
 
     // installFollows: install runs later in this run.
     void Begin(const std::string& command, bool installFollows = false);

@@ -12,7 +12,7 @@
 
 #include "core/disk.h"
 #include "core/utf16.h"
-#include "form/volumes.h"
+#include "core/volumes.h"
 
 namespace tcc {
 

@@ -37,9 +37,9 @@ enum class Label { Folder, FolderName, Warning };
 
 // What the commands need of the main window. The real window implements it;
 // tests use a recording fake with scripted answers.
-class Window {
+class Reporter {
 public:
-    virtual ~Window() = default;
+    virtual ~Reporter() = default;
 
     // A modal message box. An empty title means the application's title.
     // With Yes/No the first button (Yes) is the default, with Retry/Cancel

@@ -1,7 +1,7 @@
 // Both windows' frames and controls made from the layout table, and what is
 // drawn here rather than by the system: the labels, the image and the
 // buttons' face.
-#include "win32/look.h"
+#include "win32/draw_layout.h"
 
 #include <commctrl.h>
 #include <objbase.h>
