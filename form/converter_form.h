@@ -22,7 +22,7 @@ std::int64_t SteadyMilliseconds();
 // The main window and the about window without their drawing: what their
 // events do, the state the commands share, and what the three lists hold.
 // It talks to the windows on screen through a ConverterView, and the
-// commands talk to it as their Window. Every event catches its own errors
+// commands report to it as their Reporter. Every event catches its own errors
 // and reports them in a message box, so the program keeps running.
 class ConverterForm : public Reporter {
 public:
