@@ -22,7 +22,7 @@ std::int64_t SteadyMilliseconds();
 // The main window and the about window without their drawing: what their
 // events do, the state the commands share, and what the three lists hold.
 // It talks to the windows on screen through a ConverterView, and the
-// commands talk to it as their Window. Every event catches its own errors
+// commands report to it as their Reporter. Every event catches its own errors
 // and reports them in a message box, so the program keeps running.
 class ConverterForm : public Reporter {
 public:
@@ -53,7 +53,7 @@ public:
     void AboutClosed();
 
     // Writes to the lists as the events do them (the benchmark uses them to
-    // open a folder). SetDrive throws FileError 68 for a text no entry has.
+    // open a folder). SetDrive throws FileError kDeviceUnavailable for a text no entry has.
     void SetDrive(const std::string& text);
     void SetFolder(const std::string& text);
 
@@ -72,7 +72,9 @@ public:
     void Progress(std::uint64_t done, std::uint64_t total) override;
 
 private:
-    // The events.
+    // The events. Their names (control, underscore, event) are the ones the
+    // program has always used, as are the controls' own names in the layout
+    // table: users' notes and the tests find the controls by them.
     void Form_Load();
     void drvDriveBox_Change();
     void dirDirBox_Change();

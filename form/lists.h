@@ -39,8 +39,8 @@ public:
     bool IsDriveText(const std::string& text) const;
     // The folder a drive's text opens: the process's current folder when it
     // is on that volume, else the folder last opened there in this run,
-    // else the volume's root. Throws FileError 68 when the volume is not
-    // ready.
+    // else the volume's root. Throws FileError kDeviceUnavailable when the
+    // volume is not ready.
     std::string CurrentFolderOf(const std::string& text);
     // The folder list tells which folder it opened.
     void NoteOpened(const std::string& folder);
