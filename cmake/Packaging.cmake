@@ -1,5 +1,5 @@
 # Everything a Debian package carries besides the programs (AppStream
-# metainfo, the command line's man page, the copyright file) and CPack's DEB
+# metainfo, the man pages, the copyright file and changelog) and CPack's DEB
 # generator: `cpack -G DEB` in a built tree makes
 # tarnel-cache-converter_<version>_<arch>.deb (tools/package does it all).
 include(GNUInstallDirs)
@@ -7,6 +7,24 @@ include(GNUInstallDirs)
 set(TCC_PACKAGE_NAME tarnel-cache-converter)
 set(TCC_APP_ID org.tarnelworkshop.CacheConverter)
 set(TCC_SUMMARY "Give a game's cached files their real names and sort them into folders")
+set(TCC_MAINTAINER "Tarnel Workshop <maintainers@tarnelworkshop.org>")
+find_program(TCC_GZIP gzip)
+if(NOT TCC_GZIP)
+  message(FATAL_ERROR "gzip not found: the man pages and the changelog are installed gzipped")
+endif()
+
+# Installs the file made by gzip -9n from SOURCE (no name or time stamp in it,
+# so the same text always gives the same bytes) as NAME.gz in DESTINATION.
+function(tcc_install_gzipped source name destination)
+  set(out ${PROJECT_BINARY_DIR}/share/gz/${name}.gz)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/share/gz
+    COMMAND ${TCC_GZIP} -9nc ${source} > ${out}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}")
+  add_custom_target(tcc-gz-${name} ALL DEPENDS ${out})
+  install(FILES ${out} DESTINATION ${destination})
+endfunction()
 
 # AppStream metainfo, read by software centres. Its release is the project
 # version.
@@ -31,12 +49,19 @@ if(TARGET tarnel-cache-converter)
   endforeach()
 endif()
 
+# The window's man page, written by hand; its header names this version.
+if(TARGET tarnel-cache-converter)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/tarnel-cache-converter.1.in
+                 ${PROJECT_BINARY_DIR}/share/man/tarnel-cache-converter.1 @ONLY)
+  tcc_install_gzipped(${PROJECT_BINARY_DIR}/share/man/tarnel-cache-converter.1 tarnel-cache-converter.1
+                      ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
 # The command line's man page: its --help and --version made into a page by
 # help2man, which runs the program just built (so not in a cross build).
 if(TARGET tarnel-cache AND NOT CMAKE_CROSSCOMPILING)
   find_program(TCC_HELP2MAN help2man)
-  find_program(TCC_GZIP gzip)
-  if(TCC_HELP2MAN AND TCC_GZIP)
+  if(TCC_HELP2MAN)
     set(page ${PROJECT_BINARY_DIR}/share/man/tarnel-cache.1)
     add_custom_command(OUTPUT ${page}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/share/man
@@ -49,7 +74,7 @@ if(TARGET tarnel-cache AND NOT CMAKE_CROSSCOMPILING)
     add_custom_target(tarnel-cache-man ALL DEPENDS ${page}.gz)
     install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   else()
-    message(WARNING "help2man or gzip not found: tarnel-cache gets no man page")
+    message(WARNING "help2man not found: tarnel-cache gets no man page")
   endif()
 endif()
 
@@ -68,6 +93,16 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/debian-copyright.in
 install(FILES ${PROJECT_BINARY_DIR}/share/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${TCC_PACKAGE_NAME})
 
+# The changelog that every Debian package carries, in Debian's format; its
+# latest entry must be this version.
+set(changelog ${PROJECT_SOURCE_DIR}/packaging/debian/changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog})
+file(STRINGS ${changelog} top LIMIT_COUNT 1)
+if(NOT top MATCHES "^${TCC_PACKAGE_NAME} \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/debian/changelog: its first entry is not version ${PROJECT_VERSION}")
+endif()
+tcc_install_gzipped(${changelog} changelog ${CMAKE_INSTALL_DATADIR}/doc/${TCC_PACKAGE_NAME})
+
 # The package. Its dependencies are what dpkg-shlibdeps finds the binaries
 # linked against, so only the runtime libraries are needed to install it.
 set(CPACK_GENERATOR DEB)
@@ -84,7 +119,7 @@ never replacing a file of other bytes unless asked to.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarnel Workshop")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TCC_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The windows are laid out for Arial's metrics, which Liberation Sans shares.
