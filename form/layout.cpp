@@ -18,7 +18,7 @@ constexpr int N = kNoColour, kWhite = 0xFFFFFF, kSilver = 0xC0C0C0, kLightGrey =
               kGrey = 0x808080;
 constexpr Align L = Align::Left, C = Align::Centre, R = Align::Right;
 constexpr FontStyle kPlain{}, kButton{"Arial", 12}, kPath{"Courier", 9.75}, kLarge{"Arial", 14.25},
-                   kText{"Arial", 9.75};
+    kText{"Arial", 9.75};
 
 WindowLayout MakeConverter() {
     // Label1 is wide enough for the whole title in "Arial" 24 on one line
@@ -27,8 +27,11 @@ WindowLayout MakeConverter() {
     // toolkit, it breaks between words, and what does not fit the box stays
     // hidden. lblFolder is a fixed white box: a path too long for it is cut
     // off, never wrapped.
+    // One row a control, as the table reads best.
+    // clang-format off
     return {"Converter", kAppTitle, 8670, 7275, kNavy, true, {"converter-icon.png"}, "", {
-        // id, name, kind, left, top, width, height, caption, font, text, background, align, flags, reader name, description
+        // id, name, kind, left, top, width, height, caption, font, text, background, align, flags,
+        // reader name, description
         {I::Label1, "Label1", K::Label, 750, 150, 5400, 540, "Tarnel Cache Converter", {"Arial", 24}, kSilver, N, L,
          kDisabled | kWraps, "", "The program's title"},
         {I::drvDriveBox, "drvDriveBox", K::DriveList, 240, 825, 2775, 315, "", kPlain, N, N, L, 0, "Drives",
@@ -58,10 +61,12 @@ WindowLayout MakeConverter() {
         {I::imgLogo, "imgLogo", K::Image, 225, 150, 480, 480, "logo.png", kPlain, N, N, L, 0, "Logo",
          "The program's logo"},
     }};
+    // clang-format on
 }
 
 WindowLayout MakeInfo() {
     const std::string version = kVersion;
+    // clang-format off
     WindowLayout w{"Info", "Information", 4680, 3195, kNavy, false, {"info-icon-32.png", "info-icon-16.png"}, "", {
         {I::InfoLabel1, "Label1", K::Label, 525, 375, 3690, 315, "Application Written By:", kText, kLightGrey, kNavy,
          L, 0, "", "Heading"},
@@ -75,8 +80,10 @@ WindowLayout MakeInfo() {
          "The author's organisation"},
         {I::InfoLabel6, "Label6", K::Label, 3525, 150, 915, 390, "Version" + version, kPlain, kGrey, kNavy, R, 0,
          "Version " + version, "The program's version"},
-        {I::cmdBack, "cmdBack", K::Button, 1650, 2550, 1215, 390, "Back", kButton, N, N, C, 0, "", "Closes this window"},
+        {I::cmdBack, "cmdBack", K::Button, 1650, 2550, 1215, 390, "Back", kButton, N, N, C, 0, "",
+         "Closes this window"},
     }};
+    // clang-format on
     // The whole window as one text, in reading order.
     const auto read = [&w](I id) { return w.Control(id).ReaderName(); };
     w.description = read(I::InfoLabel1) + " " + read(I::InfoLabel2) + ", " + read(I::InfoLabel5) + ", " +

@@ -7,6 +7,7 @@ namespace tcc {
 
 // Every control of the two windows. The main window's keep the names the
 // program's events use; the about window's labels are numbered as on screen.
+// clang-format off
 enum class ControlId {
     // The main window, in tab order.
     Label1, drvDriveBox, dirDirBox, filFileBox, lblFolder, cmdGetCache, lblFolderName, cmdExit, cmdRefresh,
@@ -14,6 +15,7 @@ enum class ControlId {
     // The about window, in tab order.
     InfoLabel1, InfoLabel2, InfoLabel3, InfoLabel4, InfoLabel5, InfoLabel6, cmdBack,
 };
+// clang-format on
 
 enum class ControlKind { Label, ClickLabel, Image, Button, DriveList, FolderList, FileList };
 enum class Align { Left, Centre, Right };
