@@ -1,25 +1,18 @@
 #include "commands/install.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "commands/sort_folders.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 #include "core/paths.h"
 
 namespace tcc {
 namespace {
-
-// The folders whose files go into the game's folders of the same name, in
-// the order they are installed.
-constexpr std::array<const char*, 5> kGameFolders = {"Maps", "System", "Textures", "Sounds", "Music"};
-// The sort folders removed from the cache folder when they are left empty.
-constexpr std::array<const char*, 6> kSortFolders = {"Maps", "System", "Textures", "Sounds", "Music",
-                                                     "Unknown Extensions"};
 
 // The game's folder: the one named, else the cache folder's parent when it
 // holds a System folder. Nothing when it is refused; the user has been told.
@@ -60,10 +53,11 @@ public:
         };
         std::vector<Batch> batches;
         std::uint64_t total = 0, done = 0;
-        for (const char* folder : kGameFolders) {
-            const FileSystem::Entry* sub = here.Find(folder);
+        for (const SortFolder& sort : kSortFolders) {
+            if (!sort.inGame) continue;
+            const FileSystem::Entry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
-            Batch batch{folder, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
+            Batch batch{sort.name, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
             total += batch.names.size();
             if (!batch.names.empty()) batches.push_back(std::move(batch));
         }
@@ -88,8 +82,9 @@ public:
             }
         }
         window_.Progress(total, total);
-        for (const char* folder : kSortFolders) {
-            const FileSystem::Entry* sub = here.Find(folder);
+        // The sort folders left empty go, the game's or not.
+        for (const SortFolder& sort : kSortFolders) {
+            const FileSystem::Entry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
             const std::string name = sub->name;
             if (fs_.RemoveFolderIfEmpty(here, name)) window_.Note({FileAction::Kind::RemoveFolder, {}, name, {}});

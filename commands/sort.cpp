@@ -7,46 +7,24 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/sort_folders.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
 namespace {
 
-// The sort folders in the order they are tested and made. The directory list
-// is refreshed after Music and again after Unknown Extensions.
-constexpr std::array<const char*, 5> kFirstFolders = {"Maps", "System", "Textures", "Sounds", "Music"};
-constexpr const char* kUnknownFolder = "Unknown Extensions";
-
-struct Pass {
-    const char* extension;  // the pass takes the names matching "*" + extension
-    const char* folder;
-};
-
-// Each pass moves the files matching its pattern into its folder. No name
-// matches two patterns, so the order only decides the order of the moves.
-constexpr std::array<Pass, 8> kPasses = {{
-    {".unr", "Maps"},
-    {".utx", "Textures"},
-    {".uax", "Sounds"},
-    {".umx", "Music"},
-    {".unk", "Unknown Extensions"},
-    {".u", "System"},
-    {".dll", "System"},
-    {".int", "System"},
-}};
-
-// The pass whose pattern the name matches, or kPasses.size() for none. A
+// The pass whose pattern the name matches, or kSortPasses.size() for none. A
 // pattern "*.ext" matches when the name ends in ".ext" whatever the letter
 // case, and as no extension holds a ".", the name's last "." decides.
 std::size_t PassOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return kPasses.size();
+    if (dot == std::string::npos) return kSortPasses.size();
     const std::string extension = FoldCase(std::string_view(name).substr(dot));
-    for (std::size_t p = 0; p < kPasses.size(); ++p) {
-        if (extension == kPasses[p].extension) return p;
+    for (std::size_t p = 0; p < kSortPasses.size(); ++p) {
+        if (extension == kSortPasses[p].extension) return p;
     }
-    return kPasses.size();
+    return kSortPasses.size();
 }
 
 constexpr const char* kFinishedText =
@@ -61,12 +39,15 @@ void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name,
     window.Note({FileAction::Kind::MakeFolder, {}, name, {}});
 }
 
-// Makes the missing sort folders of a cache folder.
+// Makes the missing sort folders of a cache folder: the game's folders, then
+// the others, the directory list brought up to date after each group.
 void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& window) {
-    for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name, window);
-    window.RefreshDirList();
-    MakeFolderIfMissing(fs, folder, kUnknownFolder, window);
-    window.RefreshDirList();
+    for (const bool inGame : {true, false}) {
+        for (const SortFolder& sort : kSortFolders) {
+            if (sort.inGame == inGame) MakeFolderIfMissing(fs, folder, sort.name, window);
+        }
+        window.RefreshDirList();
+    }
 }
 
 void Skip(Reporter& window, const std::string& name, std::string reason) {
@@ -113,21 +94,21 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
     // The folder itself is the enumeration: its files as they stand now, in
     // byte order, split by pass. Moving a file into a subfolder never adds one here.
     const std::vector<std::string> names = fs.ListFiles(folder.path, "*");
-    std::array<std::vector<const std::string*>, kPasses.size()> byPass;
+    std::array<std::vector<const std::string*>, kSortPasses.size()> byPass;
     std::uint64_t total = 0;
     for (const std::string& name : names) {
         const std::size_t p = PassOf(name);
-        if (p == kPasses.size()) continue;
+        if (p == kSortPasses.size()) continue;
         byPass[p].push_back(&name);
         ++total;
     }
 
     std::uint64_t done = 0;
-    for (std::size_t p = 0; p < kPasses.size(); ++p) {
+    for (std::size_t p = 0; p < kSortPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
-        const FileSystem::Entry* made = here.Find(kPasses[p].folder);
-        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
+        const FileSystem::Entry* made = here.Find(kSortPasses[p].folder);
+        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
