@@ -34,11 +34,11 @@ public:
 
     // Is the chosen folder named "cache" or "Cache" (letter case counts)?
     // Otherwise shows "This is not a 'Cache' Folder" and answers false.
-    bool IsCacheFolder(Reporter& window);
+    bool IsCacheFolder(Reporter& reporter);
 
     // A command needs a chosen folder. Without one it shows "Locate the
     // game's Cache directory." and answers false.
-    bool HasFolder(Reporter& window);
+    bool HasFolder(Reporter& reporter);
 
     // The chosen folder's path joined with a name.
     std::string PathIn(const std::string& name) const;

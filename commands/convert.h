@@ -9,6 +9,6 @@ namespace tcc {
 // file whose target name is free to the real name its record gives. A failed
 // file operation ends it with FileError; renames done stay done. False when
 // it refused the folder (its message has been shown).
-bool RunConvert(CacheFolderState& state, Reporter& window);
+bool RunConvert(CacheFolderState& state, Reporter& reporter);
 
 }  // namespace tcc

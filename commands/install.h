@@ -20,6 +20,6 @@ struct InstallOptions {
 // replacing a game file unless asked to, and removes the sort folders left
 // empty. False when it refused the folder or the game folder (its message
 // has been shown).
-bool RunInstall(CacheFolderState& state, Reporter& window, const InstallOptions& options);
+bool RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options);
 
 }  // namespace tcc

@@ -8,6 +8,6 @@ namespace tcc {
 // Refresh: asks first while nothing was converted in this run, then rewrites
 // the chosen folder's cache.ini with its header line alone. False when the
 // user said No or the folder was refused.
-bool RunRefresh(CacheFolderState& state, Reporter& window);
+bool RunRefresh(CacheFolderState& state, Reporter& reporter);
 
 }  // namespace tcc

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/file_step.h"
 #include "commands/sort_folders.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
@@ -31,65 +32,57 @@ constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
     "the 'Cache' directory to the game's main directory, choosing overwrite.";
 
-void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Reporter& window) {
+void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Reporter& reporter) {
     // A folder present under other letter case counts as present.
     const std::string path = JoinPath(folder.path, name);
     if (fs.FolderExists(path)) return;
     fs.CreateFolder(path);
-    window.Note({FileAction::Kind::MakeFolder, {}, name, {}});
+    reporter.Note(FileAction::MakeFolder(name));
 }
 
 // Makes the missing sort folders of a cache folder: the game's folders, then
 // the others, the directory list brought up to date after each group.
-void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& window) {
+void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& reporter) {
     for (const bool inGame : {true, false}) {
         for (const SortFolder& sort : kSortFolders) {
-            if (sort.inGame == inGame) MakeFolderIfMissing(fs, folder, sort.name, window);
+            if (sort.inGame == inGame) MakeFolderIfMissing(fs, folder, sort.name, reporter);
         }
-        window.RefreshDirList();
+        reporter.RefreshDirList();
     }
-}
-
-void Skip(Reporter& window, const std::string& name, std::string reason) {
-    window.Note({FileAction::Kind::Skip, name, {}, std::move(reason)});
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
 void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
-              FileSystem::Listing& there, Reporter& window) {
+              FileSystem::Listing& there, Reporter& reporter) {
     const FileSystem::Entry* held = there.Find(name);
-    try {
+    RunFileStep(reporter, name, [&] {
         if (!held) {
             // A name taken meanwhile is refused by the rename itself.
-            if (!fs.Move(here, name, there, name)) return Skip(window, name, "target taken");
-            window.Note({FileAction::Kind::Move, name, JoinPath(sub, name), {}});
+            if (!fs.Move(here, name, there, name)) return reporter.Note(FileAction::Skip(name, "target taken"));
+            reporter.Note(FileAction::Move(name, JoinPath(sub, name)));
         } else if (held->name != name && !fs.disk().FoldsCase()) {
             // Where letter case counts, a name in other case is another
             // file's, which is no older copy of this one: this one stays.
-            Skip(window, name, JoinPath(sub, held->name) + " holds its name in other case");
+            reporter.Note(FileAction::Skip(name, JoinPath(sub, held->name) + " holds its name in other case"));
         } else {
             // The moved file takes the old one's place in one step.
             fs.MoveReplacing(here, name, there, name);
-            window.Note({FileAction::Kind::Replace, name, JoinPath(sub, name), {}});
+            reporter.Note(FileAction::Replace(name, JoinPath(sub, name)));
         }
-    } catch (const FileError& e) {
-        // A path the system cannot take is passed over, as the conversion does.
-        if (e.number() != kBadFileName) throw;
-        Skip(window, name, "name too long");
-    }
+    });
 }
 
 // Moves the folder's files into the sort folders by extension, then shows
 // the closing message; false when it refused the folder.
-bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
-    if (!state.IsCacheFolder(window)) return false;
+bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
+    if (!state.IsCacheFolder(reporter)) return false;
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = *state.currentFolder;
     FileSystem::Listing& here = fs.ListingOf(folder);
-    MakeFolders(fs, folder, window);
+    MakeFolders(fs, folder, reporter);
 
     // The folder itself is the enumeration: its files as they stand now, in
     // byte order, split by pass. Moving a file into a subfolder never adds one here.
@@ -113,23 +106,23 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
-            SortFile(fs, here, *name, sub, there, window);
-            window.Progress(++done, total);
+            SortFile(fs, here, *name, sub, there, reporter);
+            reporter.Progress(++done, total);
         }
         // The file list shows the folder as each pass leaves it.
-        window.RefreshFileList();
+        reporter.RefreshFileList();
     }
-    window.Progress(total, total);
-    window.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
+    reporter.Progress(total, total);
+    reporter.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
     return true;
 }
 
 }  // namespace
 
-bool RunSort(CacheFolderState& state, Reporter& window) {
+bool RunSort(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
-    if (!state.HasFolder(window)) return false;
-    return SortIntoFolders(state, window);
+    if (!state.HasFolder(reporter)) return false;
+    return SortIntoFolders(state, reporter);
 }
 
 }  // namespace tcc

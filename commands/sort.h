@@ -8,6 +8,6 @@ namespace tcc {
 // Sort: makes the six sort folders that are missing, moves the folder's files
 // into them by extension and shows the closing message. False when it
 // refused the folder (its message has been shown).
-bool RunSort(CacheFolderState& state, Reporter& window);
+bool RunSort(CacheFolderState& state, Reporter& reporter);
 
 }  // namespace tcc

@@ -204,7 +204,7 @@ TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
     });
     EXPECT_EQ(ErrorText([&] { Run(RunSort); }), "53 File not found: " + kDir + "/Gone.uax");
     EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "Taken.utx" && Has("Maps/BIG.UNR"));
-    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && window.notes.back() == (FileAction{FileAction::Kind::Skip, "Taken.utx", {}, "target taken"}));
+    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && window.notes.back() == FileAction::Skip("Taken.utx", "target taken"));
     // The folder list is brought up to date before the last folder is made
     // and after it; the file list once per pass.
     EXPECT_EQ(window.events, (std::vector<std::string>{"dirs", "mkdir unknown", "dirs", "files", "files"}));
