@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/terminal_output.h"
+#include "commands/command.h"
 #include "commands/convert.h"
 #include "commands/install.h"
 #include "commands/refresh.h"
@@ -35,14 +36,23 @@ public:
     }
 };
 
-using Command = std::function<bool(tcc::CacheFolderState&, tcc::Reporter&)>;
+// The command of a name; none for an unknown name.
+std::optional<tcc::Command> CommandNamed(const std::string& name) {
+    for (const tcc::Command command : tcc::kCommands) {
+        if (tcc::NameOf(command) == name) return command;
+    }
+    return std::nullopt;
+}
 
-Command CommandNamed(const std::string& name, const tcc::InstallOptions& install = {}) {
-    if (name == "convert") return tcc::RunConvert;
-    if (name == "refresh") return tcc::RunRefresh;
-    if (name == "sort") return tcc::RunSort;
-    if (name == "install") return [install](auto& state, auto& window) { return tcc::RunInstall(state, window, install); };
-    return nullptr;
+tcc::CommandResult RunCommand(tcc::Command command, tcc::CacheFolderState& state, tcc::Reporter& reporter,
+                              const tcc::InstallOptions& install) {
+    switch (command) {
+    case tcc::Command::Convert: return tcc::RunConvert(state, reporter);
+    case tcc::Command::Refresh: return tcc::RunRefresh(state, reporter);
+    case tcc::Command::Sort: return tcc::RunSort(state, reporter);
+    case tcc::Command::Install: return tcc::RunInstall(state, reporter, install);
+    }
+    return tcc::Outcome::Refused;
 }
 
 }  // namespace
@@ -133,10 +143,11 @@ int main(int argc, char** argv) {
     // Each command runs as its button would; the first that stops ends the
     // run, and the work done before it stays done.
     for (std::size_t i = 0; status == 0 && i + 1 < words.size(); ++i) {
-        window.Begin(words[i], std::find(words.begin() + i, words.end() - 1, "install") != words.end() - 1);
+        window.Begin(*CommandNamed(words[i]), std::find(words.begin() + i, words.end() - 1, "install") != words.end() - 1);
         try {
-            const bool ran = CommandNamed(words[i], install)(state, window);
-            window.End(ran);
+            const tcc::CommandResult result = RunCommand(*CommandNamed(words[i]), state, window, install);
+            const bool ran = result.Ran();
+            window.End(result);
             if (!ran) status = kRefused;
         } catch (const std::exception& e) {
             window.Fail(e.what());

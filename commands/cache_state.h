@@ -12,8 +12,7 @@
 namespace tcc {
 
 // The state the main window keeps for its commands: the chosen folder, the
-// file-system service, the index's path and whether a conversion reached its
-// end in this run. A command takes the chosen folder once, at its start.
+// file-system service and whether a conversion reached its end in this run. A command takes the chosen folder once, at its start.
 class CacheFolderState {
 public:
     // disk is the disk the file-system service works on; it must outlive
@@ -22,7 +21,6 @@ public:
 
     std::optional<Folder> currentFolder;
     std::unique_ptr<FileSystem> fileSystem;
-    std::string cacheIndexPath;
     bool cacheConverted = false;
 
     // The service, created on first use.

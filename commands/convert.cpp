@@ -78,15 +78,15 @@ void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& reco
     });
 }
 
-// Reads the index at state.cacheIndexPath and renames the cached files of
-// the chosen folder.
-void ConvertCache(CacheFolderState& state, Reporter& reporter) {
+// Reads the index at indexPath and renames the cached files of the chosen
+// folder.
+void ConvertCache(CacheFolderState& state, const std::string& indexPath, Reporter& reporter) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = fs.GetFolder(state.currentFolder ? state.currentFolder->path : std::string());
-    File index = fs.GetFile(state.cacheIndexPath);
+    File index = fs.GetFile(indexPath);
     const std::uint64_t total = fs.FileSize(index);
     TextReader reader = fs.OpenTextRead(index);
     FileSystem::Listing& here = fs.ListingOf(folder);
@@ -111,20 +111,20 @@ void ConvertCache(CacheFolderState& state, Reporter& reporter) {
 
 }  // namespace
 
-bool RunConvert(CacheFolderState& state, Reporter& reporter) {
+CommandResult RunConvert(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
     reporter.ShowLabel(Label::Folder);
     reporter.ShowLabel(Label::FolderName);
-    if (!state.HasFolder(reporter)) return false;
-    state.cacheIndexPath = state.PathIn("cache.ini");
-    if (!state.IsCacheFolder(reporter)) return false;
-    if (!state.fs().FileExists(state.cacheIndexPath)) {
+    if (!state.HasFolder(reporter)) return Outcome::Refused;
+    const std::string indexPath = state.PathIn("cache.ini");
+    if (!state.IsCacheFolder(reporter)) return Outcome::Refused;
+    if (!state.fs().FileExists(indexPath)) {
         reporter.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
                             Buttons::Ok, Icon::None);
-        return false;
+        return Outcome::Refused;
     }
-    ConvertCache(state, reporter);
-    return true;
+    ConvertCache(state, indexPath, reporter);
+    return Outcome::Done;
 }
 
 }  // namespace tcc

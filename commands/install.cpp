@@ -15,30 +15,6 @@
 namespace tcc {
 namespace {
 
-// The game's folder: the one named, else the cache folder's parent when it
-// holds a System folder. Nothing when it is refused; the user has been told.
-std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const InstallOptions& options, Reporter& reporter) {
-    std::optional<Folder> game;
-    if (!options.gameFolder.empty()) {
-        game = fs.GetFolder(options.gameFolder);
-    } else {
-        std::string_view parent, name;
-        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
-            std::string text = "'";
-            text.append(parent).append("' holds no System folder, so it is not taken for the game's folder: name the "
-                                       "game's folder with --game GAME_FOLDER.");
-            reporter.MessageBox(text, "Install", Buttons::Ok, Icon::None);
-            return std::nullopt;
-        }
-        game = fs.GetFolder(std::string(parent));
-    }
-    if (fs.disk().SameEntry(game->path, cache.path)) {
-        reporter.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
-        return std::nullopt;
-    }
-    return game;
-}
-
 class Installer {
 public:
     Installer(FileSystem& fs, Reporter& reporter, bool overwrite) : fs_(fs), reporter_(reporter), overwrite_(overwrite) {}
@@ -153,16 +129,30 @@ private:
 
 }  // namespace
 
-bool RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
+CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
-    if (!state.HasFolder(reporter) || !state.IsCacheFolder(reporter)) return false;
+    if (!state.HasFolder(reporter) || !state.IsCacheFolder(reporter)) return Outcome::Refused;
     // The folder as it was chosen when the command began.
     const Folder cache = *state.currentFolder;
-    const std::optional<Folder> game = GameFolder(fs, cache, options, reporter);
-    if (!game) return false;
+    // The game's folder: the one named, else the cache folder's parent when
+    // it holds a System folder.
+    std::optional<Folder> game;
+    if (!options.gameFolder.empty()) {
+        game = fs.GetFolder(options.gameFolder);
+    } else {
+        std::string_view parent, name;
+        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
+            return {Outcome::NoGameFolder, std::string(parent)};
+        }
+        game = fs.GetFolder(std::string(parent));
+    }
+    if (fs.disk().SameEntry(game->path, cache.path)) {
+        reporter.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
+        return Outcome::Refused;
+    }
     Installer(fs, reporter, options.overwrite).Run(cache, *game);
-    return true;
+    return Outcome::Done;
 }
 
 }  // namespace tcc

@@ -119,10 +119,10 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
 
 }  // namespace
 
-bool RunSort(CacheFolderState& state, Reporter& reporter) {
+CommandResult RunSort(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
-    if (!state.HasFolder(reporter)) return false;
-    return SortIntoFolders(state, reporter);
+    if (!state.HasFolder(reporter)) return Outcome::Refused;
+    return SortIntoFolders(state, reporter) ? Outcome::Done : Outcome::Refused;
 }
 
 }  // namespace tcc
