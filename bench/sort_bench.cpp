@@ -1,5 +1,7 @@
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -7,30 +9,28 @@
 #include "bench/bench_util.h"
 #include "bench/null_reporter.h"
 #include "commands/sort.h"
+#include "commands/sort_folders.h"
 
 namespace tcc::bench {
 namespace {
 
-// Eight extensions that are sorted, in pass order, with their folders, and two that stay.
-struct Kind {
-    const char* ext;
-    const char* folder;  // null: the file stays
-};
-const Kind kKinds[] = {
-    {".unr", "Maps"},   {".utx", "Textures"}, {".uax", "Sounds"},
-    {".umx", "Music"},  {".unk", "Unknown Extensions"},
-    {".u", "System"},   {".dll", "System"},   {".int", "System"},
-    {".uxx", nullptr},  {".txt", nullptr},
-};
-constexpr long kKindCount = sizeof kKinds / sizeof kKinds[0];
-const char* const kFolders[] = {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"};
+// The sorted extensions, in pass order, with their folders, and two that
+// stay (no folder).
+constexpr auto kKinds = [] {
+    std::array<SortPass, kSortPasses.size() + 2> kinds{};
+    std::copy(kSortPasses.begin(), kSortPasses.end(), kinds.begin());
+    kinds[kSortPasses.size()] = {".uxx", nullptr};
+    kinds[kSortPasses.size() + 1] = {".txt", nullptr};
+    return kinds;
+}();
+constexpr long kKindCount = kKinds.size();
 
 // Every this many files has an older copy waiting in its sort folder.
 constexpr long kTakenEvery = 50;
 
 std::string Name(long i) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "File%07ld%s", i, kKinds[i % kKindCount].ext);
+    std::snprintf(buf, sizeof buf, "File%07ld%s", i, kKinds[i % kKindCount].extension);
     return buf;
 }
 
@@ -40,7 +40,7 @@ std::string MakeCache(long n) {
     std::string root = FreshDir("sort");
     std::string cache = root + "/Cache";
     std::filesystem::create_directory(cache);
-    for (const char* folder : kFolders) std::filesystem::create_directory(cache + "/" + folder);
+    for (const SortFolder& folder : kSortFolders) std::filesystem::create_directory(cache + "/" + folder.name);
     MakeEmptyFile(cache + "/cache.ini");
     for (long i = 0; i < n; ++i) {
         MakeEmptyFile(cache + "/" + Name(i));
@@ -74,7 +74,7 @@ void RunSortBench(long n) {
              // files in the order they were made.
              [n](const std::string& root) {
                  const std::string cache = root + "/Cache/";
-                 for (const char* folder : kFolders) ::mkdir((cache + folder).c_str(), 0777);
+                 for (const SortFolder& folder : kSortFolders) ::mkdir((cache + folder.name).c_str(), 0777);
                  for (long kind = 0; kind < kKindCount; ++kind) {
                      const char* folder = kKinds[kind].folder;
                      for (long i = kind; folder && i < n; i += kKindCount) {

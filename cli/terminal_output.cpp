@@ -36,7 +36,7 @@ std::string Printable(const std::string& text) {
 
 TerminalOutput::TerminalOutput(const CliOptions& options) : options_(options) {}
 
-void TerminalOutput::Begin(const std::string& command, bool installFollows) {
+void TerminalOutput::Begin(Command command, bool installFollows) {
     command_ = command;
     installFollows_ = installFollows;
     held_.clear();
@@ -45,29 +45,38 @@ void TerminalOutput::Begin(const std::string& command, bool installFollows) {
     started_ = std::chrono::steady_clock::now();
 }
 
-void TerminalOutput::End(bool ran) {
+void TerminalOutput::End(const CommandResult& result) {
+    // The way to name the game's folder is this program's flag.
+    if (result.outcome == Outcome::NoGameFolder) {
+        held_.push_back({"'" + result.folder + "' holds no System folder, so it is not taken for the game's folder: "
+                         "name the game's folder with --game GAME_FOLDER.", false});
+    }
+    const bool ran = result.Ran();
     ClearProgress();
     // The sort's closing advice, to copy its folders into the game's by hand,
     // is moot when install does it next.
     if (ran && installFollows_) std::erase_if(held_, [](const Held& held) { return !held.problem; });
     PrintHeld(ran);
     if (!ran) return;
-    std::string summary = (options_.dryRun ? "would " : "") + command_ + ": ";
-    if (command_ == "convert") {
+    std::string summary = (options_.dryRun ? "would " : "") + NameOf(command_) + ": ";
+    switch (command_) {
+    case Command::Convert:
         summary += std::to_string(renamed_) + " renamed, " + std::to_string(skipped_) + " passed over";
-    } else if (command_ == "sort") {
+        break;
+    case Command::Refresh: summary += "cache.ini reset"; break;
+    case Command::Sort:
         summary += std::to_string(moved_) + " moved, " + std::to_string(replaced_) + " replaced, " +
                    std::to_string(skipped_) + " passed over";
-    } else if (command_ == "install") {
+        break;
+    case Command::Install:
         summary += std::to_string(installed_) + " installed, " + std::to_string(same_) + " already installed, " +
                    std::to_string(skipped_) + " passed over";
-    } else {
-        summary += "cache.ini reset";
+        break;
     }
     // Files the sort or install passed over stay in the cache folder: a
     // warning even when nothing else is printed.
     if (!options_.quiet) Line(stdout, summary);
-    else if (command_ != "convert" && skipped_ > 0) Message(stderr, summary);
+    else if (command_ != Command::Convert && skipped_ > 0) Message(stderr, summary);
 }
 
 void TerminalOutput::Fail(const std::string& error) {
@@ -102,11 +111,11 @@ Answer TerminalOutput::MessageBox(const std::string& text, const std::string&, B
             std::string reply;
             std::getline(std::cin, reply);
             if (reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes") return Answer::Yes;
-            held_.push_back({command_ + " was not run", true});
+            held_.push_back({NameOf(command_) + " was not run", true});
             return Answer::No;
         }
         held_.push_back({text, true});
-        held_.push_back({"no terminal to answer on, so " + command_ + " was not run (--yes answers yes)", true});
+        held_.push_back({"no terminal to answer on, so " + NameOf(command_) + " was not run (--yes answers yes)", true});
         return Answer::No;
     }
     held_.push_back({text, true});
@@ -140,7 +149,7 @@ void TerminalOutput::Progress(std::uint64_t done, std::uint64_t total) {
     if (now - started_ < std::chrono::seconds(1)) return;
     if (progressShown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
     drawn_ = now;
-    progress_ = command_ + ": " + std::to_string(done * 100 / total) + "%";
+    progress_ = NameOf(command_) + ": " + std::to_string(done * 100 / total) + "%";
     progressShown_ = true;
     DrawProgress();
 }

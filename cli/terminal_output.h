@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command.h"
 #include "commands/reporter.h"
 
 namespace tcc {
@@ -29,10 +30,10 @@ class TerminalOutput : public Reporter {
 public:
     explicit TerminalOutput(const CliOptions& options);
 
-    // installFollows: install runs later in this run.
-    void Begin(const std::string& command, bool installFollows = false);
-    // The command returned: ran is false when it refused or was answered No.
-    void End(bool ran);
+    // installFollows: install runs now or later in this run.
+    void Begin(Command command, bool installFollows = false);
+    // The command returned what it came to.
+    void End(const CommandResult& result);
     // The command stopped on an error.
     void Fail(const std::string& error);
     // An error outside any command.
@@ -69,7 +70,7 @@ private:
     void ClearProgress();
 
     CliOptions options_;
-    std::string command_;
+    Command command_ = Command::Convert;
     bool installFollows_ = false;
     std::vector<Held> held_;
     bool noticeShown_ = false;

@@ -13,16 +13,16 @@ void CacheFolderState::ChooseFolder(const std::string& path) {
     currentFolder = fs().GetFolder(path);
 }
 
-bool CacheFolderState::IsCacheFolder(Reporter& window) {
+bool CacheFolderState::IsCacheFolder(Reporter& reporter) {
     const std::string name = currentFolder ? currentFolder->Name() : std::string();
     if (name == "cache" || name == "Cache") return true;
-    window.MessageBox("This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None);
+    reporter.MessageBox("This is not a 'Cache' Folder", "'Cache' folder not found", Buttons::Ok, Icon::None);
     return false;
 }
 
-bool CacheFolderState::HasFolder(Reporter& window) {
+bool CacheFolderState::HasFolder(Reporter& reporter) {
     if (currentFolder) return true;
-    window.MessageBox("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None);
+    reporter.MessageBox("Locate the game's Cache directory.", "", Buttons::Ok, Icon::None);
     return false;
 }
 

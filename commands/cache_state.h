@@ -12,8 +12,7 @@
 namespace tcc {
 
 // The state the main window keeps for its commands: the chosen folder, the
-// file-system service, the index's path and whether a conversion reached its
-// end in this run. A command takes the chosen folder once, at its start.
+// file-system service and whether a conversion reached its end in this run. A command takes the chosen folder once, at its start.
 class CacheFolderState {
 public:
     // disk is the disk the file-system service works on; it must outlive
@@ -22,7 +21,6 @@ public:
 
     std::optional<Folder> currentFolder;
     std::unique_ptr<FileSystem> fileSystem;
-    std::string cacheIndexPath;
     bool cacheConverted = false;
 
     // The service, created on first use.
@@ -34,11 +32,11 @@ public:
 
     // Is the chosen folder named "cache" or "Cache" (letter case counts)?
     // Otherwise shows "This is not a 'Cache' Folder" and answers false.
-    bool IsCacheFolder(Reporter& window);
+    bool IsCacheFolder(Reporter& reporter);
 
     // A command needs a chosen folder. Without one it shows "Locate the
     // game's Cache directory." and answers false.
-    bool HasFolder(Reporter& window);
+    bool HasFolder(Reporter& reporter);
 
     // The chosen folder's path joined with a name.
     std::string PathIn(const std::string& name) const;

@@ -1,8 +1,10 @@
 #include "commands/convert.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "commands/file_step.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 
@@ -50,86 +52,79 @@ const char* Refusal(Disk& disk, const Record& record, const std::string& cachedN
     return nullptr;
 }
 
-void Skip(Reporter& window, std::string_view key, const char* reason) {
-    window.Note({FileAction::Kind::Skip, std::string(key), {}, reason});
-}
-
 // Renames the cached file of one record in `here` to its real name when that
 // name is free.
 void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& record, std::string& cachedName,
-                   std::string& targetName, Reporter& window) {
+                   std::string& targetName, Reporter& reporter) {
     cachedName.assign(record.key).append(".uxx");
     targetName.assign(record.realName);
     if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
-    if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return Skip(window, record.key, reason);
+    const std::string_view key = record.key;
+    if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return reporter.Note(FileAction::Skip(key, reason));
 
     const FileSystem::Entry* cached = here.Find(cachedName);
     const FileSystem::Entry* taken = here.Find(targetName);
-    if (!cached || cached->type != EntryType::File) return Skip(window, record.key, "cached file missing");
-    if (taken && taken->type == EntryType::File) return Skip(window, record.key, "target taken");
+    if (!cached || cached->type != EntryType::File) return reporter.Note(FileAction::Skip(key, "cached file missing"));
+    if (taken && taken->type == EntryType::File) return reporter.Note(FileAction::Skip(key, "target taken"));
     // A folder or the like holds the name: the rename cannot be done.
     if (taken) throw FileError(kFileAlreadyExists, JoinPath(here.path(), taken->name));
     // The name as it stands on disk, which may differ from the record's in case.
     const std::string onDisk = cached->name;
-    try {
-        if (!fs.Move(here, onDisk, here, targetName)) return Skip(window, record.key, "target taken");
-    } catch (const FileError& e) {
-        // A name the file system cannot hold is no name to give.
-        if (e.number() != kBadFileName) throw;
-        return Skip(window, record.key, "name too long");
-    }
-    window.RefreshFileList();
-    window.ShowLabel(Label::Warning);
-    window.Note({FileAction::Kind::Rename, onDisk, targetName, {}});
+    RunFileStep(reporter, key, [&] {
+        if (!fs.Move(here, onDisk, here, targetName)) return reporter.Note(FileAction::Skip(key, "target taken"));
+        reporter.RefreshFileList();
+        reporter.ShowLabel(Label::Warning);
+        reporter.Note(FileAction::Rename(onDisk, targetName));
+    });
 }
 
-// Reads the index at state.cacheIndexPath and renames the cached files of
-// the chosen folder.
-void ConvertCache(CacheFolderState& state, Reporter& window) {
+// Reads the index at indexPath and renames the cached files of the chosen
+// folder.
+void ConvertCache(CacheFolderState& state, const std::string& indexPath, Reporter& reporter) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = fs.GetFolder(state.currentFolder ? state.currentFolder->path : std::string());
-    File index = fs.GetFile(state.cacheIndexPath);
+    File index = fs.GetFile(indexPath);
     const std::uint64_t total = fs.FileSize(index);
     TextReader reader = fs.OpenTextRead(index);
     FileSystem::Listing& here = fs.ListingOf(folder);
 
     // The header line is passed over unread; an empty index has no records.
     if (!reader.AtEndOfStream()) reader.SkipLine();
-    window.ShowLabel(Label::Warning);
+    reporter.ShowLabel(Label::Warning);
 
     // Every line after the header is a record, the last one included.
     std::string line, cachedName, targetName;
     while (!reader.AtEndOfStream()) {
         line = reader.ReadLine();
-        window.Progress(reader.Position(), total);
+        reporter.Progress(reader.Position(), total);
         if (const std::optional<Record> record = ReadRecord(line)) {
-            ConvertRecord(fs, here, *record, cachedName, targetName, window);
+            ConvertRecord(fs, here, *record, cachedName, targetName, reporter);
         }
     }
     reader.Close();
-    window.Progress(total, total);
+    reporter.Progress(total, total);
     state.cacheConverted = true;
 }
 
 }  // namespace
 
-bool RunConvert(CacheFolderState& state, Reporter& window) {
+CommandResult RunConvert(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
-    window.ShowLabel(Label::Folder);
-    window.ShowLabel(Label::FolderName);
-    if (!state.HasFolder(window)) return false;
-    state.cacheIndexPath = state.PathIn("cache.ini");
-    if (!state.IsCacheFolder(window)) return false;
-    if (!state.fs().FileExists(state.cacheIndexPath)) {
-        window.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
-                          Buttons::Ok, Icon::None);
-        return false;
+    reporter.ShowLabel(Label::Folder);
+    reporter.ShowLabel(Label::FolderName);
+    if (!state.HasFolder(reporter)) return Outcome::Refused;
+    const std::string indexPath = state.PathIn("cache.ini");
+    if (!state.IsCacheFolder(reporter)) return Outcome::Refused;
+    if (!state.fs().FileExists(indexPath)) {
+        reporter.MessageBox("'Cache.ini' is missing, Conversion cannot proceed.", "'Cache.ini' file not found.",
+                            Buttons::Ok, Icon::None);
+        return Outcome::Refused;
     }
-    ConvertCache(state, window);
-    return true;
+    ConvertCache(state, indexPath, reporter);
+    return Outcome::Done;
 }
 
 }  // namespace tcc

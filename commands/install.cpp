@@ -1,12 +1,13 @@
 #include "commands/install.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "commands/file_step.h"
+#include "commands/sort_folders.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 #include "core/paths.h"
@@ -14,40 +15,9 @@
 namespace tcc {
 namespace {
 
-// The folders whose files go into the game's folders of the same name, in
-// the order they are installed.
-constexpr std::array<const char*, 5> kGameFolders = {"Maps", "System", "Textures", "Sounds", "Music"};
-// The sort folders removed from the cache folder when they are left empty.
-constexpr std::array<const char*, 6> kSortFolders = {"Maps", "System", "Textures", "Sounds", "Music",
-                                                     "Unknown Extensions"};
-
-// The game's folder: the one named, else the cache folder's parent when it
-// holds a System folder. Nothing when it is refused; the user has been told.
-std::optional<Folder> GameFolder(FileSystem& fs, const Folder& cache, const InstallOptions& options, Reporter& window) {
-    std::optional<Folder> game;
-    if (!options.gameFolder.empty()) {
-        game = fs.GetFolder(options.gameFolder);
-    } else {
-        std::string_view parent, name;
-        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
-            std::string text = "'";
-            text.append(parent).append("' holds no System folder, so it is not taken for the game's folder: name the "
-                                       "game's folder with --game GAME_FOLDER.");
-            window.MessageBox(text, "Install", Buttons::Ok, Icon::None);
-            return std::nullopt;
-        }
-        game = fs.GetFolder(std::string(parent));
-    }
-    if (fs.disk().SameEntry(game->path, cache.path)) {
-        window.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
-        return std::nullopt;
-    }
-    return game;
-}
-
 class Installer {
 public:
-    Installer(FileSystem& fs, Reporter& window, bool overwrite) : fs_(fs), window_(window), overwrite_(overwrite) {}
+    Installer(FileSystem& fs, Reporter& reporter, bool overwrite) : fs_(fs), reporter_(reporter), overwrite_(overwrite) {}
 
     void Run(const Folder& cache, const Folder& game) {
         FileSystem::Listing& here = fs_.ListingOf(cache);
@@ -60,10 +30,11 @@ public:
         };
         std::vector<Batch> batches;
         std::uint64_t total = 0, done = 0;
-        for (const char* folder : kGameFolders) {
-            const FileSystem::Entry* sub = here.Find(folder);
+        for (const SortFolder& sort : kSortFolders) {
+            if (!sort.inGame) continue;
+            const FileSystem::Entry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
-            Batch batch{folder, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
+            Batch batch{sort.name, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
             total += batch.names.size();
             if (!batch.names.empty()) batches.push_back(std::move(batch));
         }
@@ -76,23 +47,20 @@ public:
             to.Reserve(batch.names.size());
             for (const std::string& name : batch.names) {
                 const std::string shown = JoinPath(batch.sub, name);
-                try {
-                    if (linked) Skip(shown, "the sort folder is the game's own");
+                RunFileStep(reporter_, shown, [&] {
+                    if (linked) reporter_.Note(FileAction::Skip(shown, "the sort folder is the game's own"));
                     else InstallFile(from, shown, name, to);
-                } catch (const FileError& e) {
-                    // A path the system cannot take is passed over, as the sort does.
-                    if (e.number() != kBadFileName) throw;
-                    Skip(shown, "name too long");
-                }
-                window_.Progress(++done, total);
+                });
+                reporter_.Progress(++done, total);
             }
         }
-        window_.Progress(total, total);
-        for (const char* folder : kSortFolders) {
-            const FileSystem::Entry* sub = here.Find(folder);
+        reporter_.Progress(total, total);
+        // The sort folders left empty go, the game's or not.
+        for (const SortFolder& sort : kSortFolders) {
+            const FileSystem::Entry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
             const std::string name = sub->name;
-            if (fs_.RemoveFolderIfEmpty(here, name)) window_.Note({FileAction::Kind::RemoveFolder, {}, name, {}});
+            if (fs_.RemoveFolderIfEmpty(here, name)) reporter_.Note(FileAction::RemoveFolder(name));
         }
     }
 
@@ -101,14 +69,10 @@ private:
     Folder GameFolderFor(FileSystem::Listing& gameHere, const char* folder) {
         const FileSystem::Entry* found = gameHere.Find(folder);
         if (found && found->type == EntryType::Folder) return Folder{JoinPath(gameHere.path(), found->name)};
-        // A file of that name refuses the folder (58).
+        // A file of that name refuses the folder (kFileAlreadyExists).
         Folder made = fs_.CreateFolder(JoinPath(gameHere.path(), folder));
-        window_.Note({FileAction::Kind::MakeFolder, {}, made.path, {}});
+        reporter_.Note(FileAction::MakeFolder(made.path));
         return made;
-    }
-
-    void Skip(const std::string& shown, std::string reason) {
-        window_.Note({FileAction::Kind::Skip, shown, {}, std::move(reason)});
     }
 
     void InstallFile(FileSystem::Listing& from, const std::string& shown, const std::string& name,
@@ -116,27 +80,28 @@ private:
         const FileSystem::Entry* found = to.Find(name);
         if (!found) {
             // A name taken meanwhile is refused by the rename itself.
-            if (!fs_.Move(from, name, to, name)) return Skip(shown, "target taken");
+            if (!fs_.Move(from, name, to, name)) return reporter_.Note(FileAction::Skip(shown, "target taken"));
             brought_.insert(JoinPath(to.path(), name));
-            window_.Note({FileAction::Kind::Install, shown, {}, {}});
+            reporter_.Note(FileAction::Install(shown));
             return;
         }
         // A file this install brought in is never replaced by one whose name
         // differs only in case.
-        if (brought_.count(JoinPath(to.path(), found->name))) return Skip(shown, "target taken");
+        if (brought_.count(JoinPath(to.path(), found->name))) return reporter_.Note(FileAction::Skip(shown, "target taken"));
         // Where letter case counts, a name in other case is another file's.
         if (found->name != name && !fs_.disk().FoldsCase()) {
-            return Skip(shown, "the game's " + JoinPath(LastComponent(to.path()), found->name) + " holds its name in other case");
+            const std::string held = JoinPath(LastComponent(to.path()), found->name);
+            return reporter_.Note(FileAction::Skip(shown, "the game's " + held + " holds its name in other case"));
         }
-        if (found->type != EntryType::File) return Skip(shown, "a folder of that name in the game");
+        if (found->type != EntryType::File) return reporter_.Note(FileAction::Skip(shown, "a folder of that name in the game"));
         const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk);
         if (fs_.SameContent(JoinPath(from.path(), name), target)) {
             fs_.RemoveFile(from, name);
-            window_.Note({FileAction::Kind::Same, shown, {}, "already installed"});
+            reporter_.Note(FileAction::Same(shown, "already installed"));
             return;
         }
-        if (!overwrite_) return Skip(shown, "the game has another version");
-        if (fs_.disk().Stat(target).readOnly) return Skip(shown, "the game's copy is read-only");
+        if (!overwrite_) return reporter_.Note(FileAction::Skip(shown, "the game has another version"));
+        if (fs_.disk().Stat(target).readOnly) return reporter_.Note(FileAction::Skip(shown, "the game's copy is read-only"));
         // The game's copy is kept beside it first. A backup already there is
         // never replaced; one with the same bytes is this very backup, left
         // by a run that stopped before the replacement.
@@ -144,36 +109,50 @@ private:
         if (const FileSystem::Entry* kept = to.Find(backup)) {
             const std::string keptName = kept->name;
             if (kept->type != EntryType::File || !fs_.SameContent(JoinPath(to.path(), keptName), target)) {
-                return Skip(shown, keptName + " already in the game");
+                return reporter_.Note(FileAction::Skip(shown, keptName + " already in the game"));
             }
         } else if (!fs_.CopyBeside(to, onDisk, backup)) {
-            return Skip(shown, backup + " already in the game");
+            return reporter_.Note(FileAction::Skip(shown, backup + " already in the game"));
         } else {
             brought_.insert(JoinPath(to.path(), backup));
         }
         fs_.MoveOver(from, name, to, onDisk);
         brought_.insert(target);
-        window_.Note({FileAction::Kind::Install, shown, backup, {}});
+        reporter_.Note(FileAction::Install(shown, backup));
     }
 
     FileSystem& fs_;
-    Reporter& window_;
+    Reporter& reporter_;
     bool overwrite_;
     std::set<std::string> brought_;  // the game's files this install made, by path
 };
 
 }  // namespace
 
-bool RunInstall(CacheFolderState& state, Reporter& window, const InstallOptions& options) {
+CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
-    if (!state.HasFolder(window) || !state.IsCacheFolder(window)) return false;
+    if (!state.HasFolder(reporter) || !state.IsCacheFolder(reporter)) return Outcome::Refused;
     // The folder as it was chosen when the command began.
     const Folder cache = *state.currentFolder;
-    const std::optional<Folder> game = GameFolder(fs, cache, options, window);
-    if (!game) return false;
-    Installer(fs, window, options.overwrite).Run(cache, *game);
-    return true;
+    // The game's folder: the one named, else the cache folder's parent when
+    // it holds a System folder.
+    std::optional<Folder> game;
+    if (!options.gameFolder.empty()) {
+        game = fs.GetFolder(options.gameFolder);
+    } else {
+        std::string_view parent, name;
+        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
+            return {Outcome::NoGameFolder, std::string(parent)};
+        }
+        game = fs.GetFolder(std::string(parent));
+    }
+    if (fs.disk().SameEntry(game->path, cache.path)) {
+        reporter.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
+        return Outcome::Refused;
+    }
+    Installer(fs, reporter, options.overwrite).Run(cache, *game);
+    return Outcome::Done;
 }
 
 }  // namespace tcc

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands/cache_state.h"
+#include "commands/command.h"
 #include "commands/reporter.h"
 
 namespace tcc {
@@ -18,8 +19,10 @@ struct InstallOptions {
 // Install: moves the files of the cache folder's Maps, System, Textures,
 // Sounds and Music folders into the game's folders of those names, never
 // replacing a game file unless asked to, and removes the sort folders left
-// empty. False when it refused the folder or the game folder (its message
-// has been shown).
-bool RunInstall(CacheFolderState& state, Reporter& window, const InstallOptions& options);
+// empty. Refused when it refused the folder or the game folder (its message
+// has been shown); NoGameFolder when none was named and the cache folder's
+// parent holds no System folder (nothing has been shown: the caller tells how
+// to name one).
+CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options);
 
 }  // namespace tcc

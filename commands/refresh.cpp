@@ -1,5 +1,7 @@
 #include "commands/refresh.h"
 
+#include <string>
+
 #include "core/file_system.h"
 
 namespace tcc {
@@ -10,32 +12,32 @@ constexpr const char* kFreshIndex = "[Cache]\r\n";
 
 // Rewrites the chosen folder's cache.ini with its header line alone; false
 // when there was no index and the folder is not a cache folder.
-bool ResetCacheIndex(CacheFolderState& state, Reporter& window) {
-    state.cacheIndexPath = state.PathIn("cache.ini");
+bool ResetCacheIndex(CacheFolderState& state, Reporter& reporter) {
+    const std::string indexPath = state.PathIn("cache.ini");
     FileSystem& fs = state.fs();
     // An existing index is replaced whatever the folder is called; a new one
     // is made only in a cache folder.
-    if (!fs.FileExists(state.cacheIndexPath) && !state.IsCacheFolder(window)) return false;
+    if (!fs.FileExists(indexPath) && !state.IsCacheFolder(reporter)) return false;
     // Written beside the old index and renamed over it, so the folder never
     // holds an empty or half-written index. A read-only index is refused.
-    fs.ReplaceFileContent(state.cacheIndexPath, kFreshIndex);
-    window.Note({FileAction::Kind::Write, {}, "cache.ini", {}});
+    fs.ReplaceFileContent(indexPath, kFreshIndex);
+    reporter.Note(FileAction::Write("cache.ini"));
     return true;
 }
 
 }  // namespace
 
-bool RunRefresh(CacheFolderState& state, Reporter& window) {
+CommandResult RunRefresh(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
-    if (!state.HasFolder(window)) return false;
+    if (!state.HasFolder(reporter)) return Outcome::Refused;
     if (!state.cacheConverted) {
-        Answer answer = window.MessageBox(
+        Answer answer = reporter.MessageBox(
             "You haven't converted the cache directory yet, are you sure you want to delete the 'Cache.ini' "
             "settings?",
             "'Cache.ini' Overwrite", Buttons::YesNo, Icon::None);
-        if (answer != Answer::Yes) return false;
+        if (answer != Answer::Yes) return Outcome::Refused;
     }
-    return ResetCacheIndex(state, window);
+    return ResetCacheIndex(state, reporter) ? Outcome::Done : Outcome::Refused;
 }
 
 }  // namespace tcc

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "commands/cache_state.h"
+#include "commands/command.h"
 #include "commands/reporter.h"
 
 namespace tcc {
 
 // Refresh: asks first while nothing was converted in this run, then rewrites
-// the chosen folder's cache.ini with its header line alone. False when the
+// the chosen folder's cache.ini with its header line alone. Refused when the
 // user said No or the folder was refused.
-bool RunRefresh(CacheFolderState& state, Reporter& window);
+CommandResult RunRefresh(CacheFolderState& state, Reporter& reporter);
 
 }  // namespace tcc

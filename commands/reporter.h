@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tcc {
 
@@ -18,14 +19,28 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 struct FileAction {
     enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder };
     Kind kind = Kind::Skip;
-    // Rename, Move: the old name. Skip: the record's key or the file's name.
-    // Install, Same: the file's name.
-    std::string from;
-    // Rename, Move, Replace, Write, MakeFolder, RemoveFolder: the new name.
+    // The file or folder acted on or passed over, by the name it had before;
+    // for a record passed over, its key.
+    std::string name;
+    // Rename, Move, Replace: the name the file was given.
+    std::string target;
     // Install: the name the game's old copy was kept under, when it was replaced.
-    std::string to;
+    std::string keptAs;
     std::string reason;  // Skip, Same: why, in a few words ("target taken").
     bool operator==(const FileAction&) const = default;
+
+    static FileAction Rename(std::string_view name, std::string_view target);
+    static FileAction Move(std::string_view name, std::string_view target);
+    // The file took the place of the one at target.
+    static FileAction Replace(std::string_view name, std::string_view target);
+    static FileAction Write(std::string_view name);
+    static FileAction MakeFolder(std::string_view name);
+    static FileAction RemoveFolder(std::string_view name);
+    static FileAction Skip(std::string_view name, std::string_view reason);
+    // keptAs: empty when the game had no copy to replace.
+    static FileAction Install(std::string_view name, std::string_view keptAs = {});
+    // The game has the file with the same bytes already.
+    static FileAction Same(std::string_view name, std::string_view reason);
 };
 
 // An action as a line for the user: "rename A -> B", "skip K: reason",

@@ -7,148 +7,122 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/file_step.h"
+#include "commands/sort_folders.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
 namespace {
 
-// The sort folders in the order they are tested and made. The directory list
-// is refreshed after Music and again after Unknown Extensions.
-constexpr std::array<const char*, 5> kFirstFolders = {"Maps", "System", "Textures", "Sounds", "Music"};
-constexpr const char* kUnknownFolder = "Unknown Extensions";
-
-struct Pass {
-    const char* extension;  // the pass takes the names matching "*" + extension
-    const char* folder;
-};
-
-// Each pass moves the files matching its pattern into its folder. No name
-// matches two patterns, so the order only decides the order of the moves.
-constexpr std::array<Pass, 8> kPasses = {{
-    {".unr", "Maps"},
-    {".utx", "Textures"},
-    {".uax", "Sounds"},
-    {".umx", "Music"},
-    {".unk", "Unknown Extensions"},
-    {".u", "System"},
-    {".dll", "System"},
-    {".int", "System"},
-}};
-
-// The pass whose pattern the name matches, or kPasses.size() for none. A
+// The pass whose pattern the name matches, or kSortPasses.size() for none. A
 // pattern "*.ext" matches when the name ends in ".ext" whatever the letter
 // case, and as no extension holds a ".", the name's last "." decides.
 std::size_t PassOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return kPasses.size();
+    if (dot == std::string::npos) return kSortPasses.size();
     const std::string extension = FoldCase(std::string_view(name).substr(dot));
-    for (std::size_t p = 0; p < kPasses.size(); ++p) {
-        if (extension == kPasses[p].extension) return p;
+    for (std::size_t p = 0; p < kSortPasses.size(); ++p) {
+        if (extension == kSortPasses[p].extension) return p;
     }
-    return kPasses.size();
+    return kSortPasses.size();
 }
 
 constexpr const char* kFinishedText =
     "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
     "the 'Cache' directory to the game's main directory, choosing overwrite.";
 
-void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Reporter& window) {
+void MakeFolderIfMissing(FileSystem& fs, const Folder& folder, const char* name, Reporter& reporter) {
     // A folder present under other letter case counts as present.
     const std::string path = JoinPath(folder.path, name);
     if (fs.FolderExists(path)) return;
     fs.CreateFolder(path);
-    window.Note({FileAction::Kind::MakeFolder, {}, name, {}});
+    reporter.Note(FileAction::MakeFolder(name));
 }
 
-// Makes the missing sort folders of a cache folder.
-void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& window) {
-    for (const char* name : kFirstFolders) MakeFolderIfMissing(fs, folder, name, window);
-    window.RefreshDirList();
-    MakeFolderIfMissing(fs, folder, kUnknownFolder, window);
-    window.RefreshDirList();
-}
-
-void Skip(Reporter& window, const std::string& name, std::string reason) {
-    window.Note({FileAction::Kind::Skip, name, {}, std::move(reason)});
+// Makes the missing sort folders of a cache folder: the game's folders, then
+// the others, the directory list brought up to date after each group.
+void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& reporter) {
+    for (const bool inGame : {true, false}) {
+        for (const SortFolder& sort : kSortFolders) {
+            if (sort.inGame == inGame) MakeFolderIfMissing(fs, folder, sort.name, reporter);
+        }
+        reporter.RefreshDirList();
+    }
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
 void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
-              FileSystem::Listing& there, Reporter& window) {
+              FileSystem::Listing& there, Reporter& reporter) {
     const FileSystem::Entry* held = there.Find(name);
-    try {
+    RunFileStep(reporter, name, [&] {
         if (!held) {
             // A name taken meanwhile is refused by the rename itself.
-            if (!fs.Move(here, name, there, name)) return Skip(window, name, "target taken");
-            window.Note({FileAction::Kind::Move, name, JoinPath(sub, name), {}});
+            if (!fs.Move(here, name, there, name)) return reporter.Note(FileAction::Skip(name, "target taken"));
+            reporter.Note(FileAction::Move(name, JoinPath(sub, name)));
         } else if (held->name != name && !fs.disk().FoldsCase()) {
             // Where letter case counts, a name in other case is another
             // file's, which is no older copy of this one: this one stays.
-            Skip(window, name, JoinPath(sub, held->name) + " holds its name in other case");
+            reporter.Note(FileAction::Skip(name, JoinPath(sub, held->name) + " holds its name in other case"));
         } else {
             // The moved file takes the old one's place in one step.
             fs.MoveReplacing(here, name, there, name);
-            window.Note({FileAction::Kind::Replace, name, JoinPath(sub, name), {}});
+            reporter.Note(FileAction::Replace(name, JoinPath(sub, name)));
         }
-    } catch (const FileError& e) {
-        // A path the system cannot take is passed over, as the conversion does.
-        if (e.number() != kBadFileName) throw;
-        Skip(window, name, "name too long");
-    }
+    });
 }
 
 // Moves the folder's files into the sort folders by extension, then shows
 // the closing message; false when it refused the folder.
-bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
-    if (!state.IsCacheFolder(window)) return false;
+bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
+    if (!state.IsCacheFolder(reporter)) return false;
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = *state.currentFolder;
     FileSystem::Listing& here = fs.ListingOf(folder);
-    MakeFolders(fs, folder, window);
+    MakeFolders(fs, folder, reporter);
 
     // The folder itself is the enumeration: its files as they stand now, in
     // byte order, split by pass. Moving a file into a subfolder never adds one here.
     const std::vector<std::string> names = fs.ListFiles(folder.path, "*");
-    std::array<std::vector<const std::string*>, kPasses.size()> byPass;
+    std::array<std::vector<const std::string*>, kSortPasses.size()> byPass;
     std::uint64_t total = 0;
     for (const std::string& name : names) {
         const std::size_t p = PassOf(name);
-        if (p == kPasses.size()) continue;
+        if (p == kSortPasses.size()) continue;
         byPass[p].push_back(&name);
         ++total;
     }
 
     std::uint64_t done = 0;
-    for (std::size_t p = 0; p < kPasses.size(); ++p) {
+    for (std::size_t p = 0; p < kSortPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
-        const FileSystem::Entry* made = here.Find(kPasses[p].folder);
-        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
+        const FileSystem::Entry* made = here.Find(kSortPasses[p].folder);
+        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
         FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
-            SortFile(fs, here, *name, sub, there, window);
-            window.Progress(++done, total);
+            SortFile(fs, here, *name, sub, there, reporter);
+            reporter.Progress(++done, total);
         }
         // The file list shows the folder as each pass leaves it.
-        window.RefreshFileList();
+        reporter.RefreshFileList();
     }
-    window.Progress(total, total);
-    window.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
+    reporter.Progress(total, total);
+    reporter.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
     return true;
 }
 
 }  // namespace
 
-bool RunSort(CacheFolderState& state, Reporter& window) {
+CommandResult RunSort(CacheFolderState& state, Reporter& reporter) {
     FileSystem::Command command(state.fs());
-    if (!state.HasFolder(window)) return false;
-    return SortIntoFolders(state, window);
+    if (!state.HasFolder(reporter)) return Outcome::Refused;
+    return SortIntoFolders(state, reporter) ? Outcome::Done : Outcome::Refused;
 }
 
 }  // namespace tcc

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "commands/cache_state.h"
+#include "commands/command.h"
 #include "commands/reporter.h"
 
 namespace tcc {
 
 // Sort: makes the six sort folders that are missing, moves the folder's files
-// into them by extension and shows the closing message. False when it
+// into them by extension and shows the closing message. Refused when it
 // refused the folder (its message has been shown).
-bool RunSort(CacheFolderState& state, Reporter& window);
+CommandResult RunSort(CacheFolderState& state, Reporter& reporter);
 
 }  // namespace tcc

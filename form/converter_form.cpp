@@ -265,7 +265,7 @@ void ConverterForm::cmdBack_Click() {
 
 // --- The commands ------------------------------------------------------------
 
-void ConverterForm::RunCommand(Command command, const char* progressText) {
+void ConverterForm::RunCommand(CommandFunction command, const char* progressText) {
     if (busy_) return;
     busy_ = true;
     progressText_ = progressText;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands/cache_state.h"
+#include "commands/command.h"
 #include "commands/reporter.h"
 #include "form/layout.h"
 #include "form/lists.h"
@@ -91,8 +92,7 @@ private:
     void SelectDrive(int index);
     void ShowFolderControls();
     void ChooseFolder();
-    using Command = bool (*)(CacheFolderState&, Reporter&);
-    void RunCommand(Command command, const char* progressText);
+    void RunCommand(CommandFunction command, const char* progressText);
     void ReadFileListNow();
     void EndProgress();
     void ShowFiles();

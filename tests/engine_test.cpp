@@ -102,7 +102,7 @@ protected:
     std::string At(const std::string& name) const { return disk.Content(kDir + "/" + name); }
     bool Has(const std::string& name) const { return disk.HasFile(kDir + "/" + name); }
     // A command in the folder, chosen first as the window chooses it.
-    void Run(bool (*command)(CacheFolderState&, Reporter&), const std::string& folder = kDir) {
+    void Run(CommandFunction command, const std::string& folder = kDir) {
         state.ChooseFolder(folder);
         command(state, window);
     }
@@ -204,7 +204,7 @@ TEST_P(Sort, KeepsTheListsUpToDateTellsTheUserAndMeetsChangesBehindItsBack) {
     });
     EXPECT_EQ(ErrorText([&] { Run(RunSort); }), "53 File not found: " + kDir + "/Gone.uax");
     EXPECT_TRUE(At("Textures/Taken.utx") == "newcomer" && At("Taken.utx") == "Taken.utx" && Has("Maps/BIG.UNR"));
-    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && window.notes.back() == (FileAction{FileAction::Kind::Skip, "Taken.utx", {}, "target taken"}));
+    EXPECT_TRUE(disk.HasFolder(kDir + "/folder.unr") && window.notes.back() == FileAction::Skip("Taken.utx", "target taken"));
     // The folder list is brought up to date before the last folder is made
     // and after it; the file list once per pass.
     EXPECT_EQ(window.events, (std::vector<std::string>{"dirs", "mkdir unknown", "dirs", "files", "files"}));
@@ -227,12 +227,12 @@ std::string SameName(const std::string& path) {
 struct Command {
     const char* name;
     bool converted;  // cacheConverted before the command
-    bool (*click)(CacheFolderState&, Reporter&);
+    CommandFunction click;
     std::deque<Answer> answers;  // the user's answers to its questions
 };
 
-bool Install(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {}); }
-bool InstallOverwriting(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {"", true}); }
+CommandResult Install(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {}); }
+CommandResult InstallOverwriting(CacheFolderState& s, Reporter& w) { return RunInstall(s, w, {"", true}); }
 
 // The folder whose tree a command changes: the install's holds the game's
 // folder and the cache folder.

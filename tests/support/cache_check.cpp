@@ -39,10 +39,10 @@ std::string ReadAll(ReadStream& stream) {
 // either separator); the install's notes name files by their path.
 std::string Line(FileAction a, const std::string& root, bool install) {
     std::string below = root + "/";
-    for (std::string* path : {&a.from, &a.to, &a.reason, &below}) {
-        if (path != &a.from || install) std::replace(path->begin(), path->end(), kSeparator, '/');
+    for (std::string* path : {&a.name, &a.target, &a.reason, &below}) {
+        if (path != &a.name || install) std::replace(path->begin(), path->end(), kSeparator, '/');
     }
-    if (a.to.starts_with(below)) a.to.erase(0, below.size());
+    if (a.name.starts_with(below)) a.name.erase(0, below.size());
     return Describe(a);
 }
 
