@@ -11,18 +11,11 @@
 
 namespace tcc {
 
-// The platform's path separator. Paths are strings: bytes as they are on
-// Linux, UTF-8 text on Windows (UTF-16 only at the system's interface).
-// On Windows "/" separates too, as the system itself takes it. Whether the
-// platform hides a file by a leading "." in its name (Linux) or by an
-// attribute (Windows).
+// Whether the platform hides a file by a leading "." in its name (Linux) or
+// by an attribute (Windows).
 #ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-inline constexpr std::string_view kSeparators = "\\/";
 inline constexpr bool kHiddenByName = false;
 #else
-inline constexpr char kSeparator = '/';
-inline constexpr std::string_view kSeparators = "/";
 inline constexpr bool kHiddenByName = true;
 #endif
 
