@@ -56,15 +56,15 @@ void Skip(Reporter& window, std::string_view key, const char* reason) {
 
 // Renames the cached file of one record in `here` to its real name when that
 // name is free.
-void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& record, std::string& cachedName,
+void ConvertRecord(FileSystem& fs, Listing& here, const Record& record, std::string& cachedName,
                    std::string& targetName, Reporter& window) {
     cachedName.assign(record.key).append(".uxx");
     targetName.assign(record.realName);
     if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
     if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return Skip(window, record.key, reason);
 
-    const FileSystem::Entry* cached = here.Find(cachedName);
-    const FileSystem::Entry* taken = here.Find(targetName);
+    const DirEntry* cached = here.Find(cachedName);
+    const DirEntry* taken = here.Find(targetName);
     if (!cached || cached->type != EntryType::File) return Skip(window, record.key, "cached file missing");
     if (taken && taken->type == EntryType::File) return Skip(window, record.key, "target taken");
     // A folder or the like holds the name: the rename cannot be done.
@@ -94,7 +94,7 @@ void ConvertCache(CacheFolderState& state, Reporter& window) {
     File index = fs.GetFile(state.cacheIndexPath);
     const std::uint64_t total = fs.FileSize(index);
     TextReader reader = fs.OpenTextRead(index);
-    FileSystem::Listing& here = fs.ListingOf(folder);
+    Listing& here = fs.ListingOf(folder);
 
     // The header line is passed over unread; an empty index has no records.
     if (!reader.AtEndOfStream()) reader.SkipLine();

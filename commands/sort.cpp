@@ -74,9 +74,9 @@ void Skip(Reporter& window, const std::string& name, std::string reason) {
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
-void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
-              FileSystem::Listing& there, Reporter& window) {
-    const FileSystem::Entry* held = there.Find(name);
+void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std::string& sub,
+              Listing& there, Reporter& window) {
+    const DirEntry* held = there.Find(name);
     try {
         if (!held) {
             // A name taken meanwhile is refused by the rename itself.
@@ -107,7 +107,7 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = *state.currentFolder;
-    FileSystem::Listing& here = fs.ListingOf(folder);
+    Listing& here = fs.ListingOf(folder);
     MakeFolders(fs, folder, window);
 
     // The folder itself is the enumeration: its files as they stand now, in
@@ -126,10 +126,10 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& window) {
     for (std::size_t p = 0; p < kPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
-        const FileSystem::Entry* made = here.Find(kPasses[p].folder);
+        const DirEntry* made = here.Find(kPasses[p].folder);
         if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kPasses[p].folder));
         const std::string sub = made->name;
-        FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
+        Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
             SortFile(fs, here, *name, sub, there, window);
