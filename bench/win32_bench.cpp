@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "core/utf16.h"
 #include "win32/converter.h"
 
 namespace {
@@ -53,7 +54,7 @@ double Seconds(const std::function<void()>& run) {
 }
 
 void RunCommandLine(const std::string& program, const fs::path& cache) {
-    std::wstring line = L"\"" + tcc::win32::Wide(program) + L"\" --yes --quiet convert sort \"" + cache.wstring() + L"\"";
+    std::wstring line = L"\"" + tcc::ToUtf16(program) + L"\" --yes --quiet convert sort \"" + cache.wstring() + L"\"";
     STARTUPINFOW start{};
     start.cb = sizeof start;
     PROCESS_INFORMATION process{};
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
     double windowSeconds = 1e9, cliSeconds = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         const fs::path windowCache = MakeCache("window"), cliCache = MakeCache("cli");
-        window.form().SetFolder(tcc::win32::Utf8(windowCache.wstring()));
+        window.form().SetFolder(tcc::ToUtf8(windowCache.wstring()));
         windowSeconds = std::min(windowSeconds, Seconds([&] {
             press(tcc::ControlId::cmdGetCache);
             press(tcc::ControlId::cmdSort);
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         // Leave the folder before it goes.
-        window.form().SetFolder(tcc::win32::Utf8(fs::temp_directory_path().wstring()));
+        window.form().SetFolder(tcc::ToUtf8(fs::temp_directory_path().wstring()));
         std::error_code error;
         for (const fs::path& cache : {windowCache, cliCache}) fs::remove_all(cache.parent_path(), error);
     }

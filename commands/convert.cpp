@@ -54,7 +54,7 @@ const char* Refusal(Disk& disk, const Record& record, const std::string& cachedN
 
 // Renames the cached file of one record in `here` to its real name when that
 // name is free.
-void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& record, std::string& cachedName,
+void ConvertRecord(FileSystem& fs, Listing& here, const Record& record, std::string& cachedName,
                    std::string& targetName, Reporter& reporter) {
     cachedName.assign(record.key).append(".uxx");
     targetName.assign(record.realName);
@@ -62,8 +62,8 @@ void ConvertRecord(FileSystem& fs, FileSystem::Listing& here, const Record& reco
     const std::string_view key = record.key;
     if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return reporter.Note(FileAction::Skip(key, reason));
 
-    const FileSystem::Entry* cached = here.Find(cachedName);
-    const FileSystem::Entry* taken = here.Find(targetName);
+    const DirEntry* cached = here.Find(cachedName);
+    const DirEntry* taken = here.Find(targetName);
     if (!cached || cached->type != EntryType::File) return reporter.Note(FileAction::Skip(key, "cached file missing"));
     if (taken && taken->type == EntryType::File) return reporter.Note(FileAction::Skip(key, "target taken"));
     // A folder or the like holds the name: the rename cannot be done.
@@ -89,7 +89,7 @@ void ConvertCache(CacheFolderState& state, const std::string& indexPath, Reporte
     File index = fs.GetFile(indexPath);
     const std::uint64_t total = fs.FileSize(index);
     TextReader reader = fs.OpenTextRead(index);
-    FileSystem::Listing& here = fs.ListingOf(folder);
+    Listing& here = fs.ListingOf(folder);
 
     // The header line is passed over unread; an empty index has no records.
     if (!reader.AtEndOfStream()) reader.SkipLine();

@@ -20,8 +20,8 @@ public:
     Installer(FileSystem& fs, Reporter& reporter, bool overwrite) : fs_(fs), reporter_(reporter), overwrite_(overwrite) {}
 
     void Run(const Folder& cache, const Folder& game) {
-        FileSystem::Listing& here = fs_.ListingOf(cache);
-        FileSystem::Listing& gameHere = fs_.ListingOf(game);
+        Listing& here = fs_.ListingOf(cache);
+        Listing& gameHere = fs_.ListingOf(game);
         // The sort folders' files as they stand now, folder by folder.
         struct Batch {
             const char* folder;
@@ -32,15 +32,15 @@ public:
         std::uint64_t total = 0, done = 0;
         for (const SortFolder& sort : kSortFolders) {
             if (!sort.inGame) continue;
-            const FileSystem::Entry* sub = here.Find(sort.name);
+            const DirEntry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
             Batch batch{sort.name, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
             total += batch.names.size();
             if (!batch.names.empty()) batches.push_back(std::move(batch));
         }
         for (const Batch& batch : batches) {
-            FileSystem::Listing& from = fs_.ListingOf(Folder{JoinPath(cache.path, batch.sub)});
-            FileSystem::Listing& to = fs_.ListingOf(GameFolderFor(gameHere, batch.folder));
+            Listing& from = fs_.ListingOf(Folder{JoinPath(cache.path, batch.sub)});
+            Listing& to = fs_.ListingOf(GameFolderFor(gameHere, batch.folder));
             // A sort folder linked to the game's folder holds the game's own
             // files: each would be found there as itself and removed.
             const bool linked = fs_.disk().SameEntry(from.path(), to.path());
@@ -57,7 +57,7 @@ public:
         reporter_.Progress(total, total);
         // The sort folders left empty go, the game's or not.
         for (const SortFolder& sort : kSortFolders) {
-            const FileSystem::Entry* sub = here.Find(sort.name);
+            const DirEntry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
             const std::string name = sub->name;
             if (fs_.RemoveFolderIfEmpty(here, name)) reporter_.Note(FileAction::RemoveFolder(name));
@@ -66,8 +66,8 @@ public:
 
 private:
     // The game's folder of that name, found in any letter case, else made.
-    Folder GameFolderFor(FileSystem::Listing& gameHere, const char* folder) {
-        const FileSystem::Entry* found = gameHere.Find(folder);
+    Folder GameFolderFor(Listing& gameHere, const char* folder) {
+        const DirEntry* found = gameHere.Find(folder);
         if (found && found->type == EntryType::Folder) return Folder{JoinPath(gameHere.path(), found->name)};
         // A file of that name refuses the folder (kFileAlreadyExists).
         Folder made = fs_.CreateFolder(JoinPath(gameHere.path(), folder));
@@ -75,9 +75,9 @@ private:
         return made;
     }
 
-    void InstallFile(FileSystem::Listing& from, const std::string& shown, const std::string& name,
-                     FileSystem::Listing& to) {
-        const FileSystem::Entry* found = to.Find(name);
+    void InstallFile(Listing& from, const std::string& shown, const std::string& name,
+                     Listing& to) {
+        const DirEntry* found = to.Find(name);
         if (!found) {
             // A name taken meanwhile is refused by the rename itself.
             if (!fs_.Move(from, name, to, name)) return reporter_.Note(FileAction::Skip(shown, "target taken"));
@@ -106,7 +106,7 @@ private:
         // never replaced; one with the same bytes is this very backup, left
         // by a run that stopped before the replacement.
         const std::string backup = onDisk + ".bak";
-        if (const FileSystem::Entry* kept = to.Find(backup)) {
+        if (const DirEntry* kept = to.Find(backup)) {
             const std::string keptName = kept->name;
             if (kept->type != EntryType::File || !fs_.SameContent(JoinPath(to.path(), keptName), target)) {
                 return reporter_.Note(FileAction::Skip(shown, keptName + " already in the game"));

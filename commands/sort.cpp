@@ -52,9 +52,9 @@ void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& reporter) {
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
-void SortFile(FileSystem& fs, FileSystem::Listing& here, const std::string& name, const std::string& sub,
-              FileSystem::Listing& there, Reporter& reporter) {
-    const FileSystem::Entry* held = there.Find(name);
+void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std::string& sub,
+              Listing& there, Reporter& reporter) {
+    const DirEntry* held = there.Find(name);
     RunFileStep(reporter, name, [&] {
         if (!held) {
             // A name taken meanwhile is refused by the rename itself.
@@ -81,7 +81,7 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
     // The folder as it was chosen when the command began, whatever the
     // window chooses meanwhile.
     const Folder folder = *state.currentFolder;
-    FileSystem::Listing& here = fs.ListingOf(folder);
+    Listing& here = fs.ListingOf(folder);
     MakeFolders(fs, folder, reporter);
 
     // The folder itself is the enumeration: its files as they stand now, in
@@ -100,10 +100,10 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
     for (std::size_t p = 0; p < kSortPasses.size(); ++p) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
-        const FileSystem::Entry* made = here.Find(kSortPasses[p].folder);
+        const DirEntry* made = here.Find(kSortPasses[p].folder);
         if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
-        FileSystem::Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
+        Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
             SortFile(fs, here, *name, sub, there, reporter);

@@ -11,18 +11,11 @@
 
 namespace tcc {
 
-// The platform's path separator. Paths are strings: bytes as they are on
-// Linux, UTF-8 text on Windows (UTF-16 only at the system's interface).
-// On Windows "/" separates too, as the system itself takes it. Whether the
-// platform hides a file by a leading "." in its name (Linux) or by an
-// attribute (Windows).
+// Whether the platform hides a file by a leading "." in its name (Linux) or
+// by an attribute (Windows).
 #ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-inline constexpr std::string_view kSeparators = "\\/";
 inline constexpr bool kHiddenByName = false;
 #else
-inline constexpr char kSeparator = '/';
-inline constexpr std::string_view kSeparators = "/";
 inline constexpr bool kHiddenByName = true;
 #endif
 
@@ -87,15 +80,16 @@ public:
     // Creates a file that must not exist yet.
     virtual std::unique_ptr<WriteStream> CreateNew(const std::string& path) = 0;
 
-    // Moves a file; fails with "File already exists" when `to` is taken, even
-    // when it was taken after the caller looked. Both renames fail with 74
-    // when `from` and `to` lie on different devices: the caller copies.
+    // Moves a file; fails with kFileAlreadyExists when `to` is taken, even
+    // when it was taken after the caller looked. Both renames fail with
+    // kRenameAcrossDrives when `from` and `to` lie on different devices: the
+    // caller copies.
     virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
     // Moves a file over an existing one in one atomic step.
     virtual void RenameReplace(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
     virtual void MakeDir(const std::string& path) = 0;
-    // Removes an empty folder; "File already exists" when it holds anything.
+    // Removes an empty folder; kFileAlreadyExists when it holds anything.
     virtual void RemoveDir(const std::string& path) = 0;
 
     // The text of a file that the game wrote (the index), from a stream of
@@ -119,7 +113,7 @@ public:
         return true;
     }
     // The longest path, in bytes, that the system takes; a longer one is
-    // refused as a bad file name (52).
+    // refused as a bad file name (kBadFileName).
     virtual std::size_t MaxPathLength() { return static_cast<std::size_t>(-1); }
     // Are names equal but for letter case one name here (Windows)?
     virtual bool FoldsCase() { return false; }

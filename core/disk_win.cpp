@@ -110,7 +110,7 @@ namespace {
 
 // The system's form of a path; a path that is not text names nothing that
 // can exist.
-std::wstring Wide(const std::string& path) {
+std::wstring SystemPathOrFail(const std::string& path) {
     std::wstring wide = SystemPath(path);
     if (wide.empty()) Fail(ERROR_PATH_NOT_FOUND, path);
     return wide;
@@ -349,7 +349,7 @@ EntryInfo WinDisk::Stat(const std::string& path) {
 }
 
 std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
-    std::wstring pattern = Wide(folder);
+    std::wstring pattern = SystemPathOrFail(folder);
     if (pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW found;
@@ -375,7 +375,7 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
 }
 
 std::unique_ptr<ReadStream> WinDisk::OpenRead(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = SystemPathOrFail(path);
     HANDLE handle = INVALID_HANDLE_VALUE;
     const DWORD err = Retrying([&] {
         handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -387,7 +387,7 @@ std::unique_ptr<ReadStream> WinDisk::OpenRead(const std::string& path) {
 }
 
 std::unique_ptr<WriteStream> WinDisk::CreateNew(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = SystemPathOrFail(path);
     HANDLE handle = INVALID_HANDLE_VALUE;
     const DWORD err = Retrying([&] {
         handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -402,7 +402,7 @@ std::unique_ptr<ReadStream> WinDisk::ReadText(std::unique_ptr<ReadStream> bytes)
 }
 
 void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
-    const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
+    const std::wstring wideFrom = SystemPathOrFail(from), wideTo = SystemPathOrFail(to);
     // Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name, in
     // any letter case, however late it was taken.
     if (const DWORD err = Move(wideFrom, wideTo, 0)) FailMove(err, from, to, wideFrom, wideTo);
@@ -412,7 +412,7 @@ void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
     const std::wstring onDisk = NameOnDisk(wideTo);
     if (onDisk.empty() || onDisk == LastName(wideTo)) return;
     const std::string temp = from + ".case~";
-    const std::wstring wideTemp = Wide(temp);
+    const std::wstring wideTemp = SystemPathOrFail(temp);
     if (const DWORD err = Move(wideFrom, wideTemp, 0)) FailMove(err, from, temp, wideFrom, wideTemp);
     if (const DWORD err = Move(wideTemp, wideTo, 0)) {
         // Back to the old name; where even that fails, the error says where
@@ -423,12 +423,12 @@ void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 void WinDisk::RenameReplace(const std::string& from, const std::string& to) {
-    const std::wstring wideFrom = Wide(from), wideTo = Wide(to);
+    const std::wstring wideFrom = SystemPathOrFail(from), wideTo = SystemPathOrFail(to);
     if (const DWORD err = Move(wideFrom, wideTo, MOVEFILE_REPLACE_EXISTING)) FailMove(err, from, to, wideFrom, wideTo);
 }
 
 void WinDisk::Remove(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = SystemPathOrFail(path);
     auto remove = [&] { return Retrying([&] { return DeleteFileW(wide.c_str()) != 0; }, {&wide}); };
     DWORD err = remove();
     if (err == ERROR_SUCCESS) return;
@@ -446,11 +446,11 @@ void WinDisk::Remove(const std::string& path) {
 }
 
 void WinDisk::MakeDir(const std::string& path) {
-    if (!CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(GetLastError(), path);
+    if (!CreateDirectoryW(SystemPathOrFail(path).c_str(), nullptr)) Fail(GetLastError(), path);
 }
 
 void WinDisk::RemoveDir(const std::string& path) {
-    if (!RemoveDirectoryW(Wide(path).c_str())) Fail(GetLastError(), path);
+    if (!RemoveDirectoryW(SystemPathOrFail(path).c_str())) Fail(GetLastError(), path);
 }
 
 bool WinDisk::SameEntry(const std::string& a, const std::string& b) {

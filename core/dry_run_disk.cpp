@@ -6,23 +6,16 @@
 #include <unordered_set>
 
 #include "core/file_error.h"
-#include "core/file_system.h"
+#include "core/paths.h"
 
 namespace tcc {
 namespace {
 
-// The path without separators at its end; a lone root separator stays.
-std::string Trimmed(const std::string& path) {
-    std::size_t end = path.size();
-    while (end > 1 && IsPathSeparator(path[end - 1])) --end;
-    return path.substr(0, end);
-}
-
-// Parent folder and name of a trimmed path; the parent of "/x" is "/".
-std::pair<std::string, std::string> Split(const std::string& path) {
-    const std::size_t pos = path.find_last_of(kSeparators);
-    if (pos == std::string::npos) return {std::string(), path};
-    return {path.substr(0, pos == 0 ? 1 : pos), path.substr(pos + 1)};
+// Parent folder and name of a path; no parent for a root or a lone name.
+std::pair<std::string, std::string> ParentAndName(std::string_view path) {
+    std::string_view parent, name = TrimmedPath(path);
+    SplitPath(name, &parent, &name);
+    return {std::string(parent), std::string(name)};
 }
 
 class MemoryReadStream : public ReadStream {
@@ -57,7 +50,7 @@ private:
 DryRunDisk::DryRunDisk(Disk& base) : base_(base), fold_(base.FoldsCase()) {}
 
 std::string DryRunDisk::Key(const std::string& path) const {
-    std::string key = Trimmed(path);
+    std::string key(TrimmedPath(path));
     if (!fold_) return key;
     for (char& c : key) c = IsPathSeparator(c) ? kSeparator : c;
     return base_.CaseKey(key);
@@ -86,7 +79,7 @@ EntryInfo DryRunDisk::Info(const std::string& path) {
 }
 
 void DryRunDisk::RequireParentFolder(const std::string& path) {
-    const auto [parent, name] = Split(Trimmed(path));
+    const auto [parent, name] = ParentAndName(path);
     // The system takes no longer path, and no file system here a longer name.
     if (path.size() > base_.MaxPathLength()) throw FileError(kBadFileName, path);
     if (parent.empty() || Info(parent).type != EntryType::Folder) throw FileError(kPathNotFound, path);
@@ -102,12 +95,12 @@ bool DryRunDisk::MayWrite(const std::string& path) {
 }
 
 void DryRunDisk::RequireWritable(const std::string& path) {
-    const std::string parent = Split(Trimmed(path)).first;
+    const std::string parent = ParentAndName(path).first;
     if (!MayWrite(parent)) throw FileError(kPermissionDenied, parent);
 }
 
 void DryRunDisk::Put(const std::string& rawPath, Node node) {
-    auto [parent, name] = Split(Trimmed(rawPath));
+    auto [parent, name] = ParentAndName(rawPath);
     node.name = name;
     auto [it, added] = nodes_.insert_or_assign(Key(rawPath), std::move(node));
     if (added) changedIn_[Key(parent)].push_back(Key(name));
@@ -123,7 +116,7 @@ DryRunDisk::Node DryRunDisk::Take(const std::string& from) {
 EntryInfo DryRunDisk::Stat(const std::string& path) { return Info(path); }
 
 std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
-    const std::string folder = Trimmed(rawFolder);
+    const std::string folder(TrimmedPath(rawFolder));
     std::vector<DirEntry> entries;
     if (const Node* node = Find(folder)) {
         if (node->info.type != EntryType::Folder) throw FileError(kPathNotFound, folder);
@@ -190,7 +183,7 @@ void DryRunDisk::RenameReplace(const std::string& from, const std::string& to) {
     // A disk that folds case keeps the replaced entry's name.
     std::string target = to;
     if (fold_ && Info(to).type == EntryType::File) {
-        const auto [parent, name] = Split(Trimmed(to));
+        const auto [parent, name] = ParentAndName(to);
         if (const Node* node = Find(to)) {
             target = JoinPath(parent, node->name);
         } else {

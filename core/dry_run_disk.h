@@ -59,10 +59,11 @@ private:
     // type None here: nothing of the base disk shows through there.
     const Node* Find(const std::string& path);
     EntryInfo Info(const std::string& path);
-    // Throws FileError 52 for a name longer than 255 bytes or a path longer
-    // than the base takes, and 76 for `path` unless its parent is a folder.
+    // Throws kBadFileName for a name longer than 255 bytes or a path longer
+    // than the base takes, and kPathNotFound for `path` unless its parent is
+    // a folder.
     void RequireParentFolder(const std::string& path);
-    // Throws FileError 70 for the parent folder of `path` when the base may
+    // Throws kPermissionDenied for the parent folder of `path` when the base may
     // not write there, as the real run would be refused.
     void RequireWritable(const std::string& path);
     void Put(const std::string& path, Node node);

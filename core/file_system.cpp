@@ -17,156 +17,21 @@ FileSystem::FileSystem(Disk& disk) : disk_(disk) {}
 
 // --- listings --------------------------------------------------------------
 
-namespace {
-
-// Eight bytes of a name from `at` on, zeros past its end, as a number that
-// compares as the bytes do.
-std::uint64_t BigEndianPrefix(std::string_view name, std::size_t at) {
-    std::uint64_t prefix = 0;
-    for (std::size_t i = at; i < at + 8; ++i) prefix = prefix << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
-    return prefix;
-}
-
-bool IsAscii(std::string_view name) {
-    return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
-
-// Names of ASCII bytes alone compare as their letters fold, on every disk;
-// the disk's own rule decides for the others (é and É are one name where the
-// system says so).
-std::uint32_t FileSystem::Listing::CaseHash(std::string_view name) const {
-    return static_cast<std::uint32_t>(IsAscii(name) ? HashFolded(name) : HashFolded(disk_->CaseKey(name)));
-}
-
-bool FileSystem::Listing::SameCase(std::string_view a, std::string_view b) const {
-    if (IsAscii(a) && IsAscii(b)) return EqualFolded(a, b);
-    return disk_->CaseKey(a) == disk_->CaseKey(b);
-}
-
-std::size_t FileSystem::Listing::SlotOf(std::string_view name, std::uint32_t hash) const {
-    const std::size_t mask = table_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (std::uint32_t i; (i = table_[slot]) != kNone; slot = (slot + 1) & mask) {
-        if (items_[i].hash == hash && SameCase(items_[i].entry.name, name)) break;
-    }
-    return slot;
-}
-
-std::uint32_t FileSystem::Listing::First(std::string_view name) const {
-    return table_.empty() ? kNone : table_[SlotOf(name, CaseHash(name))];
-}
-
-const FileSystem::Entry* FileSystem::Listing::Find(std::string_view name) const {
-    const Entry* first = nullptr;
-    for (std::uint32_t i = First(name); i != kNone; i = items_[i].next) {
-        if (items_[i].gone) continue;
-        if (items_[i].entry.name == name) return &items_[i].entry;
-        if (!first) first = &items_[i].entry;
-    }
-    return first;
-}
-
-void FileSystem::Listing::Link(std::uint32_t item) {
-    const std::string& name = items_[item].entry.name;
-    std::uint32_t* at = &table_[SlotOf(name, items_[item].hash)];
-    if (*at == kNone) ++names_;
-    while (*at != kNone && items_[*at].entry.name < name) at = &items_[*at].next;
-    items_[item].next = *at;
-    *at = item;
-}
-
-void FileSystem::Listing::Rehash(std::size_t names) {
-    std::size_t size = 16;
-    while (size < 2 * names) size *= 2;
-    table_.assign(size, kNone);
-    names_ = 0;
-    for (std::uint32_t i = 0; i < items_.size(); ++i) Link(i);
-}
-
-void FileSystem::Listing::Reserve(std::size_t more) {
-    items_.reserve(items_.size() + more);
-    if (2 * (names_ + more) > table_.size()) Rehash(names_ + more);
-}
-
-void FileSystem::Listing::Add(Entry entry) {
-    if (2 * (names_ + 1) > table_.size()) Rehash(names_ + 1);
-    const auto hash = CaseHash(entry.name);
-    for (std::uint32_t i = table_[SlotOf(entry.name, hash)]; i != kNone; i = items_[i].next) {
-        if (items_[i].entry.name == entry.name) {
-            items_[i].entry = std::move(entry);
-            items_[i].gone = false;
-            return;
-        }
-    }
-    items_.push_back({std::move(entry), kNone, hash});
-    Link(static_cast<std::uint32_t>(items_.size() - 1));
-}
-
-const FileSystem::Entry* FileSystem::Listing::Take(std::string_view name) {
-    for (std::uint32_t i = First(name); i != kNone; i = items_[i].next) {
-        if (!items_[i].gone && items_[i].entry.name == name) {
-            items_[i].gone = true;
-            return &items_[i].entry;
-        }
-    }
-    return nullptr;
-}
-
-void FileSystem::Listing::Arrange() {
-    std::erase_if(items_, [](const Item& item) { return item.gone; });
-    auto byName = [](const Item& a, const Item& b) { return a.entry.name < b.entry.name; };
-    if (!std::is_sorted(items_.begin(), items_.end(), byName)) {
-        // Sorted by keys that hold the first 16 bytes of the names, so that
-        // few comparisons reach the names themselves, then moved once.
-        struct Key {
-            std::uint64_t high, low;
-            std::uint32_t item;
-        };
-        std::vector<Key> keys;
-        keys.reserve(items_.size());
-        for (std::uint32_t i = 0; i < items_.size(); ++i) {
-            const std::string& name = items_[i].entry.name;
-            keys.push_back({BigEndianPrefix(name, 0), BigEndianPrefix(name, 8), i});
-        }
-        std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-            if (a.high != b.high) return a.high < b.high;
-            if (a.low != b.low) return a.low < b.low;
-            return items_[a.item].entry.name < items_[b.item].entry.name;
-        });
-        std::vector<Item> sorted;
-        sorted.reserve(items_.size());
-        for (const Key& key : keys) sorted.push_back(std::move(items_[key.item]));
-        items_ = std::move(sorted);
-    }
-    Rehash(items_.size());
-}
-
-FileSystem::Listing* FileSystem::Kept(std::string_view folder) {
+Listing* FileSystem::Kept(std::string_view folder) {
     auto it = listings_.find(folder);
     return it == listings_.end() ? nullptr : &it->second;
 }
 
-FileSystem::Listing& FileSystem::ListingAt(std::string_view folder) {
+Listing& FileSystem::ListingAt(std::string_view folder) {
     // Outside a command nothing would drop the listing again.
     if (depth_ == 0) throw std::logic_error("a folder listing outside a command");
     if (Listing* kept = Kept(folder)) return *kept;
-    Listing listing;
-    listing.path_ = std::string(folder);
-    listing.disk_ = &disk_;
-    std::vector<DirEntry> entries = disk_.ReadDir(listing.path_);
-    listing.items_.reserve(entries.size());
-    for (DirEntry& e : entries) {
-        const auto hash = static_cast<std::uint32_t>(listing.CaseHash(e.name));
-        listing.items_.push_back({{std::move(e.name), e.type, e.hidden}, Listing::kNone, hash});
-    }
-    listing.Rehash(listing.items_.size());
-    std::string key = listing.path_;
-    return listings_.emplace(std::move(key), std::move(listing)).first->second;
+    std::string path(folder);
+    Listing listing(path, disk_, disk_.ReadDir(path));
+    return listings_.emplace(std::move(path), std::move(listing)).first->second;
 }
 
-FileSystem::Listing& FileSystem::ListingOf(const Folder& folder) { return ListingAt(folder.path); }
+Listing& FileSystem::ListingOf(const Folder& folder) { return ListingAt(folder.path); }
 
 // --- lookups -----------------------------------------------------------------
 
@@ -177,7 +42,7 @@ std::string FileSystem::Find(std::string_view rawPath, EntryType* type) {
     // A folder this command has listed answers from its listing.
     if (split) {
         if (Listing* kept = Kept(parent)) {
-            const Entry* e = kept->Find(name);
+            const DirEntry* e = kept->Find(name);
             if (!e) return {};
             *type = e->type;
             return JoinPath(parent, e->name);
@@ -192,7 +57,7 @@ std::string FileSystem::Find(std::string_view rawPath, EntryType* type) {
     EntryType parentType = EntryType::None;
     const std::string realParent = Find(parent, &parentType);
     if (realParent.empty() || parentType != EntryType::Folder) return {};
-    const Entry* e = ListingAt(realParent).Find(name);
+    const DirEntry* e = ListingAt(realParent).Find(name);
     if (!e) return {};
     *type = e->type;
     return JoinPath(realParent, e->name);
@@ -244,16 +109,12 @@ std::uint64_t FileSystem::FileSize(const File& file) { return disk_.Stat(file.pa
 std::vector<std::string> FileSystem::ListFiles(const std::string& folder, const std::string& pattern) {
     Command scope(*this);
     Listing& listing = ListingOf(GetFolder(folder));
-    // In byte order from here on: walked in that order, the listing is read
-    // in the order it lies in memory.
-    listing.Arrange();
     std::vector<std::string> names;
-    for (const Listing::Item& item : listing.items_) {
-        const Entry& e = item.entry;
+    listing.InOrder([&](const DirEntry& e) {
         if (e.type == EntryType::File && !e.hidden && (pattern == "*" || MatchesPattern(e.name, pattern))) {
             names.push_back(e.name);
         }
-    }
+    });
     return names;
 }
 
@@ -284,19 +145,19 @@ Folder FileSystem::CreateFolder(const std::string& path) {
 }
 
 bool FileSystem::Move(Listing& from, const std::string& name, Listing& to, const std::string& newName) {
-    JoinPathInto(source_, from.path_, name);
-    JoinPathInto(target_, to.path_, newName);
+    JoinPathInto(source_, from.path(), name);
+    JoinPathInto(target_, to.path(), newName);
     try {
         Transfer(source_, target_, false);
     } catch (const FileError& e) {
-        if (e.number() != kFileAlreadyExists) Rethrow(e, from.path_, to.path_);
+        if (e.number() != kFileAlreadyExists) Rethrow(e, from.path(), to.path());
         // Taken meanwhile: from now on the listing knows the newcomer.
         const EntryInfo newcomer = disk_.Stat(target_);
         if (newcomer.type != EntryType::None) to.Add({newName, newcomer.type, HiddenName(newName)});
         return false;
     }
     // Taken first, as name may be the moved entry's own.
-    const Entry* moved = from.Take(name);
+    const DirEntry* moved = from.Take(name);
     const bool hidden = moved ? moved->hidden : HiddenName(newName);
     to.Add({newName, EntryType::File, hidden});
     return true;
@@ -305,10 +166,10 @@ bool FileSystem::Move(Listing& from, const std::string& name, Listing& to, const
 void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName) {
     // The file there of that name, checked before anything moves; one that
     // has gone meanwhile leaves the name free.
-    const Entry* held = to.Find(newName);
+    const DirEntry* held = to.Find(newName);
     std::string onDisk = held && (held->name == newName || disk_.FoldsCase()) ? held->name : std::string();
     if (!onDisk.empty()) {
-        const std::string path = JoinPath(to.path_, onDisk);
+        const std::string path = JoinPath(to.path(), onDisk);
         const EntryInfo info = disk_.Stat(path);
         if (info.type == EntryType::None) {
             to.Take(onDisk);
@@ -320,7 +181,7 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
         }
     }
     if (onDisk.empty()) {
-        if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path_, newName));
+        if (!Move(from, name, to, newName)) throw FileError(kFileAlreadyExists, JoinPath(to.path(), newName));
         return;
     }
     // Replaced in one step under the name as it stands, so that a volume that
@@ -330,11 +191,11 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
         // Now the name takes the sorted file's own letter case. A volume that
         // refuses a rename in case only keeps the old case; the file is in.
         try {
-            disk_.RenameNoReplace(JoinPath(to.path_, onDisk), JoinPath(to.path_, newName));
+            disk_.RenameNoReplace(JoinPath(to.path(), onDisk), JoinPath(to.path(), newName));
             to.Take(onDisk);
             to.Add({newName, EntryType::File, HiddenName(newName)});
         } catch (const FileError& e) {
-            if (e.number() != kFileAlreadyExists) Rethrow(e, to.path_);
+            if (e.number() != kFileAlreadyExists) Rethrow(e, to.path());
         }
     }
 }
@@ -431,18 +292,18 @@ void FileSystem::Transfer(const std::string& source, const std::string& target, 
 
 void FileSystem::MoveOver(Listing& from, const std::string& name, Listing& to, const std::string& onDisk) {
     try {
-        Transfer(JoinPath(from.path_, name), JoinPath(to.path_, onDisk), true);
+        Transfer(JoinPath(from.path(), name), JoinPath(to.path(), onDisk), true);
     } catch (const FileError& e) {
-        Rethrow(e, from.path_, to.path_);
+        Rethrow(e, from.path(), to.path());
     }
     from.Take(name);
     to.Add({onDisk, EntryType::File, HiddenName(onDisk)});
 }
 
 bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std::string& copyName) {
-    const std::string target = JoinPath(folder.path_, copyName);
+    const std::string target = JoinPath(folder.path(), copyName);
     try {
-        const std::string temp = CopyToTemp(JoinPath(folder.path_, name), target);
+        const std::string temp = CopyToTemp(JoinPath(folder.path(), name), target);
         try {
             disk_.RenameNoReplace(temp, target);
         } catch (const FileError& e) {
@@ -451,7 +312,7 @@ bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std:
             return false;
         }
     } catch (const FileError& e) {
-        Rethrow(e, folder.path_);
+        Rethrow(e, folder.path());
     }
     folder.Add({copyName, EntryType::File, HiddenName(copyName)});
     return true;
@@ -459,23 +320,22 @@ bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std:
 
 void FileSystem::RemoveFile(Listing& folder, const std::string& name) {
     try {
-        disk_.Remove(JoinPath(folder.path_, name));
+        disk_.Remove(JoinPath(folder.path(), name));
     } catch (const FileError& e) {
-        Rethrow(e, folder.path_);
+        Rethrow(e, folder.path());
     }
     folder.Take(name);
 }
 
 bool FileSystem::RemoveFolderIfEmpty(Listing& parent, const std::string& name) {
-    const std::string path = JoinPath(parent.path_, name);
-    const Listing& listing = ListingAt(path);
-    if (std::any_of(listing.items_.begin(), listing.items_.end(), [](const Listing::Item& i) { return !i.gone; })) return false;
+    const std::string path = JoinPath(parent.path(), name);
+    if (!ListingAt(path).Empty()) return false;
     try {
         disk_.RemoveDir(path);
     } catch (const FileError& e) {
         // Something came in meanwhile.
         if (e.number() == kFileAlreadyExists) return false;
-        Rethrow(e, parent.path_);
+        Rethrow(e, parent.path());
     }
     listings_.erase(path);
     parent.Take(name);

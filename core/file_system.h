@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/disk.h"
+#include "core/listing.h"
 #include "core/paths.h"
 #include "core/text_reader.h"
 
@@ -43,62 +44,6 @@ class FileSystem {
 public:
     explicit FileSystem(Disk& disk);
 
-    // An entry of a folder listing.
-    struct Entry {
-        std::string name;
-        EntryType type = EntryType::Other;
-        bool hidden = false;
-    };
-
-    // A folder's entries as the running command knows them, found by the
-    // disk's rule for letter case. A pointer to an entry holds until the
-    // listing changes.
-    class Listing {
-    public:
-        const std::string& path() const { return path_; }
-        // The entry of that name: the exact one, else the first in byte order
-        // that equals it without regard to case; null when there is none.
-        const Entry* Find(std::string_view name) const;
-        // Makes room for `more` entries to come, so that adding them one by
-        // one does not grow the table again and again.
-        void Reserve(std::size_t more);
-
-    private:
-        friend class FileSystem;
-        static constexpr std::uint32_t kNone = 0xffffffff;
-        // An entry and the next one of its name in other case, in byte order.
-        // An entry taken away stays as gone, so that the others keep their place.
-        struct Item {
-            Entry entry;
-            std::uint32_t next = kNone;
-            std::uint32_t hash = 0;  // of the folded name
-            bool gone = false;
-        };
-        void Add(Entry entry);
-        // Marks the entry of exactly that name gone and answers it, if there was one.
-        const Entry* Take(std::string_view name);
-        // The entries in byte order of their names, the gone ones dropped.
-        void Arrange();
-        // The table's slot of a name: empty, or the first item of that name in
-        // any case; hash is its CaseHash.
-        std::size_t SlotOf(std::string_view name, std::uint32_t hash) const;
-        // The first item of that name in any case, or kNone.
-        std::uint32_t First(std::string_view name) const;
-        // A table for `names` names, every item put in again.
-        void Rehash(std::size_t names);
-        void Link(std::uint32_t item);
-        // The hash of a name's case key, and whether two names have one key.
-        std::uint32_t CaseHash(std::string_view name) const;
-        bool SameCase(std::string_view a, std::string_view b) const;
-
-        std::string path_;
-        Disk* disk_ = nullptr;
-        std::vector<Item> items_;
-        // Open addressing on the names' case hashes: each name, in any case, once.
-        std::vector<std::uint32_t> table_;
-        std::size_t names_ = 0;
-    };
-
     // One command: the listings read from its start to its end are kept for
     // that long and no longer. Scopes nest; the outermost one drops them.
     class Command {
@@ -116,15 +61,15 @@ public:
 
     bool FileExists(const std::string& path);
     bool FolderExists(const std::string& path);
-    Folder GetFolder(const std::string& path);   // 76 when there is no folder
-    File GetFile(const std::string& path);       // 53 when there is no file
+    Folder GetFolder(const std::string& path);   // kPathNotFound when there is no folder
+    File GetFile(const std::string& path);       // kFileNotFound when there is no file
     TextReader OpenTextRead(const File& file);   // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same
     // folder, renamed over the old file: the old content stays intact until
-    // the new one is complete. A read-only old file is refused with 70. A
-    // failure is reported with `path`.
+    // the new one is complete. A read-only old file is refused with
+    // kPermissionDenied. A failure is reported with `path`.
     void ReplaceFileContent(const std::string& path, const std::string& bytes);
     // Names of the regular, non-hidden files of a folder that match pattern.
     std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern);
@@ -154,7 +99,7 @@ public:
     // there of that name as the disk compares names (on a disk that folds
     // case, in any case) in one step, under that file's name as it stands on
     // disk; then the name is given the case of newName. A read-only file there
-    // is refused with 70 and a folder with 58.
+    // is refused with kPermissionDenied and a folder with kFileAlreadyExists.
     void MoveReplacing(Listing& from, std::string name, Listing& to, const std::string& newName);
 
     Disk& disk() { return disk_; }
@@ -173,7 +118,7 @@ private:
     // else exact first, else by folded names per component. Empty when it
     // does not exist; type gets the entry's type.
     std::string Find(std::string_view path, EntryType* type);
-    // The resolved parent folder of path (76 when missing) and the last name.
+    // The resolved parent folder of path (kPathNotFound when missing) and the last name.
     std::pair<std::string, std::string> SplitExistingParent(const std::string& path);
     // The listing of a folder path as found on disk, read at its first use.
     Listing& ListingAt(std::string_view folder);

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/disk.h"
-
 namespace tcc {
 namespace {
 

@@ -6,6 +6,17 @@
 
 namespace tcc {
 
+// The platform's path separator. Paths are strings: bytes as they are on
+// Linux, UTF-8 text on Windows (UTF-16 only at the system's interface).
+// On Windows "/" separates too, as the system itself takes it.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+inline constexpr std::string_view kSeparators = "\\/";
+#else
+inline constexpr char kSeparator = '/';
+inline constexpr std::string_view kSeparators = "/";
+#endif
+
 // Does name match a pattern of "*" and "?" wildcards, without regard to case?
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 // Compare names without regard to letter case (ASCII letters fold).

@@ -17,7 +17,7 @@ public:
     TextReader(std::unique_ptr<ReadStream> stream, std::string path);
 
     bool AtEndOfStream();
-    // The next line; throws FileError 62 past the end.
+    // The next line; throws kInputPastEndOfFile past the end.
     std::string ReadLine();
     void SkipLine();
     void Close();

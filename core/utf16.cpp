@@ -11,6 +11,7 @@ bool IsLow(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 bool ToUtf16(std::string_view text, std::wstring* out) {
     out->clear();
     out->reserve(text.size());
+    bool valid = true;
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
@@ -18,23 +19,25 @@ bool ToUtf16(std::string_view text, std::wstring* out) {
             ++i;
             continue;
         }
-        std::size_t length;
-        char32_t code;
+        std::size_t length = 0;
+        char32_t code = 0;
         if (lead >= 0xC2 && lead <= 0xDF) length = 2, code = lead & 0x1F;
         else if (lead >= 0xE0 && lead <= 0xEF) length = 3, code = lead & 0x0F;
         else if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07;
-        else return false;
-        if (text.size() - i < length) return false;
-        for (std::size_t k = 1; k < length; ++k) {
+        bool whole = length != 0 && text.size() - i >= length;
+        for (std::size_t k = 1; whole && k < length; ++k) {
             const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
+            whole = (next & 0xC0) == 0x80;
             code = (code << 6) | (next & 0x3F);
         }
         // The shortest form only; a low half right after a lone high half
         // would be a pair, which has a form of its own.
-        if ((length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
+        if (!whole || (length == 3 && code < 0x800) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)) ||
             (IsLow(code) && !out->empty() && IsHigh(static_cast<char32_t>(out->back())))) {
-            return false;
+            out->push_back(static_cast<wchar_t>(0xFFFD));
+            valid = false;
+            ++i;
+            continue;
         }
         if (code < 0x10000) {
             out->push_back(static_cast<wchar_t>(code));
@@ -44,7 +47,13 @@ bool ToUtf16(std::string_view text, std::wstring* out) {
         }
         i += length;
     }
-    return true;
+    return valid;
+}
+
+std::wstring ToUtf16(std::string_view text) {
+    std::wstring units;
+    ToUtf16(text, &units);
+    return units;
 }
 
 std::string ToUtf8(std::wstring_view units) {

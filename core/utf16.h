@@ -12,8 +12,11 @@ namespace tcc {
 // Each wchar_t holds one UTF-16 unit.
 
 // False when text is not such UTF-8 (a byte of another code page, an overlong
-// form, a pair written as two halves).
+// form, a pair written as two halves); out then holds U+FFFD for each byte
+// that begins no character.
 bool ToUtf16(std::string_view text, std::wstring* out);
+// The same for text to show, where what is not such UTF-8 shows as U+FFFD.
+std::wstring ToUtf16(std::string_view text);
 std::string ToUtf8(std::wstring_view units);
 
 }  // namespace tcc

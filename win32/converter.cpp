@@ -20,7 +20,7 @@ std::string ProcessFolder() {
     const DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring folder(n, L'\0');
     folder.resize(GetCurrentDirectoryW(n, folder.data()));
-    return Utf8(folder);
+    return ToUtf8(folder);
 }
 
 int Selection(HWND list, UINT message = LB_GETCURSEL) { return static_cast<int>(SendMessageW(list, message, 0, 0)); }
@@ -245,7 +245,7 @@ void Converter::SetVisible(ControlId control, bool visible) {
 }
 
 void Converter::SetCaption(ControlId control, const std::string& caption) {
-    SetWindowTextW(window_[control], Wide(caption).c_str());
+    SetWindowTextW(window_[control], ToUtf16(caption).c_str());
     InvalidateRect(window_[control], nullptr, TRUE);
 }
 
@@ -259,7 +259,7 @@ Answer Converter::Ask(const Message& message) {
     // Over the main window, or over the about window once that alone is open.
     HWND owner = hwnd() ? hwnd() : info_ ? info_->hwnd() : nullptr;
     HHOOK hook = SetWindowsHookExW(WH_CBT, MessageBoxHook, nullptr, GetCurrentThreadId());
-    const int id = MessageBoxW(owner, Wide(message.text).c_str(), Wide(message.title).c_str(),
+    const int id = MessageBoxW(owner, ToUtf16(message.text).c_str(), ToUtf16(message.title).c_str(),
                                buttons | icon | MB_DEFBUTTON1);
     UnhookWindowsHookEx(hook);
     for (const Choice& choice : choices)
@@ -276,10 +276,10 @@ void Converter::ShowProgress(const std::string& text) {
     AdjustWindowRectExForDpi(&frame, style, FALSE, WS_EX_DLGMODALFRAME, static_cast<UINT>(dpi));
     GetWindowRect(hwnd(), &main);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, ProgressClass(), Wide(kAppTitle).c_str(), style,
+    progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, ProgressClass(), ToUtf16(kAppTitle).c_str(), style,
                                 (main.left + main.right - width) / 2, (main.top + main.bottom - height) / 2, width,
                                 height, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    HWND label = CreateWindowExW(0, WC_STATICW, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+    HWND label = CreateWindowExW(0, WC_STATICW, ToUtf16(text).c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
                                  px(12), px(12), px(296), px(20), progress_, nullptr, GetModuleHandleW(nullptr),
                                  nullptr);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(kProgramFont, dpi)), FALSE);

@@ -44,7 +44,7 @@ void TellReader(HWND hwnd, const std::string& name, const std::string& descripti
     if (!service) return;
     for (const auto& [property, text] : {std::pair(&kName, &name), std::pair(&kDescription, &description)})
         if (!text->empty())
-            service->SetHwndPropStr(hwnd, OBJID_CLIENT, CHILDID_SELF, *property, Wide(*text).c_str());
+            service->SetHwndPropStr(hwnd, OBJID_CLIENT, CHILDID_SELF, *property, ToUtf16(*text).c_str());
 }
 
 struct ControlClass {
@@ -77,7 +77,7 @@ DWORD FrameStyle(const WindowLayout& layout) {
 // The window class of a layout, registered at its first window.
 const wchar_t* ClassFor(const WindowLayout& layout, WNDPROC proc) {
     static std::map<const WindowLayout*, std::wstring> registered;
-    auto [entry, fresh] = registered.try_emplace(&layout, L"TarnelCacheConverter." + Wide(layout.name));
+    auto [entry, fresh] = registered.try_emplace(&layout, L"TarnelCacheConverter." + ToUtf16(layout.name));
     if (fresh) {
         WNDCLASSEXW c{};
         c.cbSize = sizeof c;
@@ -95,22 +95,6 @@ const wchar_t* ClassFor(const WindowLayout& layout, WNDPROC proc) {
 
 }  // namespace
 
-std::wstring Wide(std::string_view text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
-
 HFONT FontOf(const FontStyle& style, int dpi) {
     const FontStyle& font = style.family ? style : kProgramFont;
     static std::map<std::tuple<std::string, int, bool, int>, HFONT> made;
@@ -118,7 +102,7 @@ HFONT FontOf(const FontStyle& style, int dpi) {
     HFONT& handle = made[{font.family, height, font.italic, dpi}];
     if (!handle)
         handle = CreateFontW(height, 0, 0, 0, FW_NORMAL, font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Wide(font.family).c_str());
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, ToUtf16(font.family).c_str());
     return handle;
 }
 
@@ -146,7 +130,7 @@ LayoutWindow::~LayoutWindow() { Destroy(); }
 
 HWND LayoutWindow::Create(const WindowLayout& layout, WNDPROC proc, void* self) {
     layout_ = &layout;
-    hwnd_ = CreateWindowExW(0, ClassFor(layout, proc), Wide(layout.title).c_str(), FrameStyle(layout), CW_USEDEFAULT,
+    hwnd_ = CreateWindowExW(0, ClassFor(layout, proc), ToUtf16(layout.title).c_str(), FrameStyle(layout), CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
                             self);
     TellReader(hwnd_, "", layout.description);
@@ -161,7 +145,7 @@ HWND LayoutWindow::Create(const WindowLayout& layout, WNDPROC proc, void* self) 
                                  : c.kind == K::DriveList ? std::string()
                                  : c.PlainCaption().empty() ? c.ReaderName()
                                                             : c.PlainCaption();
-        HWND control = CreateWindowExW(made.exStyle, made.name, Wide(text).c_str(), style, 0, 0, 0, 0, hwnd_,
+        HWND control = CreateWindowExW(made.exStyle, made.name, ToUtf16(text).c_str(), style, 0, 0, 0, 0, hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), GetModuleHandleW(nullptr),
                                        nullptr);
         TellReader(control, c.accessName, c.description);

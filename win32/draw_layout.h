@@ -12,13 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/utf16.h"
 #include "form/layout.h"
 
 namespace tcc::win32 {
-
-// Text is UTF-8 inside the program and UTF-16 at the system's interface.
-std::wstring Wide(std::string_view text);
-std::string Utf8(std::wstring_view text);
 
 // 0xRRGGBB as the system takes a colour.
 constexpr COLORREF ColourRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }

@@ -51,12 +51,12 @@ void ShowDrives(HWND list, const std::vector<std::string>& entries, int selected
     for (std::size_t i = 0; same && i < entries.size(); ++i) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(list, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
         SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        same = text.c_str() == Wide(entries[i]);
+        same = text.c_str() == ToUtf16(entries[i]);
     }
     if (!same) {
         SendMessageW(list, CB_RESETCONTENT, 0, 0);
         for (const std::string& entry : entries)
-            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry).c_str()));
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToUtf16(entry).c_str()));
     }
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
@@ -87,7 +87,7 @@ void FolderListBox::Show(const std::vector<FolderRow>& rows, int highlighted) {
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     int widest = 0;
     for (const FolderRow& row : rows) {
-        const std::wstring text = Wide(row.text);
+        const std::wstring text = ToUtf16(row.text);
         const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), row.depth * 2 + row.open);
         widest = std::max(widest, Indent(list, row.depth) + PictureRoom(list) + TextWidth(list, text));
@@ -132,7 +132,7 @@ void FileListBox::Show(const std::vector<std::string>& names, int selected) {
         SendMessageW(hwnd_, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
         std::wstring longest;
         for (const std::string& name : names) {
-            std::wstring text = Wide(name);
+            std::wstring text = ToUtf16(name);
             SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
             if (text.size() > longest.size()) longest = std::move(text);
         }

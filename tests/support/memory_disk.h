@@ -11,12 +11,12 @@
 
 namespace tcc {
 
-// An in-memory disk for tests, "/" separated. Letter case counts, or, with
-// foldCase, names of equal case keys are one name that keeps the case it was
-// given (NTFS, FAT); the case key is the platform's rule, or `caseKey`. Every
-// call through Disk is an operation: logged, and able to fail. A read hands out a few bytes at most, so that lines end
-// across reads. As a real disk, it refuses a path longer than maxPath or a
-// name longer than 255 bytes (52), and changes in a read-only folder (70).
+// An in-memory disk for tests, "/" separated. Letter case counts, or, with foldCase, names of
+// equal case keys are one name that keeps the case it was given (NTFS, FAT); the case key is the
+// platform's rule, or `caseKey`. Every call through Disk is an operation: logged, and able to fail.
+// A read hands out a few bytes at most, so that lines end across reads. As a real disk, it refuses
+// a path longer than maxPath or a name longer than 255 bytes (kBadFileName), and changes in a
+// read-only folder (kPermissionDenied).
 class MemoryDisk : public Disk {
 public:
     struct Op {
@@ -45,7 +45,7 @@ public:
 
     void SetHook(FaultHook hook) { hook_ = std::move(hook); }
     // Puts the folder and all below it on a second device: a rename between
-    // the two fails with 74.
+    // the two fails with kRenameAcrossDrives.
     void SetDevice(const std::string& folder) { device_ = Key(folder) + "/"; }
 
     const std::vector<Op>& log() const { return log_; }

@@ -9,11 +9,7 @@
 namespace tcc {
 
 #ifdef _WIN32
-std::filesystem::path NativePath(const std::string& path) {
-    std::wstring wide;
-    ToUtf16(path, &wide);
-    return wide;
-}
+std::filesystem::path NativePath(const std::string& path) { return ToUtf16(path); }
 
 std::string AnsiOfText(const std::string& text, bool ansi) {
     std::wstring wide;

@@ -32,10 +32,8 @@ public:
     ~TempDir() {
         std::error_code ec;
         // Windows refuses to remove read-only files.
-        for (const auto& e : std::filesystem::recursive_directory_iterator(NativePath(path_), ec)) {
-            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::add, ec);
-        }
+        for (const auto& e : std::filesystem::recursive_directory_iterator(NativePath(path_), ec))
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(NativePath(path_), ec);
     }
     TempDir(const TempDir&) = delete;

@@ -17,8 +17,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-std::string TextOf(HWND hwnd) { wchar_t text[512]; return Utf8(std::wstring(text, GetWindowTextW(hwnd, text, 512))); }
-std::string ClassOf(HWND hwnd) { wchar_t name[64]; return Utf8(std::wstring(name, GetClassNameW(hwnd, name, 64))); }
+std::string TextOf(HWND hwnd) { wchar_t text[512]; return ToUtf8(std::wstring(text, GetWindowTextW(hwnd, text, 512))); }
+std::string ClassOf(HWND hwnd) { wchar_t name[64]; return ToUtf8(std::wstring(name, GetClassNameW(hwnd, name, 64))); }
 void Pump() { for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&m), DispatchMessageW(&m); }
 // Lets the window manager's focus settle: it comes through the X server, a while after a window asks for it.
 void Settle() { for (const DWORD end = GetTickCount() + 300; GetTickCount() < end; Sleep(10)) Pump(); }
@@ -74,7 +74,7 @@ struct Harness {
     Strings Entries(ControlId list) const {
         Strings entries;
         for (wchar_t text[256]; int(entries.size()) < SendMessageW((*this)[list], LB_GETCOUNT, 0, 0);)
-            entries.push_back(Utf8(std::wstring(text, SendMessageW((*this)[list], LB_GETTEXT, entries.size(), LPARAM(text)))));
+            entries.push_back(ToUtf8(std::wstring(text, SendMessageW((*this)[list], LB_GETTEXT, entries.size(), LPARAM(text)))));
         return entries;
     }
 
@@ -111,7 +111,7 @@ void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi) {
         const LONG style = GetWindowLongW(h, GWL_STYLE);
         SendMessageW(window, WM_SETCURSOR, WPARAM(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const char* kinds[] = {"Static", "Static", "Static", "Button", "ComboBox", "ListBox", "ListBox"};
-        EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, Utf8(font.lfFaceName), font.lfHeight,
+        EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, ToUtf8(font.lfFaceName), font.lfHeight,
                              bool(font.lfItalic), (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0, GetCursor() == HandCursor()),
                   std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(want.family),
                              -int(want.points * dpi / 72 + 0.5), want.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
