@@ -9,7 +9,7 @@ namespace tcc::bench {
 void RunConvertBench(long n);
 void RunSortBench(long n);
 void RunCliBench(long n);
-}
+}  // namespace tcc::bench
 
 int main(int argc, char** argv) {
     // Arguments: the commands to measure, and optionally sizes (numbers).

@@ -48,7 +48,9 @@ inline Measure MeasureInChild(const std::function<void()>& fn) {
         std::exit(1);
     }
     m.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     m.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     return m;
 }

@@ -64,8 +64,7 @@ bool Sorted(const std::string& cache, long n) {
 
 void RunSortBench(long n) {
     Compare("sort", n,
-            {MakeCache,
-             [](const std::string& root) { RunHeadless(root + "/Cache", RunSort); },
+            {MakeCache, [](const std::string& root) { RunHeadless(root + "/Cache", RunSort); },
              [n](const std::string& root) { return Sorted(root + "/Cache", n); },
              // The baseline knows every name and folder in advance and makes
              // the same moves in the order the sort must: pass by pass (the

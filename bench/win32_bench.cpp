@@ -26,7 +26,8 @@ std::string RealName(int i) {
 }
 
 fs::path MakeCache(const std::string& tag) {
-    const fs::path cache = fs::temp_directory_path() / ("tcc-win32-bench-" + tag + "-" + std::to_string(GetTickCount64())) / "Cache";
+    const fs::path cache = fs::temp_directory_path() /
+                           ("tcc-win32-bench-" + tag + "-" + std::to_string(GetTickCount64())) / "Cache";
     fs::create_directories(cache);
     std::ofstream index(cache / "cache.ini", std::ios::binary);
     index << "[Cache]\r\n";
@@ -58,7 +59,8 @@ void RunCommandLine(const std::string& program, const fs::path& cache) {
     STARTUPINFOW start{};
     start.cb = sizeof start;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &start, &process)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &start,
+                        &process)) {
         std::fprintf(stderr, "cannot start %s\n", program.c_str());
         std::exit(1);
     }
@@ -89,9 +91,9 @@ int main(int argc, char** argv) {
         const fs::path windowCache = MakeCache("window"), cliCache = MakeCache("cli");
         window.form().SetFolder(tcc::ToUtf8(windowCache.wstring()));
         windowSeconds = std::min(windowSeconds, Seconds([&] {
-            press(tcc::ControlId::cmdGetCache);
-            press(tcc::ControlId::cmdSort);
-        }));
+                                     press(tcc::ControlId::cmdGetCache);
+                                     press(tcc::ControlId::cmdSort);
+                                 }));
         cliSeconds = std::min(cliSeconds, Seconds([&] { RunCommandLine(argv[1], cliCache); }));
         if (!Done(windowCache) || !Done(cliCache)) {
             std::fprintf(stderr, "a run did not do its work\n");

@@ -14,11 +14,11 @@
 #include <functional>
 #include <string>
 
-#include "commands/convert.h"
-#include "commands/cache_state.h"
-#include "core/disk.h"
 #include "bench/null_reporter.h"
+#include "commands/cache_state.h"
+#include "commands/convert.h"
 #include "commands/sort.h"
+#include "core/disk.h"
 #include "qt/converter.h"
 
 namespace {
@@ -28,8 +28,7 @@ constexpr int kFiles = 20000;
 // Real names of every kind the commands meet: the sorted extensions, names
 // without a dot (they become ".unk") and extensions that stay.
 std::string RealName(int i) {
-    static const char* const kExtensions[] = {".unr", ".utx", ".uax", ".umx", ".u",
-                                              ".dll", ".int", "",     ".txt"};
+    static const char* const kExtensions[] = {".unr", ".utx", ".uax", ".umx", ".u", ".dll", ".int", "", ".txt"};
     return "file" + std::to_string(i) + kExtensions[i % 9];
 }
 
@@ -58,8 +57,8 @@ double Seconds(const std::function<void()>& run) {
 }
 
 void Report(const char* command, double seconds, double baseline) {
-    std::printf("%s n=%d seconds=%.2f baseline_seconds=%.2f ratio=%.2f\n", command, kFiles, seconds,
-                baseline, seconds / baseline);
+    std::printf("%s n=%d seconds=%.2f baseline_seconds=%.2f ratio=%.2f\n", command, kFiles, seconds, baseline,
+                seconds / baseline);
     std::fflush(stdout);
 }
 

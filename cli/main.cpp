@@ -53,7 +53,8 @@ constexpr const char* kFooter =
 class Formatter : public CLI::Formatter {
 public:
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
-        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] [--game GAME_FOLDER] [--overwrite] COMMAND... FOLDER\n"
+        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] [--game GAME_FOLDER] [--overwrite] COMMAND... "
+               "FOLDER\n"
                "       tarnel-cache --help | --version\n\n" +
                app->get_description() + "\n" + make_groups(app, mode) + "\n" + make_footer(app) + "\n";
     }
@@ -90,7 +91,8 @@ std::variant<Request, int> Parse(int argc, char** argv) {
     app.add_flag("-q,--quiet", options.quiet,
                  "Print only errors and warnings (a sort or install that passed\nfiles over is one)");
     app.add_option("--game", install.gameFolder, "The game's folder, for install")->type_name("GAME_FOLDER");
-    app.add_flag("--overwrite", install.overwrite, "Let install replace a game file of other bytes,\nkeeping the old one as NAME.bak");
+    app.add_flag("--overwrite", install.overwrite,
+                 "Let install replace a game file of other bytes,\nkeeping the old one as NAME.bak");
     app.set_version_flag("--version", std::string("tarnel-cache ") + tcc::kVersion);
     app.add_option("COMMAND... FOLDER", words);
     app.footer(kFooter);
@@ -107,11 +109,13 @@ std::variant<Request, int> Parse(int argc, char** argv) {
         if (words.back().empty()) throw CLI::ValidationError("the folder is an empty name");
         for (std::size_t i = 0; i + 1 < words.size(); ++i) {
             const std::optional<tcc::Command> command = CommandNamed(words[i]);
-            if (!command) throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh, sort or install)");
+            if (!command)
+                throw CLI::ValidationError("unknown command '" + words[i] + "' (convert, refresh, sort or install)");
             request.commands.push_back(*command);
         }
         if ((!install.gameFolder.empty() || install.overwrite) &&
-            std::find(request.commands.begin(), request.commands.end(), tcc::Command::Install) == request.commands.end()) {
+            std::find(request.commands.begin(), request.commands.end(), tcc::Command::Install) ==
+                request.commands.end()) {
             throw CLI::ValidationError("--game and --overwrite are for install, which is not among the commands");
         }
         if (!install.gameFolder.empty()) install.gameFolder = tcc::FullPath(install.gameFolder);

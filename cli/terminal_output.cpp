@@ -48,8 +48,10 @@ void TerminalOutput::Begin(Command command, bool installFollows) {
 void TerminalOutput::End(const CommandResult& result) {
     // The way to name the game's folder is this program's flag.
     if (result.outcome == Outcome::NoGameFolder) {
-        held_.push_back({"'" + result.folder + "' holds no System folder, so it is not taken for the game's folder: "
-                         "name the game's folder with --game GAME_FOLDER.", false});
+        held_.push_back({"'" + result.folder +
+                             "' holds no System folder, so it is not taken for the game's folder: "
+                             "name the game's folder with --game GAME_FOLDER.",
+                         false});
     }
     const bool ran = result.Ran();
     ClearProgress();
@@ -115,7 +117,8 @@ Answer TerminalOutput::MessageBox(const std::string& text, const std::string&, B
             return Answer::No;
         }
         held_.push_back({text, true});
-        held_.push_back({"no terminal to answer on, so " + NameOf(command_) + " was not run (--yes answers yes)", true});
+        held_.push_back(
+            {"no terminal to answer on, so " + NameOf(command_) + " was not run (--yes answers yes)", true});
         return Answer::No;
     }
     held_.push_back({text, true});

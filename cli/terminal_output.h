@@ -12,10 +12,10 @@
 namespace tcc {
 
 struct CliOptions {
-    bool dryRun = false;  // lines say "would ..."
-    bool yes = false;     // questions are answered Yes
-    bool quiet = false;   // only errors and warnings are printed (and the passing progress line)
-    bool askOnTerminal = false;   // standard input is a terminal to ask on
+    bool dryRun = false;              // lines say "would ..."
+    bool yes = false;                 // questions are answered Yes
+    bool quiet = false;               // only errors and warnings are printed (and the passing progress line)
+    bool askOnTerminal = false;       // standard input is a terminal to ask on
     bool progressOnTerminal = false;  // standard error is a terminal
     bool outputOnTerminal = false;    // standard output is a terminal
 };

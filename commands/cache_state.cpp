@@ -9,9 +9,7 @@ FileSystem& CacheFolderState::fs() {
     return *fileSystem;
 }
 
-void CacheFolderState::ChooseFolder(const std::string& path) {
-    currentFolder = fs().GetFolder(path);
-}
+void CacheFolderState::ChooseFolder(const std::string& path) { currentFolder = fs().GetFolder(path); }
 
 bool CacheFolderState::IsCacheFolder(Reporter& reporter) {
     const std::string name = currentFolder ? currentFolder->Name() : std::string();

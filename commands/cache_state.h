@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "commands/reporter.h"
 #include "core/disk.h"
 #include "core/file_system.h"
-#include "commands/reporter.h"
 
 namespace tcc {
 
 // The state the main window keeps for its commands: the chosen folder, the
-// file-system service and whether a conversion reached its end in this run. A command takes the chosen folder once, at its start.
+// file-system service and whether a conversion reached its end in this run. A command takes the chosen folder once, at
+// its start.
 class CacheFolderState {
 public:
     // disk is the disk the file-system service works on; it must outlive

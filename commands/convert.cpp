@@ -60,7 +60,8 @@ void ConvertRecord(FileSystem& fs, Listing& here, const Record& record, std::str
     targetName.assign(record.realName);
     if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
     const std::string_view key = record.key;
-    if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName)) return reporter.Note(FileAction::Skip(key, reason));
+    if (const char* reason = Refusal(fs.disk(), record, cachedName, targetName))
+        return reporter.Note(FileAction::Skip(key, reason));
 
     const DirEntry* cached = here.Find(cachedName);
     const DirEntry* taken = here.Find(targetName);

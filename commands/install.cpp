@@ -17,7 +17,8 @@ namespace {
 
 class Installer {
 public:
-    Installer(FileSystem& fs, Reporter& reporter, bool overwrite) : fs_(fs), reporter_(reporter), overwrite_(overwrite) {}
+    Installer(FileSystem& fs, Reporter& reporter, bool overwrite)
+        : fs_(fs), reporter_(reporter), overwrite_(overwrite) {}
 
     void Run(const Folder& cache, const Folder& game) {
         Listing& here = fs_.ListingOf(cache);
@@ -75,8 +76,7 @@ private:
         return made;
     }
 
-    void InstallFile(Listing& from, const std::string& shown, const std::string& name,
-                     Listing& to) {
+    void InstallFile(Listing& from, const std::string& shown, const std::string& name, Listing& to) {
         const DirEntry* found = to.Find(name);
         if (!found) {
             // A name taken meanwhile is refused by the rename itself.
@@ -87,13 +87,15 @@ private:
         }
         // A file this install brought in is never replaced by one whose name
         // differs only in case.
-        if (brought_.count(JoinPath(to.path(), found->name))) return reporter_.Note(FileAction::Skip(shown, "target taken"));
+        if (brought_.count(JoinPath(to.path(), found->name)))
+            return reporter_.Note(FileAction::Skip(shown, "target taken"));
         // Where letter case counts, a name in other case is another file's.
         if (found->name != name && !fs_.disk().FoldsCase()) {
             const std::string held = JoinPath(LastComponent(to.path()), found->name);
             return reporter_.Note(FileAction::Skip(shown, "the game's " + held + " holds its name in other case"));
         }
-        if (found->type != EntryType::File) return reporter_.Note(FileAction::Skip(shown, "a folder of that name in the game"));
+        if (found->type != EntryType::File)
+            return reporter_.Note(FileAction::Skip(shown, "a folder of that name in the game"));
         const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk);
         if (fs_.SameContent(JoinPath(from.path(), name), target)) {
             fs_.RemoveFile(from, name);
@@ -101,7 +103,8 @@ private:
             return;
         }
         if (!overwrite_) return reporter_.Note(FileAction::Skip(shown, "the game has another version"));
-        if (fs_.disk().Stat(target).readOnly) return reporter_.Note(FileAction::Skip(shown, "the game's copy is read-only"));
+        if (fs_.disk().Stat(target).readOnly)
+            return reporter_.Note(FileAction::Skip(shown, "the game's copy is read-only"));
         // The game's copy is kept beside it first. A backup already there is
         // never replaced; one with the same bytes is this very backup, left
         // by a run that stopped before the replacement.

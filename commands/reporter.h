@@ -59,8 +59,7 @@ public:
     // A modal message box. An empty title means the application's title.
     // With Yes/No the first button (Yes) is the default, with Retry/Cancel
     // Retry is. Returns the button the user chose.
-    virtual Answer MessageBox(const std::string& text, const std::string& title,
-                              Buttons buttons, Icon icon) = 0;
+    virtual Answer MessageBox(const std::string& text, const std::string& title, Buttons buttons, Icon icon) = 0;
     virtual void ShowLabel(Label label) = 0;
     // The folder's files changed: the file list must show them as they are.
     virtual void RefreshFileList() = 0;

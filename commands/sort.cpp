@@ -52,8 +52,8 @@ void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& reporter) {
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
-void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std::string& sub,
-              Listing& there, Reporter& reporter) {
+void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std::string& sub, Listing& there,
+              Reporter& reporter) {
     const DirEntry* held = there.Find(name);
     RunFileStep(reporter, name, [&] {
         if (!held) {
@@ -101,7 +101,8 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
         if (byPass[p].empty()) continue;
         // The sort folder as it stands on disk, whatever its letter case.
         const DirEntry* made = here.Find(kSortPasses[p].folder);
-        if (!made || made->type != EntryType::Folder) throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
+        if (!made || made->type != EntryType::Folder)
+            throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
         Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());

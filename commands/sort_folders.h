@@ -18,6 +18,7 @@ struct SortFolder {
 };
 
 // The sort folders in the order they are made, tested and installed.
+// clang-format off
 inline constexpr SortFolder kSortFolders[] = {
     {"Maps", {".unr"}, 0, true},
     {"System", {".u", ".dll", ".int"}, 5, true},
@@ -26,6 +27,7 @@ inline constexpr SortFolder kSortFolders[] = {
     {"Music", {".umx"}, 3, true},
     {"Unknown Extensions", {".unk"}, 4, false},
 };
+// clang-format on
 
 // One pass of the sort: the files whose names end in `extension`, whatever
 // the letter case, go into `folder`.

@@ -37,9 +37,7 @@ int ErrorNumberFromErrno(int err) {
     }
 }
 
-[[noreturn]] void Fail(int err, const std::string& path) {
-    throw FileError(ErrorNumberFromErrno(err), path);
-}
+[[noreturn]] void Fail(int err, const std::string& path) { throw FileError(ErrorNumberFromErrno(err), path); }
 
 bool IsMissing(int err) { return err == ENOENT || err == ENOTDIR; }
 
@@ -220,7 +218,8 @@ void PosixDisk::RemoveDir(const std::string& path) {
 
 bool PosixDisk::SameEntry(const std::string& a, const std::string& b) {
     struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 bool PosixDisk::MayWrite(const std::string& path) {

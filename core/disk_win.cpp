@@ -65,8 +65,8 @@ const std::array<wchar_t, 0x10000>& UpperCase() {
         }
         std::wstring mapped(units.size(), L'\0');
         const int n = static_cast<int>(units.size());
-        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units.data(), n, mapped.data(), n, nullptr,
-                          nullptr, 0) == n) {
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, units.data(), n, mapped.data(), n, nullptr, nullptr,
+                          0) == n) {
             for (int i = 0; i < n; ++i) upper[static_cast<std::uint16_t>(units[i])] = mapped[i];
         }
         return upper;
@@ -285,8 +285,8 @@ private:
         in_.append(chunk_.data(), got);
         if (form_ == Form::Unknown) {
             if (in_.size() < 3 && !end_) return;
-            form_ = in_.starts_with("\xFF\xFE") ? Form::Utf16Le
-                    : in_.starts_with("\xFE\xFF") ? Form::Utf16Be
+            form_ = in_.starts_with("\xFF\xFE")       ? Form::Utf16Le
+                    : in_.starts_with("\xFE\xFF")     ? Form::Utf16Be
                     : in_.starts_with("\xEF\xBB\xBF") ? Form::Utf8
                                                       : Form::Ansi;
             const std::size_t mark = form_ == Form::Utf8 ? 3 : form_ == Form::Ansi ? 0 : 2;
@@ -377,11 +377,13 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
 std::unique_ptr<ReadStream> WinDisk::OpenRead(const std::string& path) {
     const std::wstring wide = SystemPathOrFail(path);
     HANDLE handle = INVALID_HANDLE_VALUE;
-    const DWORD err = Retrying([&] {
-        handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        return handle != INVALID_HANDLE_VALUE;
-    }, {&wide});
+    const DWORD err = Retrying(
+        [&] {
+            handle = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        },
+        {&wide});
     if (err != ERROR_SUCCESS) Fail(err, path);
     return std::make_unique<HandleReadStream>(handle, path);
 }
@@ -389,10 +391,12 @@ std::unique_ptr<ReadStream> WinDisk::OpenRead(const std::string& path) {
 std::unique_ptr<WriteStream> WinDisk::CreateNew(const std::string& path) {
     const std::wstring wide = SystemPathOrFail(path);
     HANDLE handle = INVALID_HANDLE_VALUE;
-    const DWORD err = Retrying([&] {
-        handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle != INVALID_HANDLE_VALUE;
-    }, {&wide});
+    const DWORD err = Retrying(
+        [&] {
+            handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return handle != INVALID_HANDLE_VALUE;
+        },
+        {&wide});
     if (err != ERROR_SUCCESS) Fail(err, path);
     return std::make_unique<HandleWriteStream>(handle, path);
 }
@@ -435,8 +439,7 @@ void WinDisk::Remove(const std::string& path) {
     // Windows will not delete a read-only file; POSIX asks only the folder.
     // Callers decide about the read-only mark before they remove.
     const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (err == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) &&
+    if (err == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
         SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
         err = remove();
         if (err == ERROR_SUCCESS) return;

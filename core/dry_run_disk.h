@@ -77,7 +77,7 @@ private:
     std::unordered_map<std::string, Node> nodes_;
     // Folder -> keys of the names of its changed entries, for listings.
     std::unordered_map<std::string, std::vector<std::string>> changedIn_;
-    Node below_;  // the answer for paths below a changed entry
+    Node below_;                                      // the answer for paths below a changed entry
     std::unordered_map<std::string, bool> mayWrite_;  // the base's answers by folder key
 };
 

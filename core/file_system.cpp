@@ -349,7 +349,8 @@ bool FileSystem::SameContent(const std::string& a, const std::string& b) {
     std::vector<char> bufferA(kChunk), bufferB(kChunk);
     for (;;) {
         const std::size_t n = ReadFull(*inA, bufferA.data(), kChunk);
-        if (ReadFull(*inB, bufferB.data(), kChunk) != n || !std::equal(bufferA.begin(), bufferA.begin() + n, bufferB.begin())) {
+        if (ReadFull(*inB, bufferB.data(), kChunk) != n ||
+            !std::equal(bufferA.begin(), bufferA.begin() + n, bufferB.begin())) {
             return false;
         }
         if (n < kChunk) return true;

@@ -61,9 +61,9 @@ public:
 
     bool FileExists(const std::string& path);
     bool FolderExists(const std::string& path);
-    Folder GetFolder(const std::string& path);   // kPathNotFound when there is no folder
-    File GetFile(const std::string& path);       // kFileNotFound when there is no file
-    TextReader OpenTextRead(const File& file);   // the index's text, as the disk reads it
+    Folder GetFolder(const std::string& path);  // kPathNotFound when there is no folder
+    File GetFile(const std::string& path);      // kFileNotFound when there is no file
+    TextReader OpenTextRead(const File& file);  // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same

@@ -12,7 +12,8 @@ namespace {
 // compares as the bytes do.
 std::uint64_t BigEndianPrefix(std::string_view name, std::size_t at) {
     std::uint64_t prefix = 0;
-    for (std::size_t i = at; i < at + 8; ++i) prefix = prefix << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+    for (std::size_t i = at; i < at + 8; ++i)
+        prefix = prefix << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
     return prefix;
 }
 

@@ -52,9 +52,8 @@ std::vector<std::string> AnswersWithin(std::vector<std::function<std::string()>>
 #ifndef _WIN32
 // Picks the volumes a user would choose from a mount table in the format of
 // /proc/self/mounts. labels maps a device path to its volume label.
-std::vector<Volume> UserVolumesFromMountTable(
-    const std::string& table,
-    const std::vector<std::pair<std::string, std::string>>& labels);
+std::vector<Volume> UserVolumesFromMountTable(const std::string& table,
+                                              const std::vector<std::pair<std::string, std::string>>& labels);
 #endif
 
 }  // namespace tcc

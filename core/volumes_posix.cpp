@@ -16,8 +16,7 @@ namespace {
 std::string Unescape(const std::string& field) {
     std::string out;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::isdigit(static_cast<unsigned char>(field[i + 1]))) {
+        if (field[i] == '\\' && i + 3 < field.size() && std::isdigit(static_cast<unsigned char>(field[i + 1]))) {
             out += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
             i += 3;
         } else {
@@ -28,8 +27,7 @@ std::string Unescape(const std::string& field) {
 }
 
 bool StartsWithFolder(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
 }
 
 bool IsUserMount(const std::string& mountPoint) {
@@ -85,9 +83,8 @@ public:
 
 }  // namespace
 
-std::vector<Volume> UserVolumesFromMountTable(
-    const std::string& table,
-    const std::vector<std::pair<std::string, std::string>>& labels) {
+std::vector<Volume> UserVolumesFromMountTable(const std::string& table,
+                                              const std::vector<std::pair<std::string, std::string>>& labels) {
     std::vector<Volume> volumes;
     std::istringstream lines(table);
     std::string line;
@@ -106,19 +103,14 @@ std::vector<Volume> UserVolumesFromMountTable(
                                     : device;
         for (const auto& [labelDevice, label] : labels)
             if (labelDevice == canonical || labelDevice == device) name = label;
-        if (name.empty())
-            name = device.rfind("/dev/", 0) == 0 ? LastComponent(device) : device;
+        if (name.empty()) name = device.rfind("/dev/", 0) == 0 ? LastComponent(device) : device;
 
         // A later mount on the same point hides the earlier one.
-        auto same = std::find_if(volumes.begin(), volumes.end(),
-                                 [&](const Volume& v) { return v.root == mountPoint; });
-        if (same != volumes.end())
-            same->name = name;
-        else
-            volumes.push_back({mountPoint, name});
+        auto same = std::find_if(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == mountPoint; });
+        if (same != volumes.end()) same->name = name;
+        else volumes.push_back({mountPoint, name});
     }
-    std::stable_sort(volumes.begin(), volumes.end(),
-                     [](const Volume& a, const Volume& b) { return a.root < b.root; });
+    std::stable_sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return volumes;
 }
 
@@ -126,8 +118,6 @@ std::string VolumeEntryText(const Volume& volume) {
     return volume.name.empty() ? volume.root : volume.root + " [" + volume.name + "]";
 }
 
-std::unique_ptr<VolumeSource> MakeSystemVolumeSource() {
-    return std::make_unique<SystemVolumeSource>();
-}
+std::unique_ptr<VolumeSource> MakeSystemVolumeSource() { return std::make_unique<SystemVolumeSource>(); }
 
 }  // namespace tcc

@@ -328,10 +328,8 @@ void ConverterForm::RefreshFileList() {
     // During a command the folder is read again only while its progress is
     // on screen, at most every quarter second, and once at its end: not
     // once per changed file.
-    if (busy_)
-        fileListDirty_ = true;
-    else if (RefreshOrKeep(files_))
-        ShowFiles();
+    if (busy_) fileListDirty_ = true;
+    else if (RefreshOrKeep(files_)) ShowFiles();
 }
 
 void ConverterForm::RefreshDirList() {

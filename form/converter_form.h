@@ -8,10 +8,10 @@
 #include "commands/cache_state.h"
 #include "commands/command.h"
 #include "commands/reporter.h"
+#include "core/volumes.h"
 #include "form/layout.h"
 #include "form/lists.h"
 #include "form/view.h"
-#include "core/volumes.h"
 
 namespace tcc {
 
@@ -38,10 +38,10 @@ public:
 
     // What the user does, as the view reports it. None of these runs while
     // a command runs (the view takes no input then).
-    void DriveChosen(int index);    // picked an entry of the drive list
-    void DriveListOpening();        // the drive list drops down
+    void DriveChosen(int index);  // picked an entry of the drive list
+    void DriveListOpening();      // the drive list drops down
     void FolderHighlighted(int row);
-    void FolderOpened(int row);     // a double click, or Enter
+    void FolderOpened(int row);  // a double click, or Enter
     // The file list's selection moved to row (-1: none); click when the
     // user chose it (with the mouse or the keys), also a click on the entry
     // already selected. The list getting the focus is no click.

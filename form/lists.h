@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/file_system.h"
-#include "form/view.h"
 #include "core/volumes.h"
+#include "form/view.h"
 
 namespace tcc {
 

@@ -11,9 +11,9 @@
 
 #include <filesystem>
 
+#include "qt/draw_layout.h"
 #include "qt/info.h"
 #include "qt/lists.h"
-#include "qt/draw_layout.h"
 
 namespace tcc {
 
@@ -104,9 +104,7 @@ void Converter::ConnectEvents() {
 
 void Converter::ShowDrives(const std::vector<std::string>& entries, int selected) { drives_->Show(entries, selected); }
 
-void Converter::ShowFolders(const std::vector<FolderRow>& rows, int highlighted) {
-    folders_->Show(rows, highlighted);
-}
+void Converter::ShowFolders(const std::vector<FolderRow>& rows, int highlighted) { folders_->Show(rows, highlighted); }
 
 void Converter::ShowFiles(const std::vector<std::string>& names, int selected) { files_->Show(names, selected); }
 
@@ -164,10 +162,8 @@ void Converter::HideProgress() {
 
 void Converter::TakeInput(bool take) {
     takingInput_ = take;
-    if (take)
-        qApp->removeEventFilter(this);
-    else
-        qApp->installEventFilter(this);
+    if (take) qApp->removeEventFilter(this);
+    else qApp->installEventFilter(this);
 }
 
 bool Converter::eventFilter(QObject* watched, QEvent* event) {
@@ -182,10 +178,8 @@ bool Converter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Converter::closeEvent(QCloseEvent* event) {
-    if (form_->MainClosing())
-        QWidget::closeEvent(event);
-    else
-        event->ignore();
+    if (form_->MainClosing()) QWidget::closeEvent(event);
+    else event->ignore();
 }
 
 void Converter::ShowAbout() {

@@ -91,7 +91,7 @@ QString Local(const std::string& text) {
 QFont FontOf(const FontStyle& style) {
     QFont font(QString::fromLatin1(style.family));
     font.setStyleHint(QString::fromLatin1(style.family) == QLatin1String("Courier") ? QFont::TypeWriter
-                                                                                  : QFont::SansSerif);
+                                                                                    : QFont::SansSerif);
     font.setPointSizeF(style.points);
     font.setWeight(QFont::Normal);
     font.setItalic(style.italic);

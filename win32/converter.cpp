@@ -211,10 +211,8 @@ void Converter::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
 
 void Converter::OnActivate(HWND, UINT state, HWND, BOOL) {
     // The window keeps the control that had the focus while it is inactive.
-    if (state == WA_INACTIVE)
-        RememberFocus();
-    else
-        RestoreFocus();
+    if (state == WA_INACTIVE) RememberFocus();
+    else RestoreFocus();
 }
 
 void Converter::RememberFocus() {
@@ -310,10 +308,8 @@ void Converter::TakeInput(bool take) {
     if (!take || !hwnd()) return;
     // The focus comes back where it was, also when the progress that had
     // it gave it to no window of this program.
-    if (GetActiveWindow() == hwnd())
-        RestoreFocus();
-    else if (!GetActiveWindow())
-        SetActiveWindow(hwnd());
+    if (GetActiveWindow() == hwnd()) RestoreFocus();
+    else if (!GetActiveWindow()) SetActiveWindow(hwnd());
 }
 
 void Converter::ShowAbout() {

@@ -8,9 +8,9 @@
 #include "core/disk.h"
 #include "form/converter_form.h"
 #include "form/view.h"
+#include "win32/draw_layout.h"
 #include "win32/info.h"
 #include "win32/lists.h"
-#include "win32/draw_layout.h"
 
 namespace tcc::win32 {
 
@@ -89,7 +89,7 @@ private:
     MessageHook messageHook_;
     HWND progress_ = nullptr;
     HWND progressBar_ = nullptr;
-    HWND focus_ = nullptr;       // the control that gets the focus back
+    HWND focus_ = nullptr;      // the control that gets the focus back
     bool drivePicked_ = false;  // an entry of the dropped drive list was chosen
 };
 

@@ -113,9 +113,8 @@ HCURSOR HandCursor() {
 
 HICON ArtworkIcon(const char* file, int size) {
     static const std::map<std::string, int> kResources = {
-        {"converter-icon.png", IDI_PROGRAM},  {"logo.png", IDI_LOGO},
-        {"info-icon-32.png", IDI_INFO},       {"info-icon-16.png", IDI_INFO},
-        {"folder-open", IDI_FOLDER_OPEN},     {"folder-closed", IDI_FOLDER_CLOSED},
+        {"converter-icon.png", IDI_PROGRAM}, {"logo.png", IDI_LOGO},           {"info-icon-32.png", IDI_INFO},
+        {"info-icon-16.png", IDI_INFO},      {"folder-open", IDI_FOLDER_OPEN}, {"folder-closed", IDI_FOLDER_CLOSED},
     };
     static std::map<std::pair<int, int>, HICON> loaded;
     const int id = kResources.at(file);
@@ -141,8 +140,8 @@ HWND LayoutWindow::Create(const WindowLayout& layout, WNDPROC proc, void* self) 
         const DWORD style = WS_CHILD | made.style | (c.Shown() ? WS_VISIBLE : 0) | (c.Enabled() ? 0 : WS_DISABLED);
         // A label shows its caption; a list or the image has its reader's
         // name as its text. The drive list's text is its selected entry.
-        const std::string text = c.kind == K::Button ? c.caption
-                                 : c.kind == K::DriveList ? std::string()
+        const std::string text = c.kind == K::Button        ? c.caption
+                                 : c.kind == K::DriveList   ? std::string()
                                  : c.PlainCaption().empty() ? c.ReaderName()
                                                             : c.PlainCaption();
         HWND control = CreateWindowExW(made.exStyle, made.name, ToUtf16(text).c_str(), style, 0, 0, 0, 0, hwnd_,
@@ -263,8 +262,8 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
     }
     // A disabled label is drawn greyed, as the system draws its own.
     const COLORREF colour = !IsWindowEnabled(item.hwndItem) ? GetSysColor(COLOR_GRAYTEXT)
-                            : c.text != kNoColour          ? ColourRef(c.text)
-                                                           : GetSysColor(COLOR_WINDOWTEXT);
+                            : c.text != kNoColour           ? ColourRef(c.text)
+                                                            : GetSysColor(COLOR_WINDOWTEXT);
     if (c.Framed()) {
         SetDCBrushColor(dc, colour);
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -290,12 +289,8 @@ bool LayoutWindow::SetCursor(HWND control, UINT hitTest) const {
 
 bool LayoutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_DRAWITEM:
-        *result = TRUE;
-        return Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    case WM_SETCURSOR:
-        *result = TRUE;
-        return SetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
+    case WM_DRAWITEM: *result = TRUE; return Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_SETCURSOR: *result = TRUE; return SetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam));
     case WM_DPICHANGED:
         *result = 0;
         LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));

@@ -17,15 +17,19 @@ int PictureRoom(HWND list) { return Scaled(list, 16 + 4); }
 
 // The system's folder pictures, or the program's own where it has none.
 HICON FolderIcon(bool open, int size) {
-    static const HICON system[2] = {[] {
-        SHSTOCKICONINFO info{};
-        info.cbSize = sizeof info;
-        return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon : nullptr;
-    }(), [] {
-        SHSTOCKICONINFO info{};
-        info.cbSize = sizeof info;
-        return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon : nullptr;
-    }()};
+    static const HICON system[2] = {
+        [] {
+            SHSTOCKICONINFO info{};
+            info.cbSize = sizeof info;
+            return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon
+                                                                                                   : nullptr;
+        }(),
+        [] {
+            SHSTOCKICONINFO info{};
+            info.cbSize = sizeof info;
+            return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon
+                                                                                                       : nullptr;
+        }()};
     return system[open] ? system[open] : ArtworkIcon(open ? "folder-open" : "folder-closed", size);
 }
 
