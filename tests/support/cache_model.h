@@ -19,7 +19,7 @@ struct Entry {
     bool readOnly = false;  // a folder: nothing may be made, renamed or removed in it
     bool operator==(const Entry& o) const { return kind == o.kind && content == o.content; }
 };
-inline const Entry kFolder{Kind::Folder};
+inline const Entry kFolder{Kind::Folder, {}};
 
 using Tree = std::map<std::string, Entry>;
 using Files = std::map<std::string, std::string>;  // full path -> content, as the in-memory disk lists files
