@@ -53,8 +53,8 @@ constexpr const char* kFooter =
 class Formatter : public CLI::Formatter {
 public:
     std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode mode) const override {
-        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] [--game GAME_FOLDER] [--overwrite] COMMAND... "
-               "FOLDER\n"
+        return "Usage: tarnel-cache [--dry-run] [--yes] [--quiet] [--game GAME_FOLDER] "
+               "[--overwrite] COMMAND... FOLDER\n"
                "       tarnel-cache --help | --version\n\n" +
                app->get_description() + "\n" + make_groups(app, mode) + "\n" + make_footer(app) + "\n";
     }
