@@ -7,7 +7,7 @@
 
 namespace tcc::bench {
 
-// A window that shows nothing and answers every question with its first
+// A reporter that shows nothing and answers every question with its first
 // button, so the commands run headless.
 class NullReporter : public Reporter {
 public:
@@ -25,9 +25,9 @@ template <typename Command>
 bool RunHeadless(const std::string& folder, Command command) {
     PosixDisk disk;
     CacheFolderState state(disk);
-    NullReporter window;
+    NullReporter reporter;
     state.ChooseFolder(folder);
-    command(state, window);
+    command(state, reporter);
     return state.cacheConverted;
 }
 

@@ -12,8 +12,8 @@
 namespace tcc {
 
 // The state the main window keeps for its commands: the chosen folder, the
-// file-system service and whether a conversion reached its end in this run. A command takes the chosen folder once, at
-// its start.
+// file-system service and whether a conversion reached its end in this run.
+// A command takes the chosen folder once, at its start.
 class CacheFolderState {
 public:
     // disk is the disk the file-system service works on; it must outlive

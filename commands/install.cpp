@@ -8,7 +8,6 @@
 
 #include "commands/file_step.h"
 #include "commands/sort_folders.h"
-#include "core/file_error.h"
 #include "core/file_system.h"
 #include "core/paths.h"
 

@@ -50,8 +50,9 @@ std::string Describe(const FileAction& action);
 // Labels of the main window that the commands show.
 enum class Label { Folder, FolderName, Warning };
 
-// What the commands need of the main window. The real window implements it;
-// tests use a recording fake with scripted answers.
+// What the commands need of whoever shows their work: both windows (through
+// the form), the command line's terminal output, and the tests' recording
+// fake with scripted answers.
 class Reporter {
 public:
     virtual ~Reporter() = default;

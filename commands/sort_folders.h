@@ -59,5 +59,12 @@ inline constexpr std::array<SortPass, CountSortPasses()> kSortPasses = [] {
     }
     return passes;
 }();
+// Every pass is filled: each folder has its own rank, from 0 up.
+static_assert([] {
+    for (const SortPass& pass : kSortPasses) {
+        if (!pass.extension) return false;
+    }
+    return true;
+}());
 
 }  // namespace tcc

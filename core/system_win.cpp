@@ -56,11 +56,7 @@ bool WriteText(std::FILE* stream, std::string_view text) {
     const int fd = _fileno(stream);
     if (fd < 0 || fd > 2 || !console[fd]) return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
     std::fflush(stream);
-    std::wstring units;
-    if (!ToUtf16(text, &units)) {
-        units.clear();
-        for (unsigned char c : text) units.push_back(c < 0x80 ? c : L'\uFFFD');
-    }
+    const std::wstring units = ToUtf16(text);
     for (std::size_t done = 0; done < units.size();) {
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(units.size() - done, 8192));

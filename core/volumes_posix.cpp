@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/paths.h"
+
 namespace tcc {
 
 namespace {
@@ -34,11 +36,6 @@ bool IsUserMount(const std::string& mountPoint) {
     return mountPoint == "/" || mountPoint == "/home" || mountPoint == "/media" || mountPoint == "/mnt" ||
            StartsWithFolder(mountPoint, "/media") || StartsWithFolder(mountPoint, "/mnt") ||
            StartsWithFolder(mountPoint, "/run/media");
-}
-
-std::string LastComponent(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ReadFile(const char* path) {

@@ -73,9 +73,8 @@ public:
     void Progress(std::uint64_t done, std::uint64_t total) override;
 
 private:
-    // The events. Their names (control, underscore, event) are the ones the
-    // program has always used, as are the controls' own names in the layout
-    // table: users' notes and the tests find the controls by them.
+    // The events, each named control_event after its control in the layout
+    // table, whose names the tests and users' notes find the controls by.
     void Form_Load();
     void drvDriveBox_Change();
     void dirDirBox_Change();

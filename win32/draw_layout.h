@@ -8,8 +8,6 @@
 #endif
 #include <windows.h>
 
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/utf16.h"

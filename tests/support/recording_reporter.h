@@ -12,7 +12,7 @@
 
 namespace tcc {
 
-// A window for tests: records what the commands show, in order, and answers
+// A reporter for tests: records what the commands show, in order, and answers
 // questions from a script. An OK box needs no script; an unscripted question
 // throws, so a question nobody expected cannot go unnoticed.
 class RecordingReporter : public Reporter {
