@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,9 +22,16 @@ std::string VolumeEntryText(const Volume& volume);
 class VolumeSource {
 public:
     virtual ~VolumeSource() = default;
-    // The volumes in the order the list shows them.
+    // The volumes in the order the list shows them. Never waits for a drive:
+    // a volume whose name the system must ask the drive for (a label on
+    // Windows) is named as its last answer gave it, and asked again; one
+    // whose earlier question has not answered yet goes without its name.
     virtual std::vector<Volume> Volumes() = 0;
-    // Can the volume be used right now?
+    // Waits, no longer than for a drive's readiness, for the names the last
+    // reading asked for; the drive list waits so once, when it starts.
+    virtual void WaitForNames() {}
+    // Can the volume be used right now? A volume that does not answer within
+    // a limit is not.
     virtual bool IsReady(const Volume& volume) = 0;
     // Its entry in the drive list.
     virtual std::string EntryText(const Volume& volume) { return VolumeEntryText(volume); }
@@ -34,20 +39,10 @@ public:
 
 // The volumes of this machine. Linux: the root, a separate home, and
 // removable and network volumes mounted on or under /media and /mnt, and
-// under /run/media; a volume is ready when its root answers within two
-// seconds. Windows: the logical drives.
+// under /run/media, named by their labels or devices; a volume is ready when
+// its root answers within two seconds. Windows: the logical drives, named by
+// their labels, each asked on the system's thread pool.
 std::unique_ptr<VolumeSource> MakeSystemVolumeSource();
-
-// Runs check on a thread of its own and waits at most limit for its answer;
-// no answer by then counts as false. A dead network mount can keep the
-// thread for minutes; it is left to end on its own.
-bool AnswersWithin(std::function<bool()> check, std::chrono::milliseconds limit);
-
-// Runs each question on a thread of its own, all at once, and waits at most
-// limit in all for their answers; a question not answered by then (or that
-// failed) gets an empty answer. Its thread is left to end on its own.
-std::vector<std::string> AnswersWithin(std::vector<std::function<std::string()>> questions,
-                                       std::chrono::milliseconds limit);
 
 #ifndef _WIN32
 // Picks the volumes a user would choose from a mount table in the format of

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/answers.h"
 #include "core/paths.h"
 
 namespace tcc {
@@ -69,13 +70,17 @@ public:
         const auto mounted = UserVolumesFromMountTable(ReadFile("/proc/self/mounts"), {});
         bool listed = std::any_of(mounted.begin(), mounted.end(),
                                   [&](const Volume& v) { return v.root == volume.root; });
-        return listed && AnswersWithin(
+        return listed && ready_.Check(
+                             volume.root,
                              [root = volume.root] {
                                  struct stat info {};
                                  return ::stat(root.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
                              },
-                             std::chrono::seconds(2));
+                             kDriveAnswerLimit);
     }
+
+private:
+    Answers ready_;
 };
 
 }  // namespace

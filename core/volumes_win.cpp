@@ -8,19 +8,15 @@
 #include <windows.h>
 
 #include <cctype>
-#include <chrono>
+#include <map>
 
-#include "core/disk.h"
+#include "core/answers.h"
 #include "core/utf16.h"
 #include "core/volumes.h"
 
 namespace tcc {
 
 namespace {
-
-// A drive that does not answer within this long counts as not ready, and
-// shows without its label.
-constexpr std::chrono::seconds kDriveAnswerLimit{2};
 
 // The label of the volume at root; empty when it has none or cannot be asked.
 std::string VolumeLabel(const std::wstring& root) {
@@ -33,8 +29,6 @@ class DriveSource : public VolumeSource {
 public:
     std::vector<Volume> Volumes() override {
         std::vector<Volume> volumes;
-        std::vector<std::function<std::string()>> labels;
-        std::vector<std::size_t> labelled;  // the volume each question is for
         std::wstring roots(512, L'\0');
         DWORD n = GetLogicalDriveStringsW(static_cast<DWORD>(roots.size()), roots.data());
         if (n > roots.size()) {
@@ -49,20 +43,22 @@ public:
             volume.root = ToUtf8(root);
             // Removable and optical drives are not asked for a label: that
             // would spin them up or wait for a medium. A network drive whose
-            // server went away may not answer for minutes: every label is
-            // read on a thread of its own, and the list waits for them no
-            // longer than for a drive's readiness.
+            // server went away may not answer for minutes: labels are asked
+            // on the thread pool and shown as they came by the last reading.
             const UINT type = GetDriveTypeW(root);
             if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) {
-                labels.push_back([path = std::wstring(root)] { return VolumeLabel(path); });
-                labelled.push_back(volumes.size());
+                if (auto label = labels_.Take(volume.root)) names_[volume.root] = *label;
+                else if (!labels_.Ask(volume.root, [path = std::wstring(root)] { return VolumeLabel(path); }))
+                    names_.erase(volume.root);  // still asked since the last reading
+                const auto known = names_.find(volume.root);
+                if (known != names_.end()) volume.name = known->second;
             }
             volumes.push_back(std::move(volume));
         }
-        const auto answers = AnswersWithin(std::move(labels), kDriveAnswerLimit);
-        for (std::size_t i = 0; i < answers.size(); ++i) volumes[labelled[i]].name = answers[i];
         return volumes;
     }
+
+    void WaitForNames() override { labels_.Wait(kDriveAnswerLimit); }
 
     bool IsReady(const Volume& volume) override {
         std::wstring root;
@@ -70,7 +66,8 @@ public:
         // An empty card reader or optical drive fails both; a drive letter
         // whose folder went away fails the second; a share whose server went
         // away may not answer for minutes.
-        return AnswersWithin(
+        return ready_.Check(
+            volume.root,
             [root] {
                 wchar_t name[MAX_PATH + 1] = {};
                 const DWORD attributes = GetFileAttributesW(root.c_str());
@@ -79,6 +76,10 @@ public:
             },
             kDriveAnswerLimit);
     }
+
+private:
+    Answers labels_, ready_;
+    std::map<std::string, std::string> names_;  // root -> the label its last answer gave
 };
 
 }  // namespace

@@ -45,6 +45,9 @@ void SortNames(std::vector<std::string>& names) {
 
 DriveList::DriveList(std::unique_ptr<VolumeSource> source, std::string startFolder)
     : source_(std::move(source)), startFolder_(std::move(startFolder)) {
+    // The one wait for the drives' names: the window is not shown yet.
+    source_->Volumes();
+    source_->WaitForNames();
     Fill(source_->Volumes());
 }
 

@@ -25,9 +25,11 @@ public:
     int Selected() const { return selected_; }
     // Selects an entry; true when the selection moved.
     bool Select(int index);
-    // Reads the volumes again, so that a volume plugged in since shows up.
-    // The selected volume stays, even when it went away, so that reading
-    // them never changes the selection by itself.
+    // Reads the volumes again, so that a volume plugged in since shows up,
+    // without waiting for any drive: names that have come since the last
+    // reading show, and the others are asked for again. The selected volume
+    // stays, even when it went away, so that reading them never changes the
+    // selection by itself.
     void Reread();
 
     // The selected entry's text, which the folder list accepts as a path.
