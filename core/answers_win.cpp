@@ -1,7 +1,9 @@
-// Questions on the system's thread pool, waited for on events. Nothing here
-// goes through the C++ library's threads, mutexes or condition variables:
-// under the MinGW posix thread model those are built on winpthreads, whose
-// condition variables can miss a wake-up.
+// Questions on the system's thread pool, waited for on events. No detached
+// std::thread: under the MinGW posix thread model it is a winpthreads thread,
+// and winpthreads can free the record of a detached thread that has ended but
+// is still on its way out, hand it to a new thread, and then free it again
+// from the old thread's exit; the new thread then spins for ever on its first
+// thread_local (a promise's set_value takes one) or reads freed memory.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
