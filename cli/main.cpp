@@ -18,6 +18,7 @@
 #include "commands/refresh.h"
 #include "commands/sort.h"
 #include "core/dry_run_disk.h"
+#include "core/file_error.h"
 #include "core/system.h"
 #include "core/version.h"
 
@@ -162,7 +163,7 @@ int Run(Request& request) {
     try {
         state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        output.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
+        output.Error(state.fs().FileExists(folder) ? tcc::NotAFolder(folder) : e.what());
         status = kExitRefused;
     }
     // Each command runs as its button would; the first that stops ends the
