@@ -18,6 +18,7 @@
 #include "commands/refresh.h"
 #include "commands/sort.h"
 #include "core/dry_run_disk.h"
+#include "core/file_error.h"
 #include "core/system.h"
 #include "core/version.h"
 
@@ -33,7 +34,8 @@ constexpr const char* kDescription =
     "Runs the commands of Tarnel Cache Converter on the game's Cache folder FOLDER,\n"
     "in the order given. COMMAND is one or more of:\n"
     "  convert  rename the cached files to the real names that cache.ini gives\n"
-    "  refresh  rewrite cache.ini with its header line alone (asks first unless\n"
+    "  refresh  rewrite cache.ini without the records of the files converted;\n"
+    "           those of cached files still there stay (asks first unless\n"
     "           convert ran before it)\n"
     "  sort     move the files into Maps, System, Textures, Sounds, Music and\n"
     "           Unknown Extensions by their extension\n"
@@ -41,7 +43,8 @@ constexpr const char* kDescription =
     "           file the game already has is removed from the cache when its\n"
     "           bytes are the same and kept there when they differ; the sort\n"
     "           folders left empty are removed. The game's folder is FOLDER's\n"
-    "           parent when that holds a System folder, else give --game";
+    "           parent when that holds a System folder, else give --game; the\n"
+    "           folder named must hold a System folder too and lie outside FOLDER";
 constexpr const char* kFooter =
     "Exit status: 0 when every command ran to its end, 1 when one stopped on an error\n"
     "or was refused, 2 for a usage error.\n\n"
@@ -162,7 +165,7 @@ int Run(Request& request) {
     try {
         state.ChooseFolder(folder);
     } catch (const std::exception& e) {
-        output.Error(state.fs().FileExists(folder) ? "Not a folder: " + folder : e.what());
+        output.Error(state.fs().FileExists(folder) ? tcc::NotAFolder(folder) : e.what());
         status = kExitRefused;
     }
     // Each command runs as its button would; the first that stops ends the

@@ -4,27 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "commands/cache_record.h"
 #include "commands/file_step.h"
 #include "core/file_error.h"
 #include "core/file_system.h"
 
 namespace tcc {
 namespace {
-
-// A record of the index: the key and the real name. Field 1, the real name,
-// ends at the next "="; further fields are ignored.
-struct Record {
-    std::string_view key, realName;
-};
-
-// The record of an index line; none for a line without "=", which has no
-// real name.
-std::optional<Record> ReadRecord(std::string_view line) {
-    const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
-    const std::size_t end = line.find('=', eq + 1);
-    return Record{line.substr(0, eq), line.substr(eq + 1, end == std::string_view::npos ? end : end - eq - 1)};
-}
 
 // A name that stays inside the chosen folder: no separator of any platform,
 // not "." or "..".
@@ -56,7 +42,7 @@ const char* Refusal(Disk& disk, const Record& record, const std::string& cachedN
 // name is free.
 void ConvertRecord(FileSystem& fs, Listing& here, const Record& record, std::string& cachedName,
                    std::string& targetName, Reporter& reporter) {
-    cachedName.assign(record.key).append(".uxx");
+    CachedName(record.key, cachedName);
     targetName.assign(record.realName);
     if (record.realName.find('.') == std::string_view::npos) targetName.append(".unk");
     const std::string_view key = record.key;

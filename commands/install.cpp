@@ -8,6 +8,7 @@
 
 #include "commands/file_step.h"
 #include "commands/sort_folders.h"
+#include "core/file_error.h"
 #include "core/file_system.h"
 #include "core/paths.h"
 
@@ -88,13 +89,17 @@ private:
         // differs only in case.
         if (brought_.count(JoinPath(to.path(), found->name)))
             return reporter_.Note(FileAction::Skip(shown, "target taken"));
+        // The game's entry as the notes name it.
+        const std::string held = "the game's " + JoinPath(LastComponent(to.path()), found->name);
         // Where letter case counts, a name in other case is another file's.
         if (found->name != name && !fs_.disk().FoldsCase()) {
-            const std::string held = JoinPath(LastComponent(to.path()), found->name);
-            return reporter_.Note(FileAction::Skip(shown, "the game's " + held + " holds its name in other case"));
+            return reporter_.Note(FileAction::Skip(shown, held + " holds its name in other case"));
         }
-        if (found->type != EntryType::File)
+        if (found->type == EntryType::Folder)
             return reporter_.Note(FileAction::Skip(shown, "a folder of that name in the game"));
+        // A pipe, a device or the like is no copy of the file.
+        if (found->type != EntryType::File)
+            return reporter_.Note(FileAction::Skip(shown, held + " is not a regular file"));
         const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk);
         if (fs_.SameContent(JoinPath(from.path(), name), target)) {
             fs_.RemoveFile(from, name);
@@ -129,6 +134,26 @@ private:
     std::set<std::string> brought_;  // the game's files this install made, by path
 };
 
+// Does a game folder hold a System folder, as the game's own does?
+bool HoldsSystem(FileSystem& fs, const std::string& folder) { return fs.FolderExists(JoinPath(folder, "System")); }
+
+// Is `folder` the folder `outer` or inside it? Its parents are found through
+// "..", which the system takes after following links, so a link into
+// `outer` is inside it too.
+bool LiesIn(Disk& disk, std::string folder, const std::string& outer) {
+    for (;;) {
+        if (disk.SameEntry(folder, outer)) return true;
+        std::string up = JoinPath(folder, "..");
+        if (disk.Stat(up).type != EntryType::Folder || disk.SameEntry(up, folder)) return false;
+        folder = std::move(up);
+    }
+}
+
+CommandResult Refuse(Reporter& reporter, const std::string& text) {
+    reporter.MessageBox(text, "Install", Buttons::Ok, Icon::None);
+    return Outcome::Refused;
+}
+
 }  // namespace
 
 CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
@@ -137,21 +162,26 @@ CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const Inst
     if (!state.HasFolder(reporter) || !state.IsCacheFolder(reporter)) return Outcome::Refused;
     // The folder as it was chosen when the command began.
     const Folder cache = *state.currentFolder;
-    // The game's folder: the one named, else the cache folder's parent when
-    // it holds a System folder.
+    // The game's folder: the one named, else the cache folder's parent. It
+    // must hold a System folder, as the game's does, and lie outside the
+    // Cache folder.
     std::optional<Folder> game;
     if (!options.gameFolder.empty()) {
+        if (fs.FileExists(options.gameFolder)) return Refuse(reporter, NotAFolder(options.gameFolder));
         game = fs.GetFolder(options.gameFolder);
     } else {
         std::string_view parent, name;
-        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
+        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !HoldsSystem(fs, std::string(parent))) {
             return {Outcome::NoGameFolder, std::string(parent)};
         }
         game = fs.GetFolder(std::string(parent));
     }
-    if (fs.disk().SameEntry(game->path, cache.path)) {
-        reporter.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
-        return Outcome::Refused;
+    if (LiesIn(fs.disk(), game->path, cache.path)) {
+        return Refuse(reporter, "The game's folder cannot be the Cache folder or lie inside it.");
+    }
+    if (!HoldsSystem(fs, game->path)) {
+        return Refuse(reporter,
+                      "'" + game->path + "' holds no System folder, so it is not taken for the game's folder.");
     }
     Installer(fs, reporter, options.overwrite).Run(cache, *game);
     return Outcome::Done;

@@ -30,6 +30,9 @@ FileAction FileAction::Install(std::string_view name, std::string_view keptAs) {
 FileAction FileAction::Same(std::string_view name, std::string_view reason) {
     return Action(Kind::Same, name, {}, {}, reason);
 }
+FileAction FileAction::Keep(std::string_view name, std::string_view reason) {
+    return Action(Kind::Keep, name, {}, {}, reason);
+}
 
 std::string Describe(const FileAction& action) {
     switch (action.kind) {
@@ -44,6 +47,7 @@ std::string Describe(const FileAction& action) {
                (action.keptAs.empty() ? "" : ", the game's old copy kept as " + action.keptAs);
     case FileAction::Kind::Same: return "same " + action.name + ": " + action.reason;
     case FileAction::Kind::RemoveFolder: return "remove folder " + action.name;
+    case FileAction::Kind::Keep: return "keep " + action.name + ": " + action.reason;
     }
     return "";
 }

@@ -17,16 +17,16 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 // folder made in the game's folder is given by its full path. The command
 // line prints them; the window has no use for them.
 struct FileAction {
-    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder };
+    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder, Keep };
     Kind kind = Kind::Skip;
     // The file or folder acted on or passed over, by the name it had before;
-    // for a record passed over, its key.
+    // for a record passed over or kept, its key.
     std::string name;
     // Rename, Move, Replace: the name the file was given.
     std::string target;
     // Install: the name the game's old copy was kept under, when it was replaced.
     std::string keptAs;
-    std::string reason;  // Skip, Same: why, in a few words ("target taken").
+    std::string reason;  // Skip, Same, Keep: why, in a few words ("target taken").
     bool operator==(const FileAction&) const = default;
 
     static FileAction Rename(std::string_view name, std::string_view target);
@@ -41,6 +41,8 @@ struct FileAction {
     static FileAction Install(std::string_view name, std::string_view keptAs = {});
     // The game has the file with the same bytes already.
     static FileAction Same(std::string_view name, std::string_view reason);
+    // A record the new index keeps, by its key.
+    static FileAction Keep(std::string_view name, std::string_view reason);
 };
 
 // An action as a line for the user: "rename A -> B", "skip K: reason",

@@ -22,6 +22,8 @@ int ErrorNumberFromErrno(int err) {
     case EEXIST:
     case ENOTEMPTY: return kFileAlreadyExists;
     case EXDEV: return kRenameAcrossDrives;
+    case ENOSPC:
+    case EDQUOT: return kDiskFull;
     case EACCES:
     case EPERM:
     case EROFS:

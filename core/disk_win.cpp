@@ -46,6 +46,8 @@ int ErrorNumberFromWin32(unsigned long err) {
     case ERROR_GEN_FAILURE: return kDeviceUnavailable;
     case ERROR_HANDLE_EOF: return kInputPastEndOfFile;
     case ERROR_NOT_SAME_DEVICE: return kRenameAcrossDrives;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return kDiskFull;
     default: return kPathFileAccessError;
     }
 }

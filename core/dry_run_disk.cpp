@@ -7,6 +7,7 @@
 
 #include "core/file_error.h"
 #include "core/paths.h"
+#include "core/text_reader.h"
 
 namespace tcc {
 namespace {
@@ -17,23 +18,6 @@ std::pair<std::string, std::string> ParentAndName(std::string_view path) {
     SplitPath(name, &parent, &name);
     return {std::string(parent), std::string(name)};
 }
-
-class MemoryReadStream : public ReadStream {
-public:
-    explicit MemoryReadStream(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
-    std::size_t Read(char* buffer, std::size_t n) override {
-        n = std::min(n, bytes_->size() - pos_);
-        std::memcpy(buffer, bytes_->data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    // An open file reads what it held when opened, as on disk when it is
-    // replaced meanwhile.
-    std::shared_ptr<const std::string> bytes_;
-    std::size_t pos_ = 0;
-};
 
 class MemoryWriteStream : public WriteStream {
 public:

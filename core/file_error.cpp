@@ -7,6 +7,7 @@ std::string DescribeErrorNumber(int number) {
     case kBadFileName: return "Bad file name or number";
     case kFileNotFound: return "File not found";
     case kFileAlreadyExists: return "File already exists";
+    case kDiskFull: return "Disk full";
     case kInputPastEndOfFile: return "Input past end of file";
     case kDeviceUnavailable: return "Device unavailable";
     case kPermissionDenied: return "Permission denied";
@@ -16,6 +17,8 @@ std::string DescribeErrorNumber(int number) {
     default: return "File operation failed";
     }
 }
+
+std::string NotAFolder(const std::string& path) { return "Not a folder: " + path; }
 
 namespace {
 std::string UserText(int number, const std::string& path) {

@@ -11,6 +11,7 @@ enum ErrorNumber : int {
     kBadFileName = 52,
     kFileNotFound = 53,
     kFileAlreadyExists = 58,
+    kDiskFull = 61,
     kInputPastEndOfFile = 62,
     kDeviceUnavailable = 68,
     kPermissionDenied = 70,
@@ -21,6 +22,9 @@ enum ErrorNumber : int {
 
 // The plain description of an error number ("File not found", ...).
 std::string DescribeErrorNumber(int number);
+
+// What a user is told of a path that names a file where a folder is wanted.
+std::string NotAFolder(const std::string& path);
 
 // The one error type of every file operation: a number, its description and
 // the path the operation worked on. what() is the text a user is shown.

@@ -1,5 +1,8 @@
 #include "core/text_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "core/file_error.h"
 
 namespace tcc {
@@ -8,6 +11,13 @@ namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;
 
 }  // namespace
+
+std::size_t MemoryReadStream::Read(char* buffer, std::size_t n) {
+    n = std::min(n, bytes_->size() - pos_);
+    std::memcpy(buffer, bytes_->data() + pos_, n);
+    pos_ += n;
+    return n;
+}
 
 TextReader::TextReader(std::unique_ptr<ReadStream> stream, std::string path)
     : stream_(std::move(stream)), path_(std::move(path)), buffer_(kReadChunk) {}

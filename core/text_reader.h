@@ -10,6 +10,18 @@
 
 namespace tcc {
 
+// A stream of bytes held in memory. It reads what it held when it was made,
+// as an open file on disk does when the file is replaced meanwhile.
+class MemoryReadStream : public ReadStream {
+public:
+    explicit MemoryReadStream(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+    std::size_t Read(char* buffer, std::size_t n) override;
+
+private:
+    std::shared_ptr<const std::string> bytes_;
+    std::size_t pos_ = 0;
+};
+
 // Reads text line by line. CR LF, LF or a lone CR ends a line and is not
 // part of it; a last line without a terminator is still a line.
 class TextReader {

@@ -1,6 +1,7 @@
 // The built tarnel-cache run as a process on real temporary folders.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,7 +38,7 @@ int RunCli(const std::string& args, const TempDir& temp, const char* input, Stre
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-const std::string kIndex = "[Cache]\r\nk=A.unr\r\nj=B.unr";
+const std::string kIndex = "[Cache]\r\nk=A.unr\r\nj=B.unr\nm=C.unr", kKept = "[Cache]\r\nk=A.unr\r\nj=B.unr\n";
 
 TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
     struct Case {
@@ -55,9 +56,12 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         {"refresh %/Cache", "n\\n", 1, "tarnel-cache: refresh was not run", ""},
         // The question is answered on standard input, which is no terminal here.
         {"refresh %/Cache", "y\\n", 1, "(--yes answers yes)", "", "Cache/k.uxx", kIndex, Streams::PipedIn},
-        {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "Cache/k.uxx", "[Cache]\r\n"},
-        {"--yes refresh %/Cache", nullptr, 0, "write cache.ini\nrefresh: cache.ini reset\n", "", "Cache/k.uxx", "[Cache]\r\n"},
-        {"--dry-run --yes refresh %/Cache", nullptr, 0, "would write cache.ini\n", ""},
+        // The records of files not yet converted stay, as they were.
+        {"refresh %/Cache", "y\\n", 0, "refresh: cache.ini reset", "", "Cache/k.uxx", kKept},
+        {"--yes refresh %/Cache", nullptr, 0, "keep k: k.uxx not yet converted\nkeep j: j.uxx not yet converted\nwrite "
+         "cache.ini\nrefresh: cache.ini reset\n", "", "Cache/k.uxx", kKept},
+        {"--dry-run --yes refresh %/Cache", nullptr, 0, "would keep k: k.uxx not yet converted\nwould keep j: j.uxx not yet "
+         "converted\nwould write cache.ini\n", ""},
         // A file the sort passes over is told even then.
         {"-q convert refresh sort %/Cache", nullptr, 0, "", "tarnel-cache: sort: 1 moved, 0 replaced, 1 passed over\n",
          "Cache/Maps/B.unr", "[Cache]\r\n"},
@@ -74,14 +78,19 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
          "'Textures', 'Sounds', 'Music', & 'System' folders from\ntarnel-cache: the 'Cache' directory to the game's main "
          "directory, choosing overwrite.\nsort: 0 moved", "", "Jam/cache/System"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder"},
-        {"install %/Cache", nullptr, 1, "", "holds no System folder"},
-        {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder itself",
+        {"install %/Cache", nullptr, 1, "", "holds no System folder, so it is not taken for the game's folder: name"},
+        {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder or lie inside it",
          "Cache/Maps/B.unr"},
+        // A game folder is held to the rule the game's own meets, and lies outside the cache, a link's target too.
+        {"install --game %/b/sub %/Jam/cache", nullptr, 1, "", "cannot be the Cache folder or lie inside it", "Jam/cache/j.uxx"},
+        {"--dry-run install --game %/b %/Cache", nullptr, 1, "", "tarnel-cache: '%/b' holds no System folder, so it is not taken for the game's folder.\n"},
+        {"install --game %/Cache/k.uxx %/Cache", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n"},
+        {"install --game %/G %/Cache", nullptr, 0, "skip Maps/a.UNR: the game's Maps/a.UNR is not a regular file\n", "", "G/Maps/a.UNR"},
         {"install --game %/Jam %/Jam/cache", nullptr, 0, "skip Maps/B.unr: the sort folder is the game's own\n", "", "Jam/Maps/a.UNR"},
         // Every change told, a line each.
         {"--overwrite convert sort install --game %/Jam %/Cache", nullptr, 0,
          "tarnel-cache: Notice: Some files may not be able to be converted due to 'cache.ini' file records not "
-         "available.\nrename k.uxx -> A.unr\nrename j.uxx -> B.unr\nconvert: 2 renamed, 0 passed over\nmake folder System\n"
+         "available.\nrename k.uxx -> A.unr\nrename j.uxx -> B.unr\nskip m: cached file missing\nconvert: 2 renamed, 1 passed over\nmake folder System\n"
          "make folder Textures\nmake folder Sounds\nmake folder Music\nmake folder Unknown Extensions\nskip A.unr: "
          "Maps/a.UNR holds its name in other case\nmove B.unr -> Maps/B.unr\nsort: 1 moved, 0 replaced, 1 passed over\n"
          "install Maps/B.unr, the game's old copy kept as B.unr.bak\nsame Maps/a.UNR: already installed\nremove folder "
@@ -107,6 +116,9 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         TempDir::Write(temp / "Cache/Maps/a.UNR", "a");  // a name in other case
         fs::create_directories(temp / "b");
         fs::create_directory_symlink(temp / "Jam/cache", temp / "b/link");
+        fs::create_directory_symlink(temp / "Jam/cache/B.unr", temp / "b/sub");
+        for (const char* game : {"Jam/System", "G/System", "G/Maps"}) fs::create_directories(temp / game);
+        ::mkfifo((temp / "G/Maps/a.UNR").c_str(), 0600);  // the game G has a pipe by that name
         const auto fill = [&temp](std::string text) {  // "%" stands for the folder temp
             for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, temp.path());
             return text;

@@ -180,9 +180,9 @@ TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnA
     int creates = 0;
     disk.SetHook([&](const MemoryDisk::Op& op) -> std::optional<int> {
         if (op.kind == "create" && ++creates == 1) return kFileAlreadyExists;
-        return op.kind == "write" && creates == 2 ? std::optional<int>(kPermissionDenied) : std::nullopt;
+        return op.kind == "write" && creates == 2 ? std::optional<int>(kDiskFull) : std::nullopt;
     });
-    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Cache"); }), "70 Permission denied: /g/Cache/cache.ini");
+    EXPECT_EQ(ErrorText([&] { Run(RunRefresh, "/g/Cache"); }), "61 Disk full: /g/Cache/cache.ini");
     EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), old);
     Run(RunRefresh, "/g/Cache");
     EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{"/g/Cache/cache.ini", fresh}, {"/g/Other/Cache.INI", fresh},
@@ -191,6 +191,16 @@ TEST_F(Reset, AsksUntilConvertedRefusesWhatMayNotBeWrittenAndKeepsTheOldIndexOnA
     std::set<std::string> temporary;  // every attempt under a name of its own
     for (const MemoryDisk::Op& op : disk.log()) temporary.insert(op.kind == "create" ? op.path : "");
     EXPECT_EQ(temporary.size(), disk.count("create") + 1u);
+    // A record whose cached file is still there (in any case) stays as it was, the last one too; a
+    // folder of that name, a line without "=" and a record of a file gone do not.
+    disk.AddFile("/g/Cache/cache.ini", "[Cache]\nA=Map.unr\r\nz=Gone.unr\r\nc=x=y\rb\r\nD=Dir.unr\n\nB=Tex.utx");
+    for (const std::string name : {"a.UXX", "B.uxx", "C.uxx", "b.uxx"}) disk.AddFile("/g/Cache/" + name);
+    disk.AddFolder("/g/Cache/D.uxx");
+    Run(RunRefresh, "/g/Cache");
+    EXPECT_EQ(disk.Content("/g/Cache/cache.ini"), "[Cache]\nA=Map.unr\r\nc=x=y\rB=Tex.utx");
+    EXPECT_EQ(std::vector(window.notes.end() - 4, window.notes.end()),
+              (std::vector{FileAction::Keep("A", "a.UXX not yet converted"), FileAction::Keep("c", "C.uxx not yet converted"),
+                           FileAction::Keep("B", "B.uxx not yet converted"), FileAction::Write("cache.ini")}));
 }
 
 // On a disk where letter case counts and on one that folds case.
@@ -255,7 +265,19 @@ bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
     if (Root(c) != kDir) return model::Install(tree, "game/Cache", "game", c.click == InstallOverwriting, {foldCase}, notes);
     if (c.click == RunConvert) return model::Convert(tree, tree.at("cache.ini").content, {foldCase}, notes);
     if (c.click == RunSort) return model::Sort(tree, {foldCase}, notes);
-    tree.at("cache.ini").content = "[Cache]\r\n";
+    // Refresh keeps the header and the records of cached files still there, line ends and all.
+    std::string& index = tree.at("cache.ini").content;
+    std::string kept;
+    bool any = false;
+    for (std::size_t start = 0, end; start < index.size(); start = end) {
+        end = std::min(index.find_first_of("\r\n", start), index.size());
+        end += index.compare(end, 2, "\r\n") == 0 ? 2 : end < index.size();
+        const std::string line = index.substr(start, end - start), cached = model::Lookup(tree, line.substr(0, line.find('=')) + ".uxx");
+        const bool keep = start > 0 && line.find('=') != std::string::npos && !cached.empty() && tree.at(cached).kind == model::Kind::File;
+        if (start == 0 || keep) kept += line;
+        any |= keep;
+    }
+    index = any ? kept : "[Cache]\r\n";
     return true;
 }
 
