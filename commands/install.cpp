@@ -28,6 +28,9 @@ public:
             const char* folder;
             std::string sub;  // the sort folder's name as it stands on disk
             std::vector<std::string> names;
+            // A link to the Cache folder itself, which holds the index and the
+            // unconverted files: passed over as a whole.
+            bool cacheItself;
         };
         std::vector<Batch> batches;
         std::uint64_t total = 0, done = 0;
@@ -35,11 +38,18 @@ public:
             if (!sort.inGame) continue;
             const DirEntry* sub = here.Find(sort.name);
             if (!sub || sub->type != EntryType::Folder) continue;
-            Batch batch{sort.name, sub->name, fs_.ListFiles(JoinPath(cache.path, sub->name), "*")};
-            total += batch.names.size();
-            if (!batch.names.empty()) batches.push_back(std::move(batch));
+            const std::string path = JoinPath(cache.path, sub->name);
+            const bool itself = fs_.disk().SameEntry(path, cache.path);
+            Batch batch{sort.name, sub->name, itself ? std::vector<std::string>{} : fs_.ListFiles(path, "*"), itself};
+            total += itself ? 1 : batch.names.size();
+            if (itself || !batch.names.empty()) batches.push_back(std::move(batch));
         }
         for (const Batch& batch : batches) {
+            if (batch.cacheItself) {
+                reporter_.Note(FileAction::Skip(batch.sub, "the sort folder is the Cache folder"));
+                reporter_.Progress(++done, total);
+                continue;
+            }
             Listing& from = fs_.ListingOf(Folder{JoinPath(cache.path, batch.sub)});
             Listing& to = fs_.ListingOf(GameFolderFor(gameHere, batch.folder));
             // A sort folder linked to the game's folder holds the game's own
@@ -56,10 +66,11 @@ public:
             }
         }
         reporter_.Progress(total, total);
-        // The sort folders left empty go, the game's or not.
+        // The sort folders left empty go, the game's or not; a link to a
+        // folder stays as the user made it.
         for (const SortFolder& sort : kSortFolders) {
             const DirEntry* sub = here.Find(sort.name);
-            if (!sub || sub->type != EntryType::Folder) continue;
+            if (!sub || sub->type != EntryType::Folder || sub->link) continue;
             const std::string name = sub->name;
             if (fs_.RemoveFolderIfEmpty(here, name)) reporter_.Note(FileAction::RemoveFolder(name));
         }
@@ -76,7 +87,11 @@ private:
         return made;
     }
 
+    // Links are never moved, copied, replaced or removed, and two names of
+    // one file are no copy of each other: either would lose the only copy.
     void InstallFile(Listing& from, const std::string& shown, const std::string& name, Listing& to) {
+        if (const DirEntry* own = from.Find(name); own && own->link)
+            return reporter_.Note(FileAction::Skip(shown, "a link"));
         const DirEntry* found = to.Find(name);
         if (!found) {
             // A name taken meanwhile is refused by the rename itself.
@@ -92,16 +107,19 @@ private:
         // The game's entry as the notes name it.
         const std::string held = "the game's " + JoinPath(LastComponent(to.path()), found->name);
         // Where letter case counts, a name in other case is another file's.
-        if (found->name != name && !fs_.disk().FoldsCase()) {
+        if (found->name != name && !fs_.disk().FoldsCase())
             return reporter_.Note(FileAction::Skip(shown, held + " holds its name in other case"));
-        }
+        if (found->link) return reporter_.Note(FileAction::Skip(shown, held + " is a link"));
         if (found->type == EntryType::Folder)
             return reporter_.Note(FileAction::Skip(shown, "a folder of that name in the game"));
         // A pipe, a device or the like is no copy of the file.
         if (found->type != EntryType::File)
             return reporter_.Note(FileAction::Skip(shown, held + " is not a regular file"));
-        const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk);
-        if (fs_.SameContent(JoinPath(from.path(), name), target)) {
+        const std::string onDisk = found->name, target = JoinPath(to.path(), onDisk),
+                          source = JoinPath(from.path(), name);
+        if (fs_.disk().SameEntry(source, target))
+            return reporter_.Note(FileAction::Skip(shown, "another name of " + held));
+        if (fs_.SameContent(source, target)) {
             fs_.RemoveFile(from, name);
             reporter_.Note(FileAction::Same(shown, "already installed"));
             return;
@@ -114,8 +132,11 @@ private:
         // by a run that stopped before the replacement.
         const std::string backup = onDisk + ".bak";
         if (const DirEntry* kept = to.Find(backup)) {
-            const std::string keptName = kept->name;
-            if (kept->type != EntryType::File || !fs_.SameContent(JoinPath(to.path(), keptName), target)) {
+            const std::string keptName = kept->name, keptPath = JoinPath(to.path(), keptName);
+            if (kept->link) return reporter_.Note(FileAction::Skip(shown, keptName + " is a link"));
+            if (fs_.disk().SameEntry(keptPath, target))
+                return reporter_.Note(FileAction::Skip(shown, keptName + " is another name of " + onDisk));
+            if (kept->type != EntryType::File || !fs_.SameContent(keptPath, target)) {
                 return reporter_.Note(FileAction::Skip(shown, keptName + " already in the game"));
             }
         } else if (!fs_.CopyBeside(to, onDisk, backup)) {

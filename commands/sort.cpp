@@ -52,11 +52,15 @@ void MakeFolders(FileSystem& fs, const Folder& folder, Reporter& reporter) {
 }
 
 // Moves the file `name` of `here` into the sort folder `sub`, listed as `there`.
+// A link is never moved or replaced, and two names of one file are no older
+// copy of each other: either would lose the only copy.
 void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std::string& sub, Listing& there,
               Reporter& reporter) {
     const DirEntry* held = there.Find(name);
     RunFileStep(reporter, name, [&] {
-        if (!held) {
+        if (const DirEntry* own = here.Find(name); own && own->link) {
+            reporter.Note(FileAction::Skip(name, "a link"));
+        } else if (!held) {
             // A name taken meanwhile is refused by the rename itself.
             if (!fs.Move(here, name, there, name)) return reporter.Note(FileAction::Skip(name, "target taken"));
             reporter.Note(FileAction::Move(name, JoinPath(sub, name)));
@@ -64,6 +68,10 @@ void SortFile(FileSystem& fs, Listing& here, const std::string& name, const std:
             // Where letter case counts, a name in other case is another
             // file's, which is no older copy of this one: this one stays.
             reporter.Note(FileAction::Skip(name, JoinPath(sub, held->name) + " holds its name in other case"));
+        } else if (held->link) {
+            reporter.Note(FileAction::Skip(name, JoinPath(sub, held->name) + " is a link"));
+        } else if (fs.disk().SameEntry(JoinPath(here.path(), name), JoinPath(there.path(), held->name))) {
+            reporter.Note(FileAction::Skip(name, "another name of " + JoinPath(sub, held->name)));
         } else {
             // The moved file takes the old one's place in one step.
             fs.MoveReplacing(here, name, there, name);
@@ -106,8 +114,11 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
         const std::string sub = made->name;
         Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
         there.Reserve(byPass[p].size());
+        // A sort folder linked to the Cache folder holds each file already.
+        const bool itself = fs.disk().SameEntry(there.path(), folder.path);
         for (const std::string* name : byPass[p]) {
-            SortFile(fs, here, *name, sub, there, reporter);
+            if (itself) reporter.Note(FileAction::Skip(*name, "the sort folder is the Cache folder"));
+            else SortFile(fs, here, *name, sub, there, reporter);
             reporter.Progress(++done, total);
         }
         // The file list shows the folder as each pass leaves it.

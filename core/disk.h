@@ -34,6 +34,9 @@ struct EntryInfo {
     EntryType type = EntryType::None;
     bool readOnly = false;  // the owner may not write it
     std::uint64_t size = 0;
+    // A symbolic link (or a junction on Windows): another name of what it
+    // points to, whose type and size the rest tells; a dangling one is Other.
+    bool link = false;
 };
 
 struct DirEntry {
@@ -42,6 +45,7 @@ struct DirEntry {
     // Hidden from the user as the platform decides: a leading "." here, an
     // attribute on Windows.
     bool hidden = false;
+    bool link = false;  // a symbolic link, of its target's type
 };
 
 class ReadStream {
@@ -70,9 +74,9 @@ class Disk {
 public:
     virtual ~Disk() = default;
 
-    // Type and read-only bit of a path, without following a final symlink's
-    // target type for anything but files and folders. None when missing,
-    // also when the name is one the file system could not hold.
+    // Type and read-only bit of a path, through a final link, and whether it
+    // is one. None when missing, also when the name is one the file system
+    // could not hold.
     virtual EntryInfo Stat(const std::string& path) = 0;
     virtual std::vector<DirEntry> ReadDir(const std::string& folder) = 0;
 

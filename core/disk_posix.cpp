@@ -107,18 +107,19 @@ private:
 
 EntryInfo PosixDisk::Stat(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        int err = errno;
-        // A name too long to hold, or a loop of links, names nothing.
-        if (err == ENAMETOOLONG || err == ELOOP) return {};
-        if (IsMissing(err)) {
-            // A dangling symlink still takes the name.
-            if (::lstat(path.c_str(), &st) == 0) return {EntryType::Other, false, 0};
-            return {};
-        }
-        Fail(err, path);
+    // The name itself first, so that a symbolic link is told apart; then
+    // what it points to.
+    int err = ::lstat(path.c_str(), &st) == 0 ? 0 : errno;
+    const bool link = err == 0 && S_ISLNK(st.st_mode);
+    if (link && ::stat(path.c_str(), &st) != 0) {
+        // A dangling link still takes the name.
+        if (IsMissing(errno)) return {EntryType::Other, false, 0, true};
+        err = errno;
     }
-    return {TypeOf(st.st_mode), (st.st_mode & S_IWUSR) == 0, static_cast<std::uint64_t>(st.st_size)};
+    // A name too long to hold, or a loop of links, names nothing.
+    if (err == ENAMETOOLONG || err == ELOOP || IsMissing(err)) return {};
+    if (err != 0) Fail(err, path);
+    return {TypeOf(st.st_mode), (st.st_mode & S_IWUSR) == 0, static_cast<std::uint64_t>(st.st_size), link};
 }
 
 std::vector<DirEntry> PosixDisk::ReadDir(const std::string& folder) {
@@ -130,6 +131,7 @@ std::vector<DirEntry> PosixDisk::ReadDir(const std::string& folder) {
         std::string name = d->d_name;
         if (name == "." || name == "..") continue;
         EntryType type = EntryType::Other;
+        bool link = d->d_type == DT_LNK;
         if (d->d_type == DT_REG) {
             type = EntryType::File;
         } else if (d->d_type == DT_DIR) {
@@ -137,10 +139,11 @@ std::vector<DirEntry> PosixDisk::ReadDir(const std::string& folder) {
         } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
             struct stat st;
             std::string full = folder == "/" ? "/" + name : folder + "/" + name;
+            if (!link) link = ::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
             if (::stat(full.c_str(), &st) == 0) type = TypeOf(st.st_mode);
         }
         const bool hidden = name[0] == '.';
-        entries.push_back({std::move(name), type, hidden});
+        entries.push_back({std::move(name), type, hidden, link});
         errno = 0;
     }
     int err = errno;

@@ -129,6 +129,14 @@ EntryType TypeOf(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryType::Folder : EntryType::File;
 }
 
+// Is an entry of these attributes and reparse tag a link, symbolic or a
+// junction? Other reparse points (cloud placeholders, deduplicated files)
+// are files as any other.
+bool IsLink(DWORD attributes, DWORD tag) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT);
+}
+
 // The attributes of path, or false when nothing is there.
 bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
     const std::wstring wide = SystemPath(path);
@@ -347,7 +355,14 @@ EntryInfo WinDisk::Stat(const std::string& path) {
     const EntryType type = TypeOf(data.dwFileAttributes);
     const bool readOnly = type == EntryType::File && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
     const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return {type, readOnly, size};
+    bool link = false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The reparse tag comes with a search for the name.
+        WIN32_FIND_DATAW found;
+        const HANDLE find = FindFirstFileW(SystemPath(path).c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) link = IsLink(found.dwFileAttributes, found.dwReserved0), FindClose(find);
+    }
+    return {type, readOnly, size, link};
 }
 
 std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
@@ -368,7 +383,8 @@ std::vector<DirEntry> WinDisk::ReadDir(const std::string& folder) {
         if (wide == L"." || wide == L"..") continue;
         // Hidden is an attribute here, not a leading ".".
         entries.push_back({ToUtf8(wide), TypeOf(found.dwFileAttributes),
-                           (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+                           (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0,
+                           IsLink(found.dwFileAttributes, found.dwReserved0)});
     } while (FindNextFileW(find, &found));
     const DWORD err = GetLastError();
     FindClose(find);

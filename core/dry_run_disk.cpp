@@ -117,7 +117,7 @@ std::vector<DirEntry> DryRunDisk::ReadDir(const std::string& rawFolder) {
         // Names the commands give are hidden by the leading "." rule only
         // where the platform hides by name.
         if (node.info.type != EntryType::None) {
-            entries.push_back({node.name, node.info.type, base_.HidesByName() && node.name[0] == '.'});
+            entries.push_back({node.name, node.info.type, base_.HidesByName() && node.name[0] == '.', node.info.link});
         }
     }
     return entries;
@@ -192,6 +192,18 @@ void DryRunDisk::MakeDir(const std::string& path) {
     if (Info(path).type != EntryType::None) throw FileError(kFileAlreadyExists, path);
     RequireWritable(path);
     Put(path, Node{{EntryType::Folder, false, 0}, {}, nullptr, {}});
+}
+
+bool DryRunDisk::SameEntry(const std::string& a, const std::string& b) {
+    // A file renamed here is still the base's file it came from; one made
+    // here is no other entry.
+    const auto origin = [this](const std::string& path) {
+        const Node* node = Find(path);
+        return !node ? path : node->bytes || node->info.type == EntryType::None ? std::string() : node->basePath;
+    };
+    const std::string baseA = origin(a), baseB = origin(b);
+    if (baseA.empty() || baseB.empty()) return Key(a) == Key(b) && Info(a).type != EntryType::None;
+    return base_.SameEntry(baseA, baseB);
 }
 
 void DryRunDisk::RemoveDir(const std::string& path) {

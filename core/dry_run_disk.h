@@ -30,10 +30,7 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
-    // Paths changed in memory are one entry only by their name.
-    bool SameEntry(const std::string& a, const std::string& b) override {
-        return Find(a) || Find(b) ? Key(a) == Key(b) : base_.SameEntry(a, b);
-    }
+    bool SameEntry(const std::string& a, const std::string& b) override;
     std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override {
         return base_.ReadText(std::move(bytes));
     }

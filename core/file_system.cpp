@@ -159,7 +159,7 @@ bool FileSystem::Move(Listing& from, const std::string& name, Listing& to, const
     // Taken first, as name may be the moved entry's own.
     const DirEntry* moved = from.Take(name);
     const bool hidden = moved ? moved->hidden : HiddenName(newName);
-    to.Add({newName, EntryType::File, hidden});
+    to.Add({newName, EntryType::File, hidden, moved && moved->link});
     return true;
 }
 

@@ -392,7 +392,7 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
         const std::size_t room = onDisk ? 1000 : 40;
         MemoryDisk memory(foldCase, root.size() + std::string("/game/Cache/").size() + room, model::Fold);
         // In memory, every other cache folder lies on a device of its own.
-        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2};
+        const model::Volume volume{foldCase, onDisk && model::kFoldingDisk, !onDisk, room, !onDisk && seed % 2, onDisk && !model::kFoldingDisk, onDisk};
         if (volume.cacheApart) memory.SetDevice(root + "/game/Cache");
         model::Tree start = RandomCache(seed, volume), around = kOutside;
         for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
@@ -401,10 +401,14 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
         model::Tree all = around;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         if (!onDisk) Lay(memory, root, all);
+        std::map<int, std::string> laid;  // the first name of each file, by its number
         for (const auto& [path, entry] : onDisk ? all : model::Tree{}) {
-            if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(root + "/" + path));
-            else TempDir::Write(root + "/" + path, entry.content);
-            if (entry.readOnly) TempDir::SetReadOnly(root + "/" + path);
+            const std::string at = root + "/" + path;
+            if (!entry.link.empty()) std::filesystem::create_symlink(entry.link, NativePath(at));
+            else if (entry.kind == model::Kind::Folder) std::filesystem::create_directories(NativePath(at));
+            else if (entry.file && laid.count(entry.file)) std::filesystem::create_hard_link(NativePath(laid[entry.file]), NativePath(at));
+            else TempDir::Write(at, entry.content), laid[entry.file] = at;
+            if (entry.readOnly && entry.link.empty()) TempDir::SetReadOnly(at);
         }
         ASSERT_EQ(ConvertSortInstallAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume, around,
                                                   seed % 4 < 2), "");

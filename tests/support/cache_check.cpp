@@ -101,8 +101,9 @@ model::Tree Snapshot(Disk& disk, const std::string& root, const std::string& bel
     std::replace(folder.begin(), folder.end(), '/', root.find('\\') != std::string::npos ? '\\' : '/');
     for (const DirEntry& e : disk.ReadDir(folder)) {
         const std::string path = below.empty() ? e.name : below + "/" + e.name, file = JoinPath(folder, e.name);
-        if (e.type == EntryType::Folder) tree[path] = model::kFolder, tree.merge(Snapshot(disk, root, path));
-        else tree[path] = {model::Kind::File, ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly};
+        const std::string link = e.link ? "?" : "";  // a link is known as one: its text is not read, nor its folder entered
+        if (e.type == EntryType::Folder) tree[path] = {model::Kind::Folder, "", false, link}, tree.merge(e.link ? model::Tree{} : Snapshot(disk, root, path));
+        else tree[path] = {model::Kind::File, e.link ? "" : ReadAll(*disk.OpenRead(file)), disk.Stat(file).readOnly, link};
     }
     return tree;
 }
@@ -163,7 +164,9 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
             (slash != std::string::npos && (!tree.count(path.substr(0, slash)) || tree.at(path.substr(0, slash)).kind != model::Kind::Folder))) {
             return;
         }
-        tree[path] = {kind, kind == model::Kind::File ? "#" + std::to_string(++serial) + " " + path : "", readOnly};
+        std::string content = kind == model::Kind::File ? "#" + std::to_string(++serial) + " " + path : "";
+        if (volume.large && !content.empty() && rng() % 8 == 0) content.resize(65536 + (rng() % 2 ? 0 : 1 + rng() % 5000), '.');  // a chunk and more
+        tree[path] = {kind, content, readOnly, "", serial};
     };
     const char* const headers[] = {"[Cache]", "k1=Header.unr", ""};  // a header like a record is still a header
     std::string index = pick(headers);
@@ -192,6 +195,18 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
             if (rng() % 3 == 0) add(name);
         }
     }
+    // Links to a game's file in the cache and a sort folder, names (links, hard links) in the cache of files in a sort folder.
+    std::vector<std::string> files;
+    for (const auto& [path, entry] : volume.links ? tree : model::Tree{}) files.push_back(entry.kind == model::Kind::File && path != "cache.ini" ? path : "");
+    for (int i = volume.links ? rng() % 4 : 0; i > 0; --i) {
+        const std::string path = files[rng() % files.size()], name = path.substr(path.find('/') + 1);
+        if (path.empty() || !tree.at(path).link.empty()) continue;
+        if (rng() % 2) tree.at(path).link = path == name ? "../System/keep.u" : "../../System/keep.u";
+        else if (path != name && !taken(name)) (tree[name] = tree.at(path)).link = rng() % 2 ? path : "";
+    }
+    // Sort folders linked to the cache folder and to the game's.
+    if (volume.links && rng() % 4 == 0 && !taken("Music")) tree["Music"] = {model::Kind::Folder, "", false, "."};
+    if (volume.links && rng() % 4 == 0 && !taken("Sounds")) tree["Sounds"] = {model::Kind::Folder, "", false, "../Sounds"};
     return tree;
 }
 
@@ -203,13 +218,15 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
     const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
     const std::size_t indexSize = start.at("cache.ini").content.size();
     model::Tree rules = start, expected = outside;
+    // The cache's Sounds folder may be a link to the game's, empty at first: the files the sort puts there are the game's.
+    const bool linked = start.count("Sounds") && !start.at("Sounds").link.empty();
+    const auto settle = [&] { for (const auto& [path, entry] : std::exchange(rules, {})) expected[(linked && path.starts_with("Sounds/") ? "game/" : "game/Cache/") + path] = entry; };
     model::Notes notes;
     std::size_t failed = kNoStep, sorts = 0;
     for (std::size_t step = 0; step < kNoStep && failed == kNoStep; ++step) {
         const Step what = kSteps[step];
         if (what == Step::Install) {
-            for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
-            rules.clear();
+            settle();
             if (!model::Install(expected, "game/Cache", "game", overwrite, volume, notes)) failed = step;
         } else if (!(what == Step::Sort ? model::Sort(rules, volume, notes) : model::Convert(rules, index, volume, notes))) {
             failed = step;
@@ -217,13 +234,16 @@ std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root,
             sorts += what == Step::Sort;
         }
     }
-    for (const auto& [path, entry] : rules) expected["game/Cache/" + path] = entry;
+    settle();
     const MemoryDisk* log = dynamic_cast<const MemoryDisk*>(&disk);
     DryRunDisk dryRunDisk(disk);
     const model::Tree before = Snapshot(disk, root);
     CommandRun dry, real;
     RunSteps(dryRunDisk, root, indexSize, overwrite, dry, log);
-    const model::Tree foreseen = Snapshot(dryRunDisk, root);
+    model::Tree foreseen = Snapshot(dryRunDisk, root);
+    // The dry run keeps its changes by path: what went through the link shows below it.
+    if (linked) std::erase_if(foreseen, [](const auto& e) { return e.first.starts_with("game/Sounds/"); });
+    for (const auto& [path, entry] : linked ? Snapshot(dryRunDisk, root, "game/Cache/Sounds") : model::Tree{}) foreseen["game/" + path.substr(11)] = entry;
     if (std::string diff = model::Diff(before, Snapshot(disk, root)); !diff.empty()) return "the dry run wrote: " + diff;
     RunSteps(disk, root, indexSize, overwrite, real, log);
     if (!dry.fault.empty() || !real.fault.empty()) return dry.fault + real.fault;
@@ -250,16 +270,20 @@ model::Tree RandomGame(unsigned seed, const model::Tree& start, const model::Vol
     model::Convert(cache, start.at("cache.ini").content, volume, notes);
     model::Sort(cache, volume, notes);
     std::mt19937 rng(seed);
+    if (start.count("Sounds") && !start.at("Sounds").link.empty()) game["Sounds"] = model::kFolder;  // the target of the cache's
     for (const auto& [path, entry] : cache) {
-        const std::size_t slash = path.find('/');
-        if (entry.kind != model::Kind::File || slash == std::string::npos || rng() % 3 == 0) continue;
+        const std::size_t slash = path.find('/');  // nothing in a sort folder linked to the game's
+        if (entry.kind != model::Kind::File || slash == std::string::npos || !cache.at(path.substr(0, slash)).link.empty() || rng() % 3 == 0) continue;
         std::string folder = model::Lookup(game, path.substr(0, slash)), name = path.substr(slash + 1);
         if (folder.empty()) game[folder = path.substr(0, slash)] = model::kFolder;
         if (!model::Lookup(game, name, folder).empty()) continue;
         const std::string at = folder + "/" + (rng() % 3 ? name : model::Fold(name));
-        const unsigned kind = rng() % 6;
-        game[at] = kind == 5 ? model::kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
-        if (kind == 3 || kind == 4) game[at + ".bak"] = {model::Kind::File, kind == 3 ? game[at].content : "older", false};
+        const unsigned kind = rng() % (volume.links ? 10 : 7);
+        model::Entry& file = game[at] = kind == 5 ? model::kFolder : model::Entry{model::Kind::File, kind == 0 ? entry.content : "game's " + at, kind == 1};
+        if (kind == 6 || (kind == 2 && entry.content.size() > 65536)) file.content = entry.content, file.content.back() ^= 1;  // in its last byte alone
+        if (kind == 7 || kind == 8) file = entry, file.link = kind == 8 ? "../Cache/" + path : "";  // the cached file itself: a hard link, a link
+        if (kind == 3 || kind == 4) game[at + ".bak"] = {model::Kind::File, kind == 3 ? file.content : "older", false};
+        if (kind == 9) file.file = -static_cast<int>(game.size()), (game[at + ".bak"] = file).link = rng() % 2 ? at.substr(at.rfind('/') + 1) : "";  // so is NAME.bak to the game's
     }
     if (rng() % 10 == 0 && model::Lookup(game, "sounds").empty()) game["sounds"] = {model::Kind::File, "a file", false};
     return game;

@@ -89,12 +89,16 @@ bool Sort(Tree& tree, const Volume& volume, Notes& notes) {
     const Tree top = tree;  // the visible files of each pass, in name order, taken before any move
     for (const auto& [extension, sub] : passes) {
         const std::string folder = Lookup(tree, sub);
+        const bool itself = tree.at(folder).link == ".";  // a link to the cache folder
         for (const auto& [name, entry] : top) {
             const bool visible = entry.kind == Kind::File && name.find('/') == name.npos && (volume.windowsNames || name[0] != '.');
             if (!visible || !Fold(name).ends_with(extension)) continue;
             const std::string path = folder + "/" + name, held = Lookup(tree, name, folder);
-            if (!held.empty() && held != path && !volume.foldsCase) {
-                notes.push_back("skip " + name + ": " + held + " holds its name in other case");  // another file's name
+            // Where case counts, a name in other case is another file's; neither a link nor a name of one file moves or is replaced.
+            const std::string why = itself ? "the sort folder is the Cache folder" : !entry.link.empty() ? "a link" : held.empty() ? "" : held != path && !volume.foldsCase ? held + " holds its name in other case"
+                                    : !tree.at(held).link.empty() ? held + " is a link" : entry.file && tree.at(held).file == entry.file ? "another name of " + held : "";
+            if (!why.empty()) {
+                notes.push_back("skip " + name + ": " + why);
             } else if (path.size() > volume.room) {
                 notes.push_back("skip " + name + ": name too long");
             } else if ((!held.empty() && (tree.at(held).kind != Kind::File || tree.at(held).readOnly)) ||
@@ -118,9 +122,12 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
     for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music"}) {
         const std::string from = Lookup(tree, folder, cache);
         if (from.empty() || tree.at(from).kind != Kind::Folder) continue;
+        // A linked sort folder holds its target's files (the caches' links: "." and "../NAME").
+        const std::string link = tree.at(from).link, real = link.empty() ? from : link == "." ? cache : game + link.substr(2);
+        if (real == cache) { notes.push_back("skip " + from.substr(cache.size() + 1) + ": the sort folder is the Cache folder"); continue; }
         std::vector<std::string> files;  // visible files, in name order
-        for (auto it = tree.lower_bound(from + "/"); it != tree.end() && it->first.starts_with(from + "/"); ++it) {
-            const std::string_view name = std::string_view(it->first).substr(from.size() + 1);
+        for (auto it = tree.lower_bound(real + "/"); it != tree.end() && it->first.starts_with(real + "/"); ++it) {
+            const std::string_view name = std::string_view(it->first).substr(real.size() + 1);
             if (it->second.kind == Kind::File && name.find('/') == name.npos && (volume.windowsNames || name[0] != '.')) {
                 files.push_back(it->first);
             }
@@ -133,9 +140,9 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
         // once, or, between devices, once the copy is in.
         const bool locked = volume.permissions && tree.at(from).readOnly;
         for (const std::string& src : files) {
-            const std::string name = src.substr(from.size() + 1), shown = from.substr(cache.size() + 1) + "/" + name;
+            const std::string name = src.substr(real.size() + 1), shown = from.substr(cache.size() + 1) + "/" + name;
             const std::string found = Lookup(tree, name, to), there = found.empty() ? to + "/" + name : found;
-            const std::string onDisk = there.substr(to.size() + 1);
+            const std::string onDisk = there.substr(to.size() + 1), held = "the game's " + there.substr(game.size() + 1);
             auto skip = [&](const std::string& why) { notes.push_back("skip " + shown + ": " + why); };
             auto bring = [&](const std::string& line) {
                 if (locked && !volume.cacheApart) return false;
@@ -146,12 +153,17 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
                 tree.erase(src);
                 return true;
             };
-            if (found.empty()) {
+            const auto same = [&](const std::string& a, const std::string& b) { return tree.at(a).file && tree.at(a).file == tree.at(b).file; };
+            if (real == to || !tree.at(src).link.empty()) {
+                skip(real == to ? "the sort folder is the game's own" : "a link");
+            } else if (found.empty()) {
                 if (!bring("install " + shown)) return false;
             } else if (brought.count(there)) {
                 skip("target taken");
             } else if (onDisk != name && !volume.foldsCase) {
-                skip("the game's " + there.substr(game.size() + 1) + " holds its name in other case");
+                skip(held + " holds its name in other case");
+            } else if (!tree.at(there).link.empty() || same(src, there)) {
+                skip(tree.at(there).link.empty() ? "another name of " + held : held + " is a link");
             } else if (tree.at(there).kind != Kind::File) {
                 skip("a folder of that name in the game");
             } else if (tree.at(there).content == tree.at(src).content) {
@@ -163,8 +175,8 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
             } else if (tree.at(there).readOnly) {
                 skip("the game's copy is read-only");
             } else if (const std::string kept = Lookup(tree, onDisk + ".bak", to);
-                       !kept.empty() && (tree.at(kept).kind != Kind::File || tree.at(kept).content != tree.at(there).content)) {
-                skip(kept.substr(to.size() + 1) + " already in the game");
+                       !kept.empty() && (!tree.at(kept).link.empty() || same(kept, there) || tree.at(kept).kind != Kind::File || tree.at(kept).content != tree.at(there).content)) {
+                skip(kept.substr(to.size() + 1) + (!tree.at(kept).link.empty() ? " is a link" : same(kept, there) ? " is another name of " + onDisk : " already in the game"));
             } else {
                 if (kept.empty()) brought.insert(there + ".bak"), tree[there + ".bak"] = {Kind::File, tree.at(there).content, false};
                 if (!bring("install " + shown + ", the game's old copy kept as " + onDisk + ".bak")) return false;
@@ -173,7 +185,7 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
     }
     for (const std::string folder : {"Maps", "System", "Textures", "Sounds", "Music", "Unknown Extensions"}) {
         const std::string sub = Lookup(tree, folder, cache);
-        if (sub.empty() || tree.at(sub).kind != Kind::Folder) continue;
+        if (sub.empty() || tree.at(sub).kind != Kind::Folder || !tree.at(sub).link.empty()) continue;  // a link stays
         const auto below = tree.lower_bound(sub + "/");
         if (below != tree.end() && below->first.starts_with(sub + "/")) continue;
         notes.push_back("remove folder " + sub.substr(cache.size() + 1));

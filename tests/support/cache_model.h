@@ -15,9 +15,11 @@ enum class Kind { File, Folder };
 
 struct Entry {
     Kind kind = Kind::File;
-    std::string content;
+    std::string content;    // none compared for a link: its target's stands at its own path
     bool readOnly = false;  // a folder: nothing may be made, renamed or removed in it
-    bool operator==(const Entry& o) const { return kind == o.kind && content == o.content; }
+    std::string link = "";  // a symbolic link's text, relative to its folder (a snapshot knows only that it is one)
+    int file = 0;           // entries of one number but 0 are names of one file (hard links)
+    bool operator==(const Entry& o) const { return kind == o.kind && link.empty() == o.link.empty() && (!link.empty() || content == o.content); }
 };
 inline const Entry kFolder{Kind::Folder, {}};
 
@@ -34,6 +36,7 @@ struct Volume {
     bool permissions = false;   // a read-only folder is refused (the random caches may hold one)
     std::size_t room = 1000;    // the longest path below the cache folder the system takes
     bool cacheApart = false;    // the cache folder lies on a device of its own
+    bool links = false, large = false;  // the caches may hold symbolic and hard links, and files past 64 KiB
 };
 
 // Windows' disks: names fold case in the file system itself, with Windows' rules for names.
