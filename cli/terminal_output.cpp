@@ -1,6 +1,5 @@
 #include "cli/terminal_output.h"
 
-#include <cerrno>
 #include <iostream>
 
 #include "core/system.h"
@@ -14,13 +13,17 @@ constexpr const char* kProgram = "tarnel-cache: ";
 constexpr const char* kNotice =
     "Notice: Some files may not be able to be converted due to 'cache.ini' file records not available.";
 
-// Control bytes in a name would break the one-line-per-action output (a file
-// name may hold a line feed): they are shown as \xNN.
+// Control characters in a name would break the one-line-per-action output (a
+// file name may hold a line feed): they are shown as \xNN, the C1 controls
+// U+0080 to U+009F (UTF-8 C2 80 to C2 9F) by their code.
 std::string Printable(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c != 0x7f) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+            c = static_cast<unsigned char>(text[++i]);
+        } else if (c >= 0x20 && c != 0x7f) {
             out.push_back(static_cast<char>(c));
             continue;
         }
@@ -190,12 +193,12 @@ void TerminalOutput::Line(std::FILE* stream, const std::string& text) {
 void TerminalOutput::Put(std::FILE* stream, const std::string& text) {
     bool& gone = stream == stderr ? errorGone_ : outputGone_;
     if (gone || WriteText(stream, text)) return;
-    if (errno == EPIPE) gone = true;
+    if (ReaderGone()) gone = true;
     else if (stream == stdout) outputFailed_ = true;
 }
 
 bool TerminalOutput::Flush() {
-    if (!outputGone_ && std::fflush(stdout) != 0) (errno == EPIPE ? outputGone_ : outputFailed_) = true;
+    if (!outputGone_ && std::fflush(stdout) != 0) (ReaderGone() ? outputGone_ : outputFailed_) = true;
     return !outputFailed_;
 }
 

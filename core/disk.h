@@ -162,8 +162,9 @@ using PlatformDisk = PosixDisk;
 // The disk of Windows, on the wide-character API. Paths and names are UTF-8,
 // converted to and from UTF-16 here without loss; a path goes to the system
 // in its long form ("\\?\C:\...", "\\?\UNC\server\share\..."), so no
-// length limit but the system's own applies. A file another program holds
-// open (a sharing violation, or access denied on a file that exists) is
+// length limit but the system's own applies; names after the root are passed
+// as they stand. A file another program holds open (a sharing violation, or
+// access denied on a file that exists in folders that may be written) is
 // tried again for about a second.
 class WinDisk : public Disk {
 public:
@@ -177,13 +178,19 @@ public:
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
+    bool MayWrite(const std::string& path) override;
+    std::size_t MaxPathLength() override;
     std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override;
     bool CanHoldName(std::string_view name) override;
     bool FoldsCase() override { return true; }
 };
 using PlatformDisk = WinDisk;
 
-// The path as the system takes it: absolute, normalised, in its long form.
+// The path as the system takes it: absolute, in its long form. What is
+// relative to the current folder or drive is resolved by the system; "/" and
+// "." and ".." parts are resolved on the text, as the system would, and every
+// name is kept as written, so that a name read from a listing ("CON.unr",
+// "x.unr ") reaches that entry.
 std::wstring SystemPath(std::string_view path);
 #endif
 

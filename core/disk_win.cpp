@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/disk.h"
 #include "core/file_error.h"
@@ -92,20 +94,61 @@ std::string SystemCaseKey(std::string_view name) {
     return ToUtf8(units);
 }
 
+namespace {
+
+bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The absolute form of what a relative path starts from ("" for the current
+// folder, "C:" for that drive's, "\\" for the current drive's root), as the
+// system resolves it; empty when it cannot.
+std::wstring BaseOf(const std::wstring& start) {
+    const std::wstring asked = start.empty() ? L"." : start;
+    std::wstring full(std::max<DWORD>(GetFullPathNameW(asked.c_str(), 0, nullptr, nullptr), 1), L'\0');
+    const DWORD n = GetFullPathNameW(asked.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return {};
+    full.resize(n);
+    return full;
+}
+
+}  // namespace
+
 std::wstring SystemPath(std::string_view path) {
     std::wstring wide;
-    if (path.find('\0') != std::string_view::npos || !ToUtf16(path, &wide)) return {};
+    if (path.empty() || path.find('\0') != std::string_view::npos || !ToUtf16(path, &wide)) return {};
     if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
-    // Absolute, with "/", "." and ".." resolved as the system itself would:
-    // the long form takes every character as it stands.
-    std::wstring full(std::max<DWORD>(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), 1), L'\0');
-    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0 || n >= full.size()) return wide;
-    full.resize(n);
-    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full;
-    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    if (full.size() >= 2 && full[1] == L':') return L"\\\\?\\" + full;
-    return full;
+    // Only the part the user wrote relative to the current folder or drive
+    // goes through the system's resolution; the names after the root are
+    // taken as they stand, so that a name read from the disk ("CON.unr",
+    // "x.unr ") reaches the same file. "/" separates too, and "." and ".."
+    // are resolved on the text, as the system resolves them.
+    const bool drive = wide.size() >= 2 && wide[1] == L':';
+    if (!(drive && wide.size() >= 3 && IsSlash(wide[2])) &&
+        !(wide.size() >= 2 && IsSlash(wide[0]) && IsSlash(wide[1]))) {
+        const std::size_t start = drive ? 2 : !wide.empty() && IsSlash(wide[0]) ? 1 : 0;
+        const std::wstring base = BaseOf(wide.substr(0, start));
+        if (base.size() < 3 || IsSlash(base[0]) != IsSlash(base[1])) return {};
+        wide = base + L"\\" + wide.substr(start);
+    }
+    std::wstring out = L"\\\\?\\" + wide.substr(0, 2);
+    std::size_t at = 2;
+    if (IsSlash(wide[0])) {
+        // \\server\share: both are part of the root.
+        const std::size_t server = std::min(wide.find_first_of(L"\\/", 2), wide.size());
+        const std::size_t share = std::min(server + 1, wide.size());
+        at = std::min(wide.find_first_of(L"\\/", share), wide.size());
+        out = L"\\\\?\\UNC\\" + wide.substr(2, server - 2) + L"\\" + wide.substr(share, at - share);
+    }
+    const std::size_t root = out.size();
+    while (at < wide.size()) {
+        const std::size_t end = std::min(wide.find_first_of(L"\\/", at + 1), wide.size());
+        const std::wstring_view name = std::wstring_view(wide).substr(at + 1, end - at - 1);
+        at = end;
+        if (name.empty() || name == L".") continue;
+        if (name == L"..") out.resize(std::max(root, out.find_last_of(L'\\')));
+        else out.append(L"\\").append(name);
+    }
+    if (out.size() == root) out += L'\\';
+    return out;
 }
 
 namespace {
@@ -147,17 +190,59 @@ bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA* data) {
     Fail(err, path);
 }
 
+// May this process make and remove names in the folder (in the system's
+// form)? Asked of the volume (read-only media) and of the folder's security
+// for the process's own token, without writing anything, so that a dry run
+// may ask too. What cannot be asked is no refusal: the operation answers.
+bool FolderMayBeWritten(const std::wstring& folder) {
+    const HANDLE handle = CreateFileW(folder.c_str(), READ_CONTROL,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return true;
+    DWORD flags = 0, size = 0;
+    bool may = !GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+               !(flags & FILE_READ_ONLY_VOLUME);
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
+                                        DACL_SECURITY_INFORMATION;
+    GetKernelObjectSecurity(handle, wanted, nullptr, 0, &size);
+    std::vector<char> descriptor(std::max<DWORD>(size, 1));
+    HANDLE process = nullptr, token = nullptr;
+    if (may && GetKernelObjectSecurity(handle, wanted, descriptor.data(), size, &size) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process) &&
+        DuplicateToken(process, SecurityImpersonation, &token)) {
+        GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+        PRIVILEGE_SET privileges;
+        DWORD privilegesSize = sizeof privileges, granted = 0;
+        BOOL allowed = TRUE;
+        if (AccessCheck(descriptor.data(), token, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, &mapping, &privileges,
+                        &privilegesSize, &granted, &allowed)) {
+            may = allowed;
+        }
+    }
+    for (HANDLE h : {token, process, handle}) {
+        if (h) CloseHandle(h);
+    }
+    return may;
+}
+
+// The folder a path in the system's form lies in.
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
 // Did a call fail on a file that another program holds open (the game, a
 // virus scanner reading a file just written): a sharing or lock violation,
-// or access denied where one of the paths is a file that may be written?
+// or access denied where one of the paths is a file that may be written, in
+// folders that may be written?
 bool IsBusy(DWORD err, std::initializer_list<const std::wstring*> paths) {
     if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION) return true;
     if (err != ERROR_ACCESS_DENIED) return false;
-    return std::any_of(paths.begin(), paths.end(), [](const std::wstring* path) {
-        const DWORD attributes = GetFileAttributesW(path->c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
-    });
+    return std::any_of(paths.begin(), paths.end(),
+                       [](const std::wstring* path) {
+                           const DWORD attributes = GetFileAttributesW(path->c_str());
+                           return attributes != INVALID_FILE_ATTRIBUTES &&
+                                  !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+                       }) &&
+           std::all_of(paths.begin(), paths.end(),
+                       [](const std::wstring* path) { return FolderMayBeWritten(FolderOf(*path)); });
 }
 
 // Makes a call (true on success) and makes it again while it fails on a busy
@@ -191,7 +276,10 @@ bool HeldOpen(const std::wstring& path) {
                            const std::wstring& wideTo) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) Fail(err, to);
-    if (err == ERROR_PATH_NOT_FOUND && Attributes(from, &data)) Fail(err, to);
+    // The source is there, yet the system finds nothing: the target's folder
+    // is missing, or its name is one the file system cannot store (a lone
+    // UTF-16 surrogate where names are stored as UTF-8).
+    if (IsMissing(err) && Attributes(from, &data)) Fail(err == ERROR_FILE_NOT_FOUND ? ERROR_INVALID_NAME : err, to);
     if (IsBusy(err, {&wideFrom, &wideTo}) && !HeldOpen(wideFrom) && HeldOpen(wideTo)) Fail(err, to);
     Fail(err, from);
 }
@@ -266,8 +354,8 @@ private:
 
 // The index as text, handed out as UTF-8: UTF-16 after its byte-order mark,
 // UTF-8 after that mark, else text in the ANSI code page, as the game wrote
-// it and as the system's ANSI calls read it. Whole lines go through the code
-// page at a time: a line end is never part of a double-byte character.
+// it and as the system's ANSI calls read it. Each line goes through the code
+// page alone: a line end is never part of a double-byte character.
 class TextStream : public ReadStream {
 public:
     explicit TextStream(std::unique_ptr<ReadStream> bytes) : bytes_(std::move(bytes)), chunk_(64 * 1024) {}
@@ -317,11 +405,16 @@ private:
         pos_ = 0;
         if (form_ == Form::Utf8) {
             out_.assign(in_, 0, take);
-        } else if (form_ == Form::Ansi && take > 0) {
-            const int n = MultiByteToWideChar(CP_ACP, 0, in_.data(), static_cast<int>(take), nullptr, 0);
-            std::wstring units(static_cast<std::size_t>(n), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, in_.data(), static_cast<int>(take), units.data(), n);
-            out_ = ToUtf8(units);
+        } else if (form_ == Form::Ansi) {
+            // Line by line: a lead byte at a line's end never takes the line
+            // end, and the next line, with it.
+            for (std::size_t at = 0; at < take;) {
+                const std::size_t end = std::min(in_.find_first_of("\r\n", at), take);
+                const std::size_t next = std::min(in_.find_first_not_of("\r\n", end), take);
+                out_ += AnsiText(std::string_view(in_).substr(at, end - at));
+                out_.append(in_, end, next - end);
+                at = next;
+            }
         } else if (form_ != Form::Ansi) {
             std::wstring units(take / 2, L'\0');
             for (std::size_t i = 0; i < units.size(); ++i) units[i] = static_cast<wchar_t>(Unit(2 * i));
@@ -330,6 +423,14 @@ private:
         in_.erase(0, take);
         used_ += take;
         made_ += out_.size();
+    }
+
+    static std::string AnsiText(std::string_view bytes) {
+        if (bytes.empty()) return {};
+        const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        std::wstring units(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), units.data(), n);
+        return ToUtf8(units);
     }
 
     unsigned Unit(std::size_t at) const {
@@ -433,9 +534,24 @@ void WinDisk::RenameNoReplace(const std::string& from, const std::string& to) {
     if (from == to || SystemCaseKey(from) != SystemCaseKey(to)) return;
     const std::wstring onDisk = NameOnDisk(wideTo);
     if (onDisk.empty() || onDisk == LastName(wideTo)) return;
-    const std::string temp = from + ".case~";
-    const std::wstring wideTemp = SystemPathOrFail(temp);
-    if (const DWORD err = Move(wideFrom, wideTemp, 0)) FailMove(err, from, temp, wideFrom, wideTemp);
+    // The temporary name is the name cut to leave room for its mark, at most
+    // 255 units; one taken is passed over for the next.
+    const std::wstring_view name = LastName(wideFrom);
+    std::string temp;
+    std::wstring wideTemp;
+    for (int attempt = 0;; ++attempt) {
+        const std::wstring mark = L".case~" + (attempt ? std::to_wstring(attempt) : std::wstring());
+        std::size_t keep = std::min(name.size(), 255 - mark.size());
+        if (keep < name.size() && (name[keep] & 0xFC00) == 0xDC00) --keep;  // a surrogate pair stays whole
+        const std::wstring tempName = std::wstring(name.substr(0, keep)) + mark;
+        temp = from.substr(0, from.find_last_of(kSeparators) + 1) + ToUtf8(tempName);
+        wideTemp = wideFrom.substr(0, wideFrom.size() - name.size()) + tempName;
+        const DWORD err = Move(wideFrom, wideTemp, 0);
+        if (err == ERROR_SUCCESS) break;
+        if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt == 9) {
+            FailMove(err, from, temp, wideFrom, wideTemp);
+        }
+    }
     if (const DWORD err = Move(wideTemp, wideTo, 0)) {
         // Back to the old name; where even that fails, the error says where
         // the file is.
@@ -475,7 +591,7 @@ void WinDisk::RemoveDir(const std::string& path) {
 }
 
 bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
-    BY_HANDLE_FILE_INFORMATION info[2];
+    FILE_ID_INFO id[2];
     for (int i = 0; i < 2; ++i) {
         const std::wstring wide = SystemPath(i == 0 ? a : b);
         if (wide.empty()) return false;
@@ -483,12 +599,40 @@ bool WinDisk::SameEntry(const std::string& a, const std::string& b) {
         const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return false;
-        const BOOL got = GetFileInformationByHandle(handle, &info[i]);
+        // The 128-bit id, unique where the 64-bit index is not (ReFS); where
+        // the system has no such id, the index.
+        std::memset(&id[i], 0, sizeof id[i]);
+        BY_HANDLE_FILE_INFORMATION info;
+        bool got = GetFileInformationByHandleEx(handle, FileIdInfo, &id[i], sizeof id[i]);
+        if (!got && GetFileInformationByHandle(handle, &info)) {
+            got = true;
+            id[i].VolumeSerialNumber = info.dwVolumeSerialNumber;
+            const ULONGLONG index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+            std::memcpy(id[i].FileId.Identifier, &index, sizeof index);
+        }
         CloseHandle(handle);
-        if (!got) return false;
+        // A zero id (some network redirectors give it) tells nothing.
+        static const FILE_ID_128 kUnknown{};
+        if (!got || std::memcmp(&id[i].FileId, &kUnknown, sizeof kUnknown) == 0) return false;
     }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+    return id[0].VolumeSerialNumber == id[1].VolumeSerialNumber &&
+           std::memcmp(&id[0].FileId, &id[1].FileId, sizeof id[0].FileId) == 0;
+}
+
+bool WinDisk::MayWrite(const std::string& path) {
+    const std::wstring wide = SystemPath(path);
+    const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+           FolderMayBeWritten(wide);
+}
+
+std::size_t WinDisk::MaxPathLength() {
+    // The long form takes 32,767 UTF-16 units with its closing NUL, and its
+    // "\\?\UNC\" makes a network path 6 units longer. Paths here are
+    // counted in UTF-8 bytes, never fewer than their units: a path the system
+    // refuses is always over this bound, and one of ASCII letters only within
+    // a few units of the system's limit.
+    return 32767 - 1 - 6;
 }
 
 bool WinDisk::CanHoldName(std::string_view name) {
@@ -500,11 +644,14 @@ bool WinDisk::CanHoldName(std::string_view name) {
     for (char c : name) {
         if (static_cast<unsigned char>(c) < 32 || std::strchr("<>:\"/\\|?*", c)) return false;
     }
-    // Device names stay devices whatever extension follows; "COM" and "LPT"
-    // take a digit, also a superscript one.
+    // Device names stay devices whatever extension follows, also with spaces
+    // before it: the consoles too, and "COM" and "LPT" with a digit, also a
+    // superscript one.
     std::string stem = FoldCase(name.substr(0, name.find('.')));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return false;
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+        if (stem == device) return false;
+    }
     const std::string_view number = std::string_view(stem).substr(std::min<std::size_t>(stem.size(), 3));
     return !((stem.starts_with("com") || stem.starts_with("lpt")) &&
              ((number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||

@@ -23,11 +23,17 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // separator at its end but the root's. The system resolves it as it would any
 // path: on POSIX systems a ".." after a link leads where "ls" goes (a last "."
 // or ".." is no name: there the folder is named as the system finds it); on
-// Windows the system itself drops "." and ".." parts.
+// Windows the system itself drops "." and ".." parts, and each part that
+// exists is named as the disk holds it (its letter case, the long name of an
+// 8.3 one).
 std::string FullPath(const std::string& path);
 
 // Is the stream a terminal (on Windows a console) that a user reads or types on?
 bool IsTerminal(std::FILE* stream);
+
+// Did the last write fail because the stream's reader has gone (a closed
+// pipe)?
+bool ReaderGone();
 
 // Writes text to a stream: to a Windows console as UTF-16, so that every
 // letter shows whatever its code page; anywhere else its bytes (UTF-8 on

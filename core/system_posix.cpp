@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/paths.h"
@@ -22,6 +23,8 @@ std::string FullPath(const std::string& path) {
 }
 
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
+
+bool ReaderGone() { return errno == EPIPE; }
 
 bool WriteText(std::FILE* stream, std::string_view text) {
     return std::fwrite(text.data(), 1, text.size(), stream) == text.size();

@@ -70,8 +70,8 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
         // The rename before the error stays done, and is told before it.
         {"convert sort %/Jam/cache", nullptr, 1, "rename k.uxx -> A.unr\ntarnel-cache: File already exists: %/Jam/cache/B.unr",
          "", "Jam/cache/A.unr", kIndex, Streams::Together},
-        // A control byte in a name is shown as \xNN.
-        {"convert %/No\x1bwhere", nullptr, 1, "", "tarnel-cache: Path not found: %/No\\x1bwhere\n"},
+        // A control character in a name is shown as \xNN, a C1 one (U+0085) too.
+        {"convert %/No\x1bwhere\xC2\x85", nullptr, 1, "", "tarnel-cache: Path not found: %/No\\x1bwhere\\x85\n"},
         {"convert %/Cache/k.uxx", nullptr, 1, "", "tarnel-cache: Not a folder: %/Cache/k.uxx\n"},
         // ".." after a link is the link's target's parent, as the system has it.
         {"sort %/b/link/../cache", nullptr, 0, "make folder Unknown Extensions\ntarnel-cache: Simply copy the 'Map', "

@@ -397,7 +397,8 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
         model::Tree start = RandomCache(seed, volume), around = kOutside;
         for (const auto& [path, entry] : RandomGame(seed, start, volume)) around["game/" + path] = entry;
         // On Windows' own disk the index is in the ANSI code page, as the game writes it.
-        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk);
+        std::string text;
+        start.at("cache.ini").content = AnsiOfText(start.at("cache.ini").content, onDisk, &text);
         model::Tree all = around;
         for (const auto& [path, entry] : start) all["game/Cache/" + path] = entry;
         if (!onDisk) Lay(memory, root, all);
@@ -411,7 +412,7 @@ TEST_P(RandomCaches, ConvertSortAndInstallPutEveryFileWhereTheRulesSayAndReportI
             if (entry.readOnly && entry.link.empty()) TempDir::SetReadOnly(at);
         }
         ASSERT_EQ(ConvertSortInstallAsTheRulesSay(onDisk ? static_cast<Disk&>(realDisk) : memory, root, start, volume, around,
-                                                  seed % 4 < 2), "");
+                                                  seed % 4 < 2, &text), "");
     }
 }
 

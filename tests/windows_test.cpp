@@ -8,31 +8,103 @@
 #include <filesystem>
 #include <thread>
 
+#include "commands/install.h"
+#include "commands/sort.h"
 #include "core/disk.h"
+#include "core/dry_run_disk.h"
 #include "core/file_error.h"
+#include "core/system.h"
+#include "core/text_reader.h"
 #include "core/utf16.h"
-#include "tests/support/cache_check.h"
-#include "tests/support/temp_dir.h"
 #include "core/volumes.h"
+#include "tests/support/cache_check.h"
+#include "tests/support/recording_reporter.h"
+#include "tests/support/temp_dir.h"
 
 #include <windows.h>  // last: its macros rename DeleteFile and MoveFile
+#include <sddl.h>
 
 namespace tcc {
 namespace {
 
-TEST(WinDisk, RefusesNamesWindowsWouldChangeAndGivesTheSystemLongNormalisedPaths) {
+// Every name the system would take for a device or trim is refused; paths go to the system in their long form, only
+// the part relative to the current folder or drive resolved by it, every name after the root as written.
+TEST(WinDisk, RefusesNamesWindowsWouldChangeAndGivesTheSystemLongPathsOfTheNamesAsWritten) {
     WinDisk disk;
     const std::pair<std::string, bool> names[] = {
         {"Map.unr", true}, {"n\xC3\xA9.unr", true}, {"\xE9\x99\xB0.unr", true}, {".hidden.unr", true}, {"COM0.u", true},
         {"CONSOLE.u", true}, {ToUtf8(std::wstring(255, 0xE9)), true}, {ToUtf8(std::wstring(256, 0xE9)), false},
         {"", false}, {"x.", false}, {"x ", false}, {"a:b.unr", false}, {"a?.unr", false}, {"a\tb", false},
         {"CON", false}, {"con.txt", false}, {"Nul .unr", false}, {"lpt9.u", false}, {"COM\xC2\xB9.u", false},
-        {"a/b", false}, {"n\xE9.unr", false}};
+        {"a/b", false}, {"n\xE9.unr", false}, {"CONIN$", false}, {"conOut$ .unr", false}, {"CONIN$x.u", true}};
     for (const auto& [name, holds] : names) EXPECT_EQ(disk.CanHoldName(name), holds) << name;
+    for (const char* device : {"con", "PRN", "Aux", "nul", "com1", "LPT9", "conin$", "CONOUT$", "COM\xC2\xB9", "lpt\xC2\xB3"}) {
+        for (const char* end : {"", ".unr", " .unr", ".x.y", "  "}) {
+            const std::wstring path = L"C:\\d\\" + ToUtf16(std::string(device) + end);
+            wchar_t full[MAX_PATH];
+            GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+            EXPECT_TRUE(path == full || !disk.CanHoldName(std::string(device) + end)) << device << end;
+        }
+    }
+    wchar_t current[MAX_PATH];
+    const std::wstring here(current, GetCurrentDirectoryW(MAX_PATH, current));
     const std::pair<std::string, std::wstring> paths[] = {
-        {"C:\\Games\\..\\Cache", L"\\\\?\\C:\\Cache"}, {"C:/Games/./Cache/", L"\\\\?\\C:\\Games\\Cache\\"}, {"C:\\n\xE9", L""},
-        {"\\\\server\\share\\Games\\..\\Cache", L"\\\\?\\UNC\\server\\share\\Cache"}};
+        {"C:\\Games\\..\\Cache", L"\\\\?\\C:\\Cache"}, {"C:/Games/./Cache/", L"\\\\?\\C:\\Games\\Cache"}, {"C:\\n\xE9", L""},
+        {"C:\\Cache\\CON.unr", L"\\\\?\\C:\\Cache\\CON.unr"}, {"C:\\..\\x.unr .", L"\\\\?\\C:\\x.unr ."}, {"C:\\", L"\\\\?\\C:\\"},
+        {"Cache\\..\\aux.utx", L"\\\\?\\" + here + L"\\aux.utx"}, {"\\\\server\\share\\Games\\..\\..\\Cache", L"\\\\?\\UNC\\server\\share\\Cache"}};
     for (const auto& [path, system] : paths) EXPECT_EQ(SystemPath(path), system) << path;
+}
+
+// Names as the disk holds them reach their files: devices' names and a trailing space or dot (made through the long
+// form, as archive tools and WSL make them) are sorted and installed, and a case-only rename of a name of 255
+// units goes by a temporary name no longer. A name the file system cannot store (a lone surrogate under Wine) is
+// blamed on itself; a folder typed in other case or by its 8.3 name is named as the disk holds it; a folder the
+// process may not write and a path longer than the system takes are refused by the dry run too. The index is
+// decoded a line at a time: a lead byte at a line's end (code page 932) takes no line end along.
+TEST(WinDisk, ReachesEveryNameAsListedAndRefusesWhatTheSystemRefuses) {
+    TempDir dir;
+    WinDisk disk;
+    const std::string name(251, 'n'), lone = dir / ToUtf8(L"\xD800.unr");
+    // What the temporary folder's removal cannot reach, or takes for a device (and waits on), however the test ends.
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) { for (const std::string& gone : {dir / "game/Cache/x.unr ", dir / "game/Cache/x.unr.", dir / "game/Maps/A.unr ", dir / "game/Maps/CON.unr", dir / "game/Textures/aux.utx", dir / "game/Cache/aux.utx", dir / name + ".UNR"}) ErrorText([&] { disk.Remove(gone); }); });
+    for (const char* folder : {"game", "game/System", "game/Cache", "game/Cache/Maps"}) disk.MakeDir(dir / folder);
+    for (const char* name : {"CON.unr", "aux.utx", "x.unr ", "x.unr.", "Maps/A.unr "}) {
+        CloseHandle(CreateFileW((L"\\\\?\\" + ToUtf16(dir / ("game/Cache/" + std::string(name)))).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    }
+    CacheFolderState state(disk);
+    RecordingReporter window;
+    EXPECT_EQ(ErrorText([&] { state.ChooseFolder(dir / "game/Cache"), RunSort(state, window), RunInstall(state, window, {}); }), "");
+    std::string tree;
+    for (const auto& [path, entry] : Snapshot(disk, dir.path())) tree += path + "|";
+    EXPECT_EQ(tree, "game|game/Cache|game/Cache/x.unr |game/Cache/x.unr.|game/Maps|game/Maps/A.unr |"
+                    "game/Maps/CON.unr|game/System|game/Textures|game/Textures/aux.utx|");
+    disk.CreateNew(dir / name + ".unr")->Close();
+    disk.RenameNoReplace(dir / name + ".unr", dir / name + ".UNR");
+    EXPECT_EQ(disk.ReadDir(dir.path()).back().name, name + ".UNR");
+    const std::string error = ErrorText([&] { disk.RenameNoReplace(dir / name + ".UNR", lone); });
+    EXPECT_TRUE(error.empty() || error == "52 Bad file name or number: " + lone) << error;
+
+    wchar_t shortPath[MAX_PATH];
+    disk.MakeDir(dir / "A Folder Of The Game"), disk.MakeDir(dir / "A Folder Of The Game/Cache");
+    GetShortPathNameW(NativePath(dir / "A Folder Of The Game").c_str(), shortPath, MAX_PATH);
+    EXPECT_EQ(FullPath(ToUtf8(shortPath) + "\\CACHE").substr(dir.path().size()), "\\A Folder Of The Game\\Cache") << ToUtf8(shortPath);
+
+    EXPECT_TRUE(disk.SameEntry(dir / "game/System", dir / "GAME/./system/") && !disk.SameEntry(dir / "game", dir / "game/System"));
+    disk.MakeDir(dir / "Locked");
+    PSECURITY_DESCRIPTOR none = nullptr;  // an empty list of who may do what: no one may do anything there
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1, &none, nullptr);
+    ASSERT_TRUE(SetFileSecurityW(NativePath(dir / "Locked").c_str(), DACL_SECURITY_INFORMATION, none) && !LocalFree(none));
+    DryRunDisk dry(disk);
+    std::string deep = dir.path();
+    while (deep.size() <= 32767) deep += "\\" + std::string(200, 'd');
+    EXPECT_EQ(std::tuple(disk.MayWrite(dir.path()), disk.MayWrite(dir / "gone"), ErrorText([&] { dry.CreateNew(dir / "Locked/a"); }),
+                         ErrorText([&] { dry.MakeDir(deep); })),
+              std::tuple(true, true, "70 Permission denied: " + dir / "Locked", "52 Bad file name or number: " + deep));
+
+    TempDir::Write(dir / "cache.ini", "[Cache]\nH1=ab\x83\nH2=Tex.utx\r\nH3=n\xE9.unr");
+    std::string lines;
+    for (TextReader index(disk.ReadText(disk.OpenRead(dir / "cache.ini")), ""); !index.AtEndOfStream();) lines += index.ReadLine() + "|";
+    EXPECT_TRUE(lines.find("|H2=Tex.utx|H3=n") != std::string::npos && (GetACP() != 1252 || lines == "[Cache]|H1=ab\xC6\x92|H2=Tex.utx|H3=n\xC3\xA9.unr|")) << lines;
 }
 
 // Letter case is the system's: a name taken in other case is taken. A file another program holds open without

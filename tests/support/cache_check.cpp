@@ -211,11 +211,11 @@ model::Tree RandomCache(unsigned seed, const model::Volume& volume) {
 }
 
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
-                                            const model::Volume& volume, const model::Tree& outside, bool overwrite) {
-    const std::string cache = root + "/game/Cache";
-    // The index as the disk reads it (on Windows' own disk, from its code
-    // page); progress counts its bytes on disk.
-    const std::string index = ReadAll(*disk.ReadText(disk.OpenRead(cache + "/cache.ini")));
+                                            const model::Volume& volume, const model::Tree& outside, bool overwrite,
+                                            const std::string* indexText) {
+    // The rules take the index's text as it was written, not as the disk
+    // under test decodes it; progress counts its bytes on disk.
+    const std::string& index = indexText ? *indexText : start.at("cache.ini").content;
     const std::size_t indexSize = start.at("cache.ini").content.size();
     model::Tree rules = start, expected = outside;
     // The cache's Sounds folder may be a link to the game's, empty at first: the files the sort puts there are the game's.

@@ -36,10 +36,11 @@ extern const model::Tree kOutside;
 // Converts and sorts root/game/Cache twice, then installs it into root/game: errors, lines and files
 // as the rules say of `start` (the folder's tree) and `outside` (the tree below root around it, which
 // nothing else may change), the sorts' messages the only ones; a dry run first changes nothing and
-// foresees every line, error and file. "" when all holds, else what does not.
+// foresees every line, error and file. The rules read the index as `indexText` where given (the text
+// it was written from in a code page), else as its bytes. "" when all holds, else what does not.
 std::string ConvertSortInstallAsTheRulesSay(Disk& disk, const std::string& root, const model::Tree& start,
                                             const model::Volume& volume, const model::Tree& outside = kOutside,
-                                            bool overwrite = false);
+                                            bool overwrite = false, const std::string* indexText = nullptr);
 
 // The game's folder around the cache `start` once converted and sorted: for
 // some sorted files one of that name (in some case) of the same bytes or

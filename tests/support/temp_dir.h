@@ -14,8 +14,9 @@ namespace tcc {
 std::filesystem::path NativePath(const std::string& path);
 // UTF-8 text in the ANSI code page, as the game writes its index on Windows
 // ("?" for a letter the code page lacks); elsewhere, or without ansi, the
-// bytes as they are.
-std::string AnsiOfText(const std::string& text, bool ansi = true);
+// bytes as they are. `read` gets the text those bytes stand for: the text
+// with "?" for each letter lacking.
+std::string AnsiOfText(const std::string& text, bool ansi = true, std::string* read = nullptr);
 
 // A fresh folder under the system's temporary folder, removed at the end.
 // Paths it gives use the platform's separator.
