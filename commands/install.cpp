@@ -38,6 +38,14 @@ public:
             total += batch.names.size();
             if (!batch.names.empty()) batches.push_back(std::move(batch));
         }
+        // What an interrupted run left in the game's folders goes first,
+        // whatever this run brings there.
+        for (const SortFolder& sort : kSortFolders) {
+            const DirEntry* there = sort.inGame ? gameHere.Find(sort.name) : nullptr;
+            if (!there || there->type != EntryType::Folder) continue;
+            const Folder folder{JoinPath(game.path, there->name)};
+            RemoveLeftovers(fs_, fs_.ListingOf(folder), folder.path, reporter_);
+        }
         for (const Batch& batch : batches) {
             Listing& from = fs_.ListingOf(Folder{JoinPath(cache.path, batch.sub)});
             Listing& to = fs_.ListingOf(GameFolderFor(gameHere, batch.folder));

@@ -105,6 +105,7 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
             throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
         Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
+        RemoveLeftovers(fs, there, sub, reporter);
         there.Reserve(byPass[p].size());
         for (const std::string* name : byPass[p]) {
             SortFile(fs, here, *name, sub, there, reporter);

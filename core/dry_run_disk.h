@@ -30,6 +30,8 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    void SyncFolder(const std::string&) override {}
+    void CopyAttributes(const std::string& from, const std::string& to) override;
     // Paths changed in memory are one entry only by their name.
     bool SameEntry(const std::string& a, const std::string& b) override {
         return Find(a) || Find(b) ? Key(a) == Key(b) : base_.SameEntry(a, b);
