@@ -254,9 +254,11 @@ std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, s
     const std::size_t room = std::min<std::size_t>(255, limit - std::min(limit, folder.size() + 1));
     std::size_t keep = std::min(name.size(), room - std::min(room, fixed));
     while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    std::string base = ".";
+    base.append(name.substr(0, keep)).append(kTempMarker);
     // A name left by an earlier run that was cut short is passed over.
     for (int attempt = 0;; ++attempt) {
-        *temp = JoinPath(folder, "." + std::string(name.substr(0, keep)) + std::string(kTempMarker) + RandomPart());
+        *temp = JoinPath(folder, base + RandomPart());
         try {
             return disk_.CreateNew(*temp);
         } catch (const FileError& e) {
