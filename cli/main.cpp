@@ -25,9 +25,10 @@
 namespace {
 
 // The exit statuses.
-constexpr int kExitSuccess = 0;  // every command ran to its end
-constexpr int kExitRefused = 1;  // a command stopped on an error or was refused
-constexpr int kExitUsage = 2;    // the arguments were not understood
+constexpr int kExitSuccess = 0;    // every command ran to its end
+constexpr int kExitRefused = 1;    // a command stopped on an error or was refused
+constexpr int kExitUsage = 2;      // the arguments were not understood
+constexpr int kExitStopped = 128;  // and the signal's number: a signal stopped the run
 
 // The help's description of the commands and its footer.
 constexpr const char* kDescription =
@@ -47,7 +48,8 @@ constexpr const char* kDescription =
     "           folder named must hold a System folder too and lie outside FOLDER";
 constexpr const char* kFooter =
     "Exit status: 0 when every command ran to its end, 1 when one stopped on an error\n"
-    "or was refused, 2 for a usage error.\n\n"
+    "or was refused, 2 for a usage error, 130 or 143 when Ctrl-C (SIGINT) or SIGTERM\n"
+    "stopped it after the file at hand.\n\n"
     "Example:\n"
     "  tarnel-cache convert sort install ~/.game/Cache";
 
@@ -151,8 +153,7 @@ int Run(Request& request) {
     // A reader that goes away (| head) ends the output, not the commands.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    // Many lines may follow: a larger buffer when they go to a file or pipe.
-    if (!options.outputOnTerminal) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    tcc::CatchStopSignals();
 
     tcc::TerminalOutput output(options);
     tcc::PlatformDisk realDisk;
@@ -169,14 +170,23 @@ int Run(Request& request) {
         status = kExitRefused;
     }
     // Each command runs as its button would; the first that stops ends the
-    // run, and the work done before it stays done.
+    // run, and the work done before it stays done. A signal ends it after
+    // the file at hand, with 128 and the signal's number.
     const std::vector<tcc::Command>& commands = request.commands;
     for (auto next = commands.begin(); status == kExitSuccess && next != commands.end(); ++next) {
+        if (tcc::StopSignal() != 0) {
+            output.Stop(tcc::StopSignal(), false);
+            status = kExitStopped + tcc::StopSignal();
+            break;
+        }
         output.Begin(*next, std::find(next, commands.end(), tcc::Command::Install) != commands.end());
         try {
             const tcc::CommandResult result = RunCommand(*next, state, output, request.install);
             output.End(result);
             if (!result.Ran()) status = kExitRefused;
+        } catch (const tcc::Stopped&) {
+            output.Stop(tcc::StopSignal(), true);
+            status = kExitStopped + tcc::StopSignal();
         } catch (const std::exception& e) {
             output.Fail(e.what());
             status = kExitRefused;

@@ -1,5 +1,7 @@
 #include "cli/terminal_output.h"
 
+#include <cerrno>
+#include <csignal>
 #include <iostream>
 
 #include "core/system.h"
@@ -35,7 +37,27 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
+volatile std::sig_atomic_t stopSignal = 0;
+volatile std::sig_atomic_t asking = 0;
+
+extern "C" void OnStopSignal(int signal) {
+    if (stopSignal == 0 && asking == 0) {
+        stopSignal = signal;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 }  // namespace
+
+void CatchStopSignals() {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        if (std::signal(signal, OnStopSignal) == SIG_IGN) std::signal(signal, SIG_IGN);
+    }
+}
+
+int StopSignal() { return stopSignal; }
 
 TerminalOutput::TerminalOutput(const CliOptions& options) : options_(options) {}
 
@@ -63,6 +85,27 @@ void TerminalOutput::End(const CommandResult& result) {
     if (ran && installFollows_) std::erase_if(held_, [](const Held& held) { return !held.problem; });
     PrintHeld(ran);
     if (!ran) return;
+    const std::string summary = Summary();
+    // Files the sort or install passed over stay in the cache folder: a
+    // warning even when nothing else is printed.
+    if (!options_.quiet) Line(stdout, summary);
+    else if (command_ != Command::Convert && skipped_ > 0) Message(stderr, summary);
+}
+
+void TerminalOutput::Stop(int signal, bool withinCommand) {
+    if (withinCommand) {
+        ClearProgress();
+        PrintHeld(false);
+        if (!options_.quiet) Line(stdout, Summary());
+    }
+    Error(std::string("stopped by ") +
+          (signal == SIGINT    ? "SIGINT"
+           : signal == SIGTERM ? "SIGTERM"
+                               : "a signal") +
+          (withinCommand ? " after the file at hand; run the commands again for the rest" : ""));
+}
+
+std::string TerminalOutput::Summary() const {
     std::string summary = (options_.dryRun ? "would " : "") + NameOf(command_) + ": ";
     switch (command_) {
     case Command::Convert:
@@ -78,10 +121,7 @@ void TerminalOutput::End(const CommandResult& result) {
                    std::to_string(skipped_) + " passed over";
         break;
     }
-    // Files the sort or install passed over stay in the cache folder: a
-    // warning even when nothing else is printed.
-    if (!options_.quiet) Line(stdout, summary);
-    else if (command_ != Command::Convert && skipped_ > 0) Message(stderr, summary);
+    return summary;
 }
 
 void TerminalOutput::Fail(const std::string& error) {
@@ -114,7 +154,9 @@ Answer TerminalOutput::MessageBox(const std::string& text, const std::string&, B
             WriteText(stderr, kProgram + Printable(text) + " [y/N] ");
             std::fflush(stderr);
             std::string reply;
+            asking = 1;  // nothing has been done yet that a stop would have to finish
             std::getline(std::cin, reply);
+            asking = 0;
             if (reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes") return Answer::Yes;
             held_.push_back({NameOf(command_) + " was not run", true});
             return Answer::No;
@@ -182,12 +224,12 @@ void TerminalOutput::Line(std::FILE* stream, const std::string& text) {
     // A line for the terminal the progress is on goes above it.
     const bool aboveProgress = progressShown_ && (stream == stderr || options_.outputOnTerminal);
     if (aboveProgress) EraseProgress();
-    if (stream == stderr) Flush();  // keeps the order when both go to one place
     Put(stream, Printable(text) + "\n");
-    if (aboveProgress) {
-        std::fflush(stream);
-        DrawProgress();
-    }
+    // Out at once, in one write: a log in a file never lags behind the disk by
+    // more than the file at hand, and the lines keep their order when both
+    // streams go to one place.
+    if (stream == stdout) Flush();
+    if (aboveProgress) DrawProgress();
 }
 
 void TerminalOutput::Put(std::FILE* stream, const std::string& text) {

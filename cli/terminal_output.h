@@ -20,6 +20,14 @@ struct CliOptions {
     bool outputOnTerminal = false;    // standard output is a terminal
 };
 
+// From now on SIGINT and SIGTERM (Ctrl-C on a Windows console) ask the
+// commands to stop after the file at hand; a second one, or one while a
+// question waits for its answer, ends the program at once. A signal ignored
+// when the program started (nohup, a background job) stays ignored.
+void CatchStopSignals();
+// The signal that asked to stop, or 0.
+int StopSignal();
+
 // The window of the command line: prints one line per change or record
 // passed over, the window's messages and a summary per command.
 //
@@ -36,6 +44,9 @@ public:
     void End(const CommandResult& result);
     // The command stopped on an error.
     void Fail(const std::string& error);
+    // The run stopped on a signal, within the command begun (its summary is
+    // printed) or between two commands.
+    void Stop(int signal, bool withinCommand);
     // An error outside any command.
     void Error(const std::string& text);
     // Writes out what standard output holds; false when that fails, but not
@@ -49,6 +60,7 @@ public:
     void RefreshDirList() override {}
     void Note(const FileAction& action) override;
     void Progress(std::uint64_t done, std::uint64_t total) override;
+    bool StopRequested() override { return StopSignal() != 0; }
 
 private:
     struct Held {
@@ -63,6 +75,8 @@ private:
     // A message's lines, each prefixed with the program's name.
     void Message(std::FILE* stream, const std::string& text);
     void PrintHeld(bool ran);
+    // The command's counts: "sort: 3 moved, 0 replaced, 1 passed over".
+    std::string Summary() const;
     // The progress line is kept below the other lines on the terminal until
     // the command ends.
     void DrawProgress();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <string>
 #include <utility>
 
@@ -33,6 +34,13 @@ struct CommandResult {
     std::string folder;
 
     bool Ran() const { return outcome == Outcome::Done; }
+};
+
+// What a command throws when it stops at the user's request
+// (Reporter::StopRequested), between two files.
+class Stopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "stopped at the user's request"; }
 };
 
 // A command as the window's buttons run it.

@@ -44,6 +44,14 @@ public:
             total += itself ? 1 : batch.names.size();
             if (itself || !batch.names.empty()) batches.push_back(std::move(batch));
         }
+        // What an interrupted run left in the game's folders goes first,
+        // whatever this run brings there.
+        for (const SortFolder& sort : kSortFolders) {
+            const DirEntry* there = sort.inGame ? gameHere.Find(sort.name) : nullptr;
+            if (!there || there->type != EntryType::Folder) continue;
+            const Folder folder{JoinPath(game.path, there->name)};
+            RemoveLeftovers(fs_, fs_.ListingOf(folder), folder.path, reporter_);
+        }
         for (const Batch& batch : batches) {
             if (batch.cacheItself) {
                 reporter_.Note(FileAction::Skip(batch.sub, "the sort folder is the Cache folder"));

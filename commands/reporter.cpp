@@ -21,6 +21,7 @@ FileAction FileAction::Replace(std::string_view name, std::string_view target) {
 FileAction FileAction::Write(std::string_view name) { return Action(Kind::Write, name); }
 FileAction FileAction::MakeFolder(std::string_view name) { return Action(Kind::MakeFolder, name); }
 FileAction FileAction::RemoveFolder(std::string_view name) { return Action(Kind::RemoveFolder, name); }
+FileAction FileAction::RemoveLeftover(std::string_view name) { return Action(Kind::RemoveLeftover, name); }
 FileAction FileAction::Skip(std::string_view name, std::string_view reason) {
     return Action(Kind::Skip, name, {}, {}, reason);
 }
@@ -48,6 +49,7 @@ std::string Describe(const FileAction& action) {
     case FileAction::Kind::Same: return "same " + action.name + ": " + action.reason;
     case FileAction::Kind::RemoveFolder: return "remove folder " + action.name;
     case FileAction::Kind::Keep: return "keep " + action.name + ": " + action.reason;
+    case FileAction::Kind::RemoveLeftover: return "remove " + action.name + ": left by an interrupted run";
     }
     return "";
 }

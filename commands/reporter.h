@@ -17,7 +17,7 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 // folder made in the game's folder is given by its full path. The command
 // line prints them; the window has no use for them.
 struct FileAction {
-    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder, Keep };
+    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder, Keep, RemoveLeftover };
     Kind kind = Kind::Skip;
     // The file or folder acted on or passed over, by the name it had before;
     // for a record passed over or kept, its key.
@@ -36,6 +36,8 @@ struct FileAction {
     static FileAction Write(std::string_view name);
     static FileAction MakeFolder(std::string_view name);
     static FileAction RemoveFolder(std::string_view name);
+    // A temporary file that an interrupted run left behind was removed.
+    static FileAction RemoveLeftover(std::string_view name);
     static FileAction Skip(std::string_view name, std::string_view reason);
     // keptAs: empty when the game had no copy to replace.
     static FileAction Install(std::string_view name, std::string_view keptAs = {});
@@ -75,6 +77,9 @@ public:
         (void)done;
         (void)total;
     }
+    // Has the user asked the command to stop? Asked before each file, it
+    // then throws Stopped: the file before is done, the next one untouched.
+    virtual bool StopRequested() { return false; }
 };
 
 }  // namespace tcc

@@ -113,6 +113,7 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
             throw FileError(kPathNotFound, JoinPath(folder.path, kSortPasses[p].folder));
         const std::string sub = made->name;
         Listing& there = fs.ListingOf(Folder{JoinPath(folder.path, sub)});
+        RemoveLeftovers(fs, there, sub, reporter);
         there.Reserve(byPass[p].size());
         // A sort folder linked to the Cache folder holds each file already.
         const bool itself = fs.disk().SameEntry(there.path(), folder.path);

@@ -62,7 +62,10 @@ class WriteStream {
 public:
     virtual ~WriteStream() = default;
     virtual void Write(const char* data, std::size_t n) = 0;
-    // Flushes and closes; an error here is an error of the write.
+    // Puts what was written on the disk itself (fsync), so that a power cut
+    // cannot take it back.
+    virtual void Flush() = 0;
+    // Closes; an error here is an error of the write.
     virtual void Close() = 0;
 };
 
@@ -95,6 +98,12 @@ public:
     virtual void MakeDir(const std::string& path) = 0;
     // Removes an empty folder; kFileAlreadyExists when it holds anything.
     virtual void RemoveDir(const std::string& path) = 0;
+    // Puts the names made, renamed and removed in the folder so far on the
+    // disk itself, so that a power cut cannot take them back.
+    virtual void SyncFolder(const std::string& path) = 0;
+    // Gives the file `to` the mode, the times and, where this user may set
+    // it, the owner of the file `from`.
+    virtual void CopyAttributes(const std::string& from, const std::string& to) = 0;
 
     // The text of a file that the game wrote (the index), from a stream of
     // its bytes, as the strings names are here: the bytes as they are on
@@ -142,6 +151,8 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    void SyncFolder(const std::string& path) override;
+    void CopyAttributes(const std::string& from, const std::string& to) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
     bool MayWrite(const std::string& path) override;
     std::size_t MaxPathLength() override;
@@ -177,6 +188,10 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    // Nothing to do: every rename is written through (MOVEFILE_WRITE_THROUGH).
+    void SyncFolder(const std::string&) override {}
+    // The times; the read-only attribute stays with the original.
+    void CopyAttributes(const std::string& from, const std::string& to) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
     bool MayWrite(const std::string& path) override;
     std::size_t MaxPathLength() override;

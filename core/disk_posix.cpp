@@ -86,15 +86,14 @@ public:
         }
     }
 
+    void Flush() override {
+        // EINVAL: a file system that cannot flush (some FUSE ones) has nothing to add.
+        if (::fsync(fd_) != 0 && errno != EINVAL) Fail(errno, path_);
+    }
+
     void Close() override {
-        // The data must be on disk before the file is renamed into place.
-        int fd = fd_;
+        const int fd = fd_;
         fd_ = -1;
-        if (::fsync(fd) != 0 && errno != EINVAL) {
-            int err = errno;
-            ::close(fd);
-            Fail(err, path_);
-        }
         if (::close(fd) != 0) Fail(errno, path_);
     }
 
@@ -219,6 +218,25 @@ void PosixDisk::MakeDir(const std::string& path) {
 
 void PosixDisk::RemoveDir(const std::string& path) {
     if (::rmdir(path.c_str()) != 0) Fail(errno, path);
+}
+
+void PosixDisk::SyncFolder(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) Fail(errno, path);
+    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    if (err != 0 && err != EINVAL) Fail(err, path);
+}
+
+void PosixDisk::CopyAttributes(const std::string& from, const std::string& to) {
+    struct stat st;
+    if (::stat(from.c_str(), &st) != 0) Fail(errno, from);
+    // The owner first, as a change of owner clears the set-ID bits. Only root
+    // may give a file away: for others the copy stays their own.
+    if (::chown(to.c_str(), st.st_uid, st.st_gid) != 0 && errno != EPERM) Fail(errno, to);
+    if (::chmod(to.c_str(), st.st_mode & 07777) != 0) Fail(errno, to);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::utimensat(AT_FDCWD, to.c_str(), times, 0) != 0) Fail(errno, to);
 }
 
 bool PosixDisk::SameEntry(const std::string& a, const std::string& b) {

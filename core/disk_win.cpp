@@ -335,15 +335,13 @@ public:
         }
     }
 
+    void Flush() override {
+        if (!FlushFileBuffers(handle_)) Fail(GetLastError(), path_);
+    }
+
     void Close() override {
-        // The data must be on disk before the file is renamed into place.
         HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        if (!FlushFileBuffers(handle)) {
-            const DWORD err = GetLastError();
-            CloseHandle(handle);
-            Fail(err, path_);
-        }
         if (!CloseHandle(handle)) Fail(GetLastError(), path_);
     }
 
@@ -588,6 +586,20 @@ void WinDisk::MakeDir(const std::string& path) {
 
 void WinDisk::RemoveDir(const std::string& path) {
     if (!RemoveDirectoryW(SystemPathOrFail(path).c_str())) Fail(GetLastError(), path);
+}
+
+void WinDisk::CopyAttributes(const std::string& from, const std::string& to) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!Attributes(from, &data)) Fail(ERROR_FILE_NOT_FOUND, from);
+    // Attributes alone may be written while the copy is still open for writing.
+    const HANDLE handle = CreateFileW(SystemPathOrFail(to).c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE) Fail(GetLastError(), to);
+    const bool set = SetFileTime(handle, &data.ftCreationTime, &data.ftLastAccessTime, &data.ftLastWriteTime);
+    const DWORD err = GetLastError();
+    CloseHandle(handle);
+    if (!set) Fail(err, to);
 }
 
 bool WinDisk::SameEntry(const std::string& a, const std::string& b) {

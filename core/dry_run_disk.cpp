@@ -23,6 +23,7 @@ class MemoryWriteStream : public WriteStream {
 public:
     explicit MemoryWriteStream(std::shared_ptr<std::string> bytes) : bytes_(std::move(bytes)) {}
     void Write(const char* data, std::size_t n) override { bytes_->append(data, n); }
+    void Flush() override {}
     void Close() override {}
 
 private:
@@ -210,6 +211,16 @@ void DryRunDisk::RemoveDir(const std::string& path) {
     if (Info(path).type != EntryType::Folder) throw FileError(kPathNotFound, path);
     if (!ReadDir(path).empty()) throw FileError(kFileAlreadyExists, path);
     Put(path, Node{});
+}
+
+void DryRunDisk::CopyAttributes(const std::string& from, const std::string& to) {
+    const EntryInfo source = Info(from);
+    if (source.type != EntryType::File) throw FileError(kFileNotFound, from);
+    // Only a file made here can be written here; the read-only bit is all a
+    // command asks of attributes.
+    auto made = nodes_.find(Key(to));
+    if (made == nodes_.end() || made->second.info.type != EntryType::File) throw FileError(kFileNotFound, to);
+    made->second.info.readOnly = source.readOnly;
 }
 
 }  // namespace tcc

@@ -31,6 +31,8 @@ public:
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
     bool SameEntry(const std::string& a, const std::string& b) override;
+    void SyncFolder(const std::string&) override {}
+    void CopyAttributes(const std::string& from, const std::string& to) override;
     std::unique_ptr<ReadStream> ReadText(std::unique_ptr<ReadStream> bytes) override {
         return base_.ReadText(std::move(bytes));
     }

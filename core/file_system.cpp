@@ -137,6 +137,7 @@ Folder FileSystem::CreateFolder(const std::string& path) {
     if (!Find(target, &type).empty()) throw FileError(kFileAlreadyExists, path);
     try {
         disk_.MakeDir(target);
+        disk_.SyncFolder(parent);
     } catch (const FileError& e) {
         Rethrow(e, parent);
     }
@@ -202,12 +203,16 @@ void FileSystem::MoveReplacing(Listing& from, std::string name, Listing& to, con
 
 namespace {
 
-// A part of a temporary name that no earlier run is likely to have left.
+// A temporary name ends in the marker and this many hex digits.
+constexpr std::string_view kTempMarker = ".tarnel-";
+constexpr std::size_t kTempDigits = 12;
+
+// The digits of a temporary name, which no earlier run is likely to have left.
 std::string RandomPart() {
     static std::mt19937_64 rng(std::random_device{}() ^
                                static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-    char buffer[17];
-    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(rng()));
+    char buffer[kTempDigits + 1];
+    std::snprintf(buffer, sizeof buffer, "%012llx", static_cast<unsigned long long>(rng() >> 16));
     return buffer;
 }
 
@@ -233,11 +238,27 @@ void RemoveQuietly(Disk& disk, const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, const std::string& name,
+bool FileSystem::IsLeftover(std::string_view name) {
+    if (name.size() <= 1 + kTempMarker.size() + kTempDigits || name[0] != '.') return false;
+    const std::string_view digits = name.substr(name.size() - kTempDigits);
+    return name.substr(0, name.size() - kTempDigits).ends_with(kTempMarker) &&
+           digits.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, std::string_view name,
                                                     std::string* temp) {
+    // As much of the name as leaves the temporary name within 255 bytes and
+    // its path within the system's limit, cut before a whole character: a
+    // name the disk takes is not refused for the copy's sake.
+    const std::size_t fixed = 1 + kTempMarker.size() + kTempDigits, limit = disk_.MaxPathLength();
+    const std::size_t room = std::min<std::size_t>(255, limit - std::min(limit, folder.size() + 1));
+    std::size_t keep = std::min(name.size(), room - std::min(room, fixed));
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+    std::string base = ".";
+    base.append(name.substr(0, keep)).append(kTempMarker);
     // A name left by an earlier run that was cut short is passed over.
     for (int attempt = 0;; ++attempt) {
-        *temp = JoinPath(folder, "." + name + ".new-" + RandomPart());
+        *temp = JoinPath(folder, base + RandomPart());
         try {
             return disk_.CreateNew(*temp);
         } catch (const FileError& e) {
@@ -249,18 +270,17 @@ std::unique_ptr<WriteStream> FileSystem::CreateTemp(const std::string& folder, c
 std::string FileSystem::CopyToTemp(const std::string& source, const std::string& target) {
     std::string_view folder, name;
     SplitPath(TrimmedPath(target), &folder, &name);
-    // The temporary name is no longer than the target's, or than 22 bytes: a
-    // name the disk takes is not refused for the copy's sake. It is cut
-    // before a whole character.
-    std::size_t keep = name.size() > 22 ? name.size() - 22 : 0;
-    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
     std::string temp;
     std::unique_ptr<WriteStream> stream;
     try {
-        stream = CreateTemp(std::string(folder), std::string(name.substr(0, keep)), &temp);
+        stream = CreateTemp(std::string(folder), name, &temp);
         const std::unique_ptr<ReadStream> in = disk_.OpenRead(source);
         std::vector<char> buffer(1 << 16);
         while (const std::size_t n = in->Read(buffer.data(), buffer.size())) stream->Write(buffer.data(), n);
+        // The copy stands in for the file: its mode, times and owner come along.
+        disk_.CopyAttributes(source, temp);
+        // Its bytes are on the disk before its name can be.
+        stream->Flush();
         stream->Close();
     } catch (const FileError& e) {
         if (stream) {
@@ -279,6 +299,12 @@ void FileSystem::Transfer(const std::string& source, const std::string& target, 
     } catch (const FileError& e) {
         if (e.number() != kRenameAcrossDrives) throw;
     }
+    std::string_view from, to, name;
+    SplitPath(TrimmedPath(source), &from, &name);
+    SplitPath(TrimmedPath(target), &to, &name);
+    // The original is to go once its copy is in: a folder it may not leave
+    // refuses it before anything is copied, as it refuses a rename.
+    if (!disk_.MayWrite(std::string(from))) throw FileError(kPermissionDenied, std::string(from));
     const std::string temp = CopyToTemp(source, target);
     try {
         replace ? disk_.RenameReplace(temp, target) : disk_.RenameNoReplace(temp, target);
@@ -286,7 +312,8 @@ void FileSystem::Transfer(const std::string& source, const std::string& target, 
         RemoveQuietly(disk_, temp);
         throw FileError(e.number(), e.path() == temp ? target : e.path());
     }
-    // Only now that the copy is in place does the original go.
+    // Only once the copy's name is on the disk itself does the original go.
+    disk_.SyncFolder(std::string(to));
     disk_.Remove(source);
 }
 
@@ -316,6 +343,15 @@ bool FileSystem::CopyBeside(Listing& folder, const std::string& name, const std:
     }
     folder.Add({copyName, EntryType::File, HiddenName(copyName)});
     return true;
+}
+
+std::vector<std::string> FileSystem::RemoveLeftovers(Listing& folder) {
+    std::vector<std::string> names;
+    folder.InOrder([&](const DirEntry& e) {
+        if (e.type == EntryType::File && IsLeftover(e.name)) names.push_back(e.name);
+    });
+    for (const std::string& name : names) RemoveFile(folder, name);
+    return names;
 }
 
 void FileSystem::RemoveFile(Listing& folder, const std::string& name) {
@@ -373,6 +409,7 @@ void FileSystem::ReplaceFileContent(const std::string& path, const std::string& 
     try {
         stream = CreateTemp(parent, name, &temp);
         stream->Write(bytes.data(), bytes.size());
+        stream->Flush();
         stream->Close();
         disk_.RenameReplace(temp, target);
     } catch (const FileError& e) {

@@ -65,6 +65,8 @@ public:
     File GetFile(const std::string& path);      // kFileNotFound when there is no file
     TextReader OpenTextRead(const File& file);  // the index's text, as the disk reads it
     std::uint64_t FileSize(const File& file);
+    // Makes the folder and flushes its parent, so that what is flushed into
+    // it later cannot be lost with it.
     Folder CreateFolder(const std::string& path);
     // Gives `path` the content `bytes` through a temporary file in the same
     // folder, renamed over the old file: the old content stays intact until
@@ -79,8 +81,10 @@ public:
     // Moves the file `name` of `from` to `newName` in `to`, whose listing has
     // no such name. False, with nothing moved, when the disk refuses the new
     // name as taken meanwhile; the listing then knows the newcomer. Between
-    // devices the file is copied under a temporary name beside the new one,
-    // flushed and renamed into place, and only then removed where it was.
+    // devices the file is copied with its attributes under a temporary name
+    // beside the new one, flushed and renamed into place, the folder flushed,
+    // and only then removed where it was: after a crash or a power cut one of
+    // the two is there in full.
     bool Move(Listing& from, const std::string& name, Listing& to, const std::string& newName);
     // Moves the file `name` of `from` over the file `onDisk` of `to` in one
     // step (between devices as Move does, its last rename the replacing one).
@@ -95,6 +99,12 @@ public:
     bool RemoveFolderIfEmpty(Listing& parent, const std::string& name);
     // Do the two files hold the same bytes?
     bool SameContent(const std::string& a, const std::string& b);
+    // Removes the files an interrupted run of this program left in the folder
+    // (temporary names of its own pattern, see IsLeftover); their names.
+    std::vector<std::string> RemoveLeftovers(Listing& folder);
+    // Is it the name of a temporary file of this program: "." and the name it
+    // stood in for (cut where it had to be), ".tarnel-" and 12 hex digits?
+    static bool IsLeftover(std::string_view name);
     // Moves the file `name` of `from` into `to`, taking the place of the file
     // there of that name as the disk compares names (on a disk that folds
     // case, in any case) in one step, under that file's name as it stands on
@@ -106,10 +116,11 @@ public:
 
 private:
     // Renames source to target, replacing it or not; between devices by a
-    // copy beside target renamed into place, then source is removed.
+    // copy beside target renamed into place and flushed, then source is
+    // removed. A folder source may not be removed from refuses it first.
     void Transfer(const std::string& source, const std::string& target, bool replace);
     // A new temporary file in folder, named after name, and its path.
-    std::unique_ptr<WriteStream> CreateTemp(const std::string& folder, const std::string& name, std::string* temp);
+    std::unique_ptr<WriteStream> CreateTemp(const std::string& folder, std::string_view name, std::string* temp);
     // Copies source to a new temporary file beside target and answers its
     // path; a failure leaves no temporary file and names target, or source
     // when reading it failed.

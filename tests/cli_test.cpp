@@ -17,9 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Where the streams go: apart, standard error into standard output, the
-// input piped in while standard error is a terminal, or standard output into
-// a pipe nobody reads.
-enum class Streams { Apart, Together, PipedIn, Gone };
+// input piped in while standard error is a terminal, standard output into a pipe nobody
+// reads, or into one read until a file is moved, then SIGTERM (the output waits meanwhile).
+enum class Streams { Apart, Together, PipedIn, Gone, Stopped };
 
 // Runs tarnel-cache with args through the shell, its input from /dev/null or
 // else a terminal fed with `input`; its exit status, its output in temp's
@@ -32,8 +32,10 @@ int RunCli(const std::string& args, const TempDir& temp, const char* input, Stre
     int pipe[2];
     if (::pipe(pipe) != 0) return -2;
     ::close(pipe[0]);
-    command += streams == Streams::Gone ? " >&" + std::to_string(pipe[1]) : " >" + temp / "out";
-    const int status = std::system((command + (streams == Streams::Together ? " 2>&1" : " 2>" + temp / "err")).c_str());
+    const std::string fifo = temp / "fifo", err = " 2>" + temp / "err";
+    if (streams == Streams::Stopped) command = "mkfifo " + fifo + "; " + command + " >" + fifo + err + " & { while read -r l; do echo \"$l\"; case $l in move*) break;; esac; done; kill -TERM $!; cat; } <" + fifo + " >" + temp / "out; wait $!";
+    else command += (streams == Streams::Gone ? " >&" + std::to_string(pipe[1]) : " >" + temp / "out") + (streams == Streams::Together ? " 2>&1" : err);
+    const int status = std::system(command.c_str());
     ::close(pipe[1]);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -79,6 +81,9 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
          "directory, choosing overwrite.\nsort: 0 moved", "", "Jam/cache/System"},
         {"sort %/Cache/..", nullptr, 1, "", "This is not a 'Cache' Folder"},
         {"install %/Cache", nullptr, 1, "", "holds no System folder, so it is not taken for the game's folder: name"},
+        // Stopped after the file at hand, every file moved told and counted.
+        {"sort %/Many/Cache", nullptr, 143, "make folder Maps\n", "tarnel-cache: stopped by SIGTERM after the file at hand", "Many/Cache/Maps/f10000.unr",
+         kIndex, Streams::Stopped},
         {"convert sort install --game %/Cache/ %/Cache", nullptr, 1, "sort: 1 moved", "cannot be the Cache folder or lie inside it",
          "Cache/Maps/B.unr"},
         // A game folder is held to the rule the game's own meets, and lies outside the cache, a link's target too.
@@ -123,8 +128,14 @@ TEST(CommandLine, AnswersRefusalsErrorsAndUsageWithTheirStatus) {
             for (std::size_t at; (at = text.find('%')) != std::string::npos;) text.replace(at, 1, temp.path());
             return text;
         };
+        for (int i = 0; c.streams == Streams::Stopped && i < 4000; ++i) TempDir::Write(temp / "Many/Cache/f" + std::to_string(10000 + i) + ".unr", "");
         EXPECT_EQ(RunCli(fill(c.args), temp, c.input, c.streams), c.status);
         const std::string gotOut = TempDir::Read(temp / "out"), gotErr = TempDir::Read(temp / "err");
+        if (c.streams == Streams::Stopped) {  // the last file moved is the last told, and the summary counts them all
+            const long moved = std::distance(fs::directory_iterator(temp / "Many/Cache/Maps"), fs::directory_iterator());
+            const std::string last = "f" + std::to_string(9999 + moved) + ".unr";
+            EXPECT_NE(gotOut.find("move " + last + " -> Maps/" + last + "\nsort: " + std::to_string(moved) + " moved"), std::string::npos) << gotOut;
+        }
         const std::string out = fill(c.out), err = fill(c.err);
         EXPECT_TRUE(out.empty() ? gotOut.empty() : gotOut.find(out) != std::string::npos) << gotOut;
         EXPECT_TRUE(err.empty() ? gotErr.empty() : gotErr.find(err) != std::string::npos) << gotErr;

@@ -1,6 +1,7 @@
 // The engine's tests: the disks, the file-system service and the UTF-16 names; the commands on an
 // in-memory cache folder; then seeded random caches (a failure names the seed) compared with the
-// model, every file operation failing in turn, and on the real file system and on in-memory disks.
+// model, every file operation failing in turn and a crash before every change, and on the real
+// file system and on in-memory disks.
 
 #include <gtest/gtest.h>
 
@@ -240,11 +241,6 @@ INSTANTIATE_TEST_SUITE_P(Disk, Sort, ::testing::Bool(), CaseName);
 
 const std::string kGame = "/u/game", kDir = kGame + "/Cache";
 
-// Files with equal keys are same-named: same folder, name equal but for case.
-std::string SameName(const std::string& path) {
-    return ParentOf(path) + "/" + model::Fold(path.substr(ParentOf(path).size() + 1));
-}
-
 struct Command {
     const char* name;
     bool converted;  // cacheConverted before the command
@@ -281,21 +277,26 @@ bool Apply(const Command& c, model::Tree& tree, bool foldCase) {
     return true;
 }
 
-// The command run on a copy of `start` with operation k failing (0: none);
-// `seen` gets the files as they stand before each operation.
+// The command run on a copy of `start` with operation k failing (0: none); `seen` gets the files as they stand before
+// each operation, `crashes` each state a crash before a change leaves (but one like a recent one), the process's or a
+// power cut's on either device or both.
 struct Attempt {
     MemoryDisk disk;
     CacheFolderState state;
     RecordingReporter window;
     long ops = 0;
     int error = 0;
-    Attempt(const MemoryDisk& start, const Command& c, long k, std::vector<model::Files>* seen = nullptr)
+    Attempt(const MemoryDisk& start, const Command& c, long k, std::vector<model::Files>* seen = nullptr, std::vector<MemoryDisk>* crashes = nullptr)
         : disk(start), state(disk) {
         state.cacheConverted = c.converted;
         state.ChooseFolder(kDir);
         window.answers = c.answers;
-        disk.SetHook([this, k, seen](const MemoryDisk::Op&) {
+        disk.SetHook([this, k, seen, crashes](const MemoryDisk::Op& op) {
             if (seen) seen->push_back(disk.Files());
+            for (int lose = -1; crashes && lose < 4 && !std::set<std::string>{"stat", "readdir", "open", "read"}.count(op.kind); ++lose) {
+                MemoryDisk crashed = disk.AfterCrash(lose >= 0, lose & 1, lose & 2);
+                if (std::none_of(crashes->end() - std::min<std::size_t>(crashes->size(), 8), crashes->end(), [&](const MemoryDisk& d) { return d.SameTree(crashed); })) crashes->push_back(std::move(crashed));
+            }
             return ++ops == k ? std::optional(kPermissionDenied) : std::nullopt;
         });
         error = std::atoi(ErrorText([&] { c.click(state, window); }).c_str());
@@ -303,13 +304,25 @@ struct Attempt {
     }
 };
 
+// Runs the command: it does what the rules say of the folder as it finds it, and removes the temporary files left there.
+void AsTheRulesSay(const Command& c, MemoryDisk& disk, CacheFolderState& state, RecordingReporter& window) {
+    model::Tree rules = Snapshot(disk, Root(c));
+    std::erase_if(rules, [](const auto& entry) { return FileSystem::IsLeftover(LastComponent(entry.first)); });
+    const bool ok = Apply(c, rules, disk.FoldsCase());
+    window.answers = c.answers;
+    EXPECT_EQ(ErrorText([&] { c.click(state, window); }).empty(), ok) << c.name;
+    EXPECT_EQ(model::Diff(rules, Snapshot(disk, Root(c))), "") << c.name;
+}
+
 // Each command runs once per operation it makes, with that one failing. It
 // must stop there with that error, the files as the clean run had them at that
-// point but for what it makes for a moment, its state kept and nothing lost;
-// run again, it must do what the rules say of the folder as the fault left it.
+// point but for what it makes for a moment, its state kept; run again, it must
+// do what the rules say of the folder as the fault left it. Then it crashes before each change (but refresh): every
+// file's bytes the clean run keeps are still there, and run again it does what the rules say.
 long FailEachOperation(MemoryDisk start, const Command& c) {
     std::vector<model::Files> seen;
-    const Attempt clean(start, c, 0, &seen);
+    std::vector<MemoryDisk> crashes;
+    const Attempt clean(start, c, 0, &seen, c.click == RunRefresh ? nullptr : &crashes);
     EXPECT_EQ(clean.error, 0) << c.name;
     const model::Files before = start.Files(), after = clean.disk.Files();
     for (long k = 1; k <= clean.ops; ++k) {
@@ -321,22 +334,22 @@ long FailEachOperation(MemoryDisk start, const Command& c) {
         for (const auto& [path, content] : seen[k - 1]) {
             if (before.count(path) || after.count(path)) expected[path] = content;
         }
-        const model::Files got = run.disk.Files();
-        EXPECT_EQ(got, expected);
-        // Nothing lost: a file is gone only where another has taken its place.
-        std::set<std::string> contents, occupied;
-        for (const auto& [path, content] : got) contents.insert(content), occupied.insert(SameName(path));
-        for (const auto& [path, content] : before) {
-            EXPECT_TRUE(contents.count(content) || occupied.count(SameName(path))) << "lost " << path;
-        }
-        model::Tree rules = Snapshot(run.disk, Root(c));
-        const bool ok = Apply(c, rules, start.FoldsCase());
-        run.window.answers = c.answers;
-        EXPECT_EQ(ErrorText([&] { c.click(run.state, run.window); }).empty(), ok) << "again after the fault";
-        EXPECT_EQ(model::Diff(rules, Snapshot(run.disk, Root(c))), "") << "again after the fault";
+        EXPECT_EQ(run.disk.Files(), expected);
+        AsTheRulesSay(c, run.disk, run.state, run.window);
         if (::testing::Test::HasFailure()) return k;
     }
-    return clean.ops;
+    for (std::size_t i = 0; i < crashes.size() && !::testing::Test::HasFailure(); ++i) {
+        SCOPED_TRACE(std::string(c.name) + " crash state " + std::to_string(i));
+        std::set<std::string> held;
+        for (const auto& [path, bytes] : crashes[i].Files()) held.insert(bytes);
+        for (const auto& [path, bytes] : after) EXPECT_TRUE(held.count(bytes)) << "lost " << path;
+        CacheFolderState state(crashes[i]);
+        RecordingReporter window;
+        state.cacheConverted = c.converted;
+        state.ChooseFolder(kDir);
+        AsTheRulesSay(c, crashes[i], state, window);
+    }
+    return clean.ops + crashes.size();
 }
 
 // The commands in the order a user runs them, each from the clean outcome of
@@ -347,6 +360,13 @@ class FaultLoop : public ::testing::TestWithParam<bool> {};
 TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
     const Command convert{"convert", false, RunConvert, {}}, sort{"sort", true, RunSort, {}},
         install{"install", true, Install, {}}, overwrite{"install --overwrite", true, InstallOverwriting, {}};
+    // Across devices a read-only file is copied read-only, and a sort folder nothing may leave stops the install before it copies anything.
+    MemoryDisk locked(GetParam());
+    locked.AddFolder(kDir + "/Textures", true);
+    for (const std::string& path : {kDir + "/Maps/A.unr", kDir + "/Textures/T.utx", kGame + "/System/keep.u"}) locked.AddFile(path, path, path.ends_with(".unr"));
+    locked.SetDevice(kDir);
+    Attempt refused(locked, install, 0);
+    EXPECT_TRUE(refused.error == kPermissionDenied && refused.disk.Stat(kGame + "/Maps/A.unr").readOnly && refused.disk.Files().count(kDir + "/Textures/T.utx") && refused.disk.Files().size() == 3);
     long points = 0;
     for (unsigned seed = 1, caches = 0; caches < 20 && !::testing::Test::HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -371,7 +391,7 @@ TEST_P(FaultLoop, EveryOperationOfEveryCommandFailsInTurn) {
         if (model::Tree rules = Snapshot(game, Root(install)); !Apply(install, rules, GetParam())) continue;
         points += FailEachOperation(game, install) + FailEachOperation(apart, install) + FailEachOperation(apart, overwrite);
     }
-    std::printf("fault points checked: %ld\n", points);
+    std::printf("fault points and crash states checked: %ld\n", points);
     EXPECT_GT(points, 300);
 }
 

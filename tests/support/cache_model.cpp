@@ -136,8 +136,8 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
         std::string to = Lookup(tree, folder, game);
         if (to.empty()) tree[to = game + "/" + folder] = kFolder, notes.push_back("make folder " + to);
         if (tree.at(to).kind != Kind::Folder) return false;  // a file holds the folder's name
-        // Nothing can be taken out of a read-only sort folder: a move fails at
-        // once, or, between devices, once the copy is in.
+        // Nothing can be taken out of a read-only sort folder: a move fails
+        // before anything is copied, also between devices.
         const bool locked = volume.permissions && tree.at(from).readOnly;
         for (const std::string& src : files) {
             const std::string name = src.substr(real.size() + 1), shown = from.substr(cache.size() + 1) + "/" + name;
@@ -145,10 +145,9 @@ bool Install(Tree& tree, const std::string& cache, const std::string& game, bool
             const std::string onDisk = there.substr(to.size() + 1), held = "the game's " + there.substr(game.size() + 1);
             auto skip = [&](const std::string& why) { notes.push_back("skip " + shown + ": " + why); };
             auto bring = [&](const std::string& line) {
-                if (locked && !volume.cacheApart) return false;
+                if (locked) return false;
                 brought.insert(there);
                 tree[there] = tree.at(src);
-                if (locked) return false;
                 notes.push_back(line);
                 tree.erase(src);
                 return true;

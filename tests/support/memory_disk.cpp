@@ -31,6 +31,10 @@ public:
         if (!disk_.HasFile(path_)) throw FileError(kFileNotFound, path_);
         disk_.Find(path_)->content.append(data, n);
     }
+    void Flush() override {
+        disk_.Operation("flush", path_);
+        if (const Node* file = disk_.Find(path_)) disk_.flushed_[file->id] = file->content;
+    }
     void Close() override { disk_.Operation("close", path_); }
 
 private:
@@ -53,12 +57,34 @@ MemoryDisk::Node* MemoryDisk::Find(const std::string& path) const {
 
 void MemoryDisk::AddFolder(const std::string& path, bool readOnly) {
     if (path != "/" && !HasFolder(ParentOf(path))) AddFolder(ParentOf(path));
-    if (!HasFolder(path)) nodes_[Key(path)] = Node{EntryType::Folder, "", readOnly, path};
+    if (!HasFolder(path)) Record(path, "", &(nodes_[Key(path)] = Node{EntryType::Folder, "", readOnly, path}), true);
 }
 
 void MemoryDisk::AddFile(const std::string& path, const std::string& content, bool readOnly) {
     AddFolder(ParentOf(path));
-    nodes_[Key(path)] = Node{EntryType::File, content, readOnly, path};
+    Record(path, "", &(nodes_[Key(path)] = Node{EntryType::File, content, readOnly, path, ++ids_}), true);
+    flushed_[ids_] = content;
+}
+
+MemoryDisk MemoryDisk::AfterCrash(bool powerCut, bool loseMain, bool loseApart) const {
+    MemoryDisk after(foldCase_, maxPath_, caseKey_);
+    after.device_ = device_;
+    after.ids_ = ids_;
+    std::map<std::string, Node>& tree = after.nodes_;
+    if (!powerCut) tree = nodes_;
+    for (const Change& c : powerCut ? changes_ : std::vector<Change>{}) {
+        if (!c.synced && (!device_.empty() && Key(c.folder + "/").starts_with(device_) ? loseApart : loseMain)) continue;
+        auto moved = tree.extract(Key(c.from));  // a move whose file is not there moves nothing
+        if (c.node || moved) (tree[Key(c.to)] = c.node ? *c.node : moved.mapped()).path = c.to;
+        else if (c.from.empty()) tree.erase(Key(c.to));
+    }
+    // What lies in a folder that is gone is gone (parents come first); a file holds what was flushed.
+    for (auto it = tree.begin(); powerCut && it != tree.end();) {
+        it->second.content = flushed_.count(it->second.id) ? flushed_.at(it->second.id) : "";
+        it = it->first == "/" || after.HasFolder(ParentOf(it->second.path)) ? std::next(it) : tree.erase(it);
+    }
+    for (const auto& [key, node] : tree) after.Record(node.path, "", &node, true), after.flushed_[node.id] = node.content;
+    return after;
 }
 
 std::map<std::string, std::string> MemoryDisk::Files() const {
@@ -86,6 +112,7 @@ void MemoryDisk::Put(const std::string& kind, const std::string& path, Node node
     }
     if (!MayWrite(ParentOf(path)) || (!from.empty() && !MayWrite(ParentOf(from)))) throw FileError(kPermissionDenied, from.empty() ? path : from);
     node.path = path;
+    Record(path, from, from.empty() ? &node : nullptr, false);
     nodes_[Key(path)] = std::move(node);
 }
 
@@ -117,7 +144,7 @@ std::unique_ptr<ReadStream> MemoryDisk::OpenRead(const std::string& path) {
 
 std::unique_ptr<WriteStream> MemoryDisk::CreateNew(const std::string& path) {
     Operation("create", path);
-    Put("create", path, Node{});
+    Put("create", path, Node{EntryType::File, "", false, "", ++ids_});
     return std::make_unique<Stream>(*this, path, "");
 }
 
@@ -138,6 +165,7 @@ void MemoryDisk::Remove(const std::string& path) {
     if (n->type != EntryType::File) throw FileError(kPathFileAccessError, path);
     if (!MayWrite(ParentOf(path))) throw FileError(kPermissionDenied, path);
     nodes_.erase(Key(path));
+    Record(path, "", nullptr, false);
 }
 
 void MemoryDisk::RemoveDir(const std::string& path) {
@@ -145,6 +173,17 @@ void MemoryDisk::RemoveDir(const std::string& path) {
     const auto below = nodes_.lower_bound(Key(path) + "/");
     if (!HasFolder(path) || (below != nodes_.end() && below->first.starts_with(Key(path) + "/"))) throw FileError(kFileAlreadyExists, path);
     nodes_.erase(Key(path));
+    Record(path, "", nullptr, false);
+}
+
+void MemoryDisk::SyncFolder(const std::string& path) {
+    Operation("sync", path);
+    for (Change& c : changes_) c.synced = c.synced || Key(c.folder) == Key(path);
+}
+
+void MemoryDisk::CopyAttributes(const std::string& from, const std::string& to) {
+    Operation("attrs", from, to);
+    if (HasFile(from) && HasFile(to)) Find(to)->readOnly = Find(from)->readOnly;
 }
 
 void MemoryDisk::MakeDir(const std::string& path) {

@@ -11,16 +11,18 @@
 
 namespace tcc {
 
+std::string ParentOf(const std::string& path);
+
 // An in-memory disk for tests, "/" separated. Letter case counts, or, with foldCase, names of
 // equal case keys are one name that keeps the case it was given (NTFS, FAT); the case key is the
 // platform's rule, or `caseKey`. Every call through Disk is an operation: logged, and able to fail.
 // A read hands out a few bytes at most, so that lines end across reads. As a real disk, it refuses
 // a path longer than maxPath or a name longer than 255 bytes (kBadFileName), and changes in a
-// read-only folder (kPermissionDenied).
+// read-only folder (kPermissionDenied). It knows what a crash would leave: a file's bytes once flushed, a folder's changes once synced.
 class MemoryDisk : public Disk {
 public:
     struct Op {
-        std::string kind;  // stat, readdir, open, read, create, write, close, rename, replace, remove, mkdir, rmdir
+        std::string kind;  // stat, readdir, open, read, create, write, flush, close, attrs, rename, replace, remove, mkdir, rmdir, sync
         std::string path, path2;
     };
     // Called before each operation; may change the disk, or fail the
@@ -47,6 +49,10 @@ public:
     // Puts the folder and all below it on a second device: a rename between
     // the two fails with kRenameAcrossDrives.
     void SetDevice(const std::string& folder) { device_ = Key(folder) + "/"; }
+    // The disk as a crash now leaves it: the process's, or a power cut's, which takes back the bytes
+    // not flushed and the changes of names not synced on the main device, the second one, or both.
+    MemoryDisk AfterCrash(bool powerCut, bool loseMain = false, bool loseApart = false) const;
+    bool SameTree(const MemoryDisk& other) const { return nodes_ == other.nodes_; }
 
     const std::vector<Op>& log() const { return log_; }
     int openStreams() const { return openStreams_; }
@@ -63,6 +69,8 @@ public:
     void Remove(const std::string& path) override;
     void MakeDir(const std::string& path) override;
     void RemoveDir(const std::string& path) override;
+    void SyncFolder(const std::string& path) override;
+    void CopyAttributes(const std::string& from, const std::string& to) override;
     bool SameEntry(const std::string& a, const std::string& b) override { return Find(a) && Key(a) == Key(b); }
 
 private:
@@ -71,6 +79,13 @@ private:
         std::string content;
         bool readOnly = false;
         std::string path;  // as it was given
+        long id = 0;       // a file's, which its flushed bytes go by
+        bool operator==(const Node&) const = default;
+    };
+    struct Change {  // in a folder: node put at `to`, else the node at `from` moved there, else `to` removed
+        std::string folder, from, to;
+        std::optional<Node> node;
+        bool synced;
     };
     class Stream;
 
@@ -82,6 +97,7 @@ private:
     // Puts a node at a new path, as create, mkdir and the renames do, the
     // node coming out of the folder of `from`, if any.
     void Put(const std::string& kind, const std::string& path, Node node, const std::string& from = "");
+    void Record(const std::string& to, const std::string& from, const Node* node, bool synced) { changes_.push_back({ParentOf(to), from, to, node ? std::optional(*node) : std::nullopt, synced}); }
 
     bool foldCase_;
     std::size_t maxPath_;
@@ -91,8 +107,9 @@ private:
     int openStreams_ = 0;
     FaultHook hook_;
     std::string device_;
+    std::vector<Change> changes_;
+    std::map<long, std::string> flushed_;  // file id -> its bytes on the disk itself
+    long ids_ = 0;
 };
-
-std::string ParentOf(const std::string& path);
 
 }  // namespace tcc
