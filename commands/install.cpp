@@ -131,6 +131,12 @@ private:
 
 }  // namespace
 
+GameFolder FindGameFolder(FileSystem& fs, std::string_view cacheFolder) {
+    std::string_view parent, name;
+    if (!SplitPath(TrimmedPath(cacheFolder), &parent, &name)) return {};
+    return {std::string(parent), fs.FolderExists(JoinPath(parent, "System"))};
+}
+
 CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
@@ -143,11 +149,9 @@ CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const Inst
     if (!options.gameFolder.empty()) {
         game = fs.GetFolder(options.gameFolder);
     } else {
-        std::string_view parent, name;
-        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !fs.FolderExists(JoinPath(parent, "System"))) {
-            return {Outcome::NoGameFolder, std::string(parent)};
-        }
-        game = fs.GetFolder(std::string(parent));
+        const GameFolder found = FindGameFolder(fs, cache.path);
+        if (!found.found) return {Outcome::NoGameFolder, found.folder};
+        game = fs.GetFolder(found.folder);
     }
     if (fs.disk().SameEntry(game->path, cache.path)) {
         reporter.MessageBox("The game's folder cannot be the Cache folder itself.", "Install", Buttons::Ok, Icon::None);
