@@ -26,6 +26,14 @@ HFONT FontOf(const FontStyle& style, int dpi);
 // fingertip.
 HCURSOR HandCursor();
 
+// Clicks a clickable label: tells its window STN_CLICKED, through send (the
+// mouse) or post (a screen reader's action).
+template <typename Deliver>
+void PressLabel(HWND label, Deliver deliver) {
+    deliver(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+            reinterpret_cast<LPARAM>(label));
+}
+
 // An icon of the program's resources by its artwork's name (the layout's
 // file names), at a size in pixels.
 HICON ArtworkIcon(const char* file, int size);

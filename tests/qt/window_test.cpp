@@ -161,7 +161,13 @@ TEST(Look, BothWindowsLaidOutThenFocusKeysTheMouseOnTheListsAndTheAboutWindow) {
     EXPECT_EQ(pressed, QStringList({"cmdGetCache", "cmdRefresh", "cmdSort", "cmdSort"})) << "Enter presses the focused one";
 
     // One modeless centred about window; Exit leaves it open, and the program ends when both windows are closed.
-    for (int twice = 0; twice < 2; ++twice) h.Click("lblInfo");
+    QWidget* const label = h.Get("lblInfo");
+    QTest::mousePress(label, Qt::LeftButton), QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, 5));
+    EXPECT_EQ(h.window->info(), nullptr) << "\"Information\" opens neither on the press nor when let go outside it";
+    QAccessibleActionInterface* reader = QAccessible::queryAccessibleInterface(label)->actionInterface();
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->actionNames(), QStringList{QAccessibleActionInterface::pressAction()}) << "a screen reader can press it";
+    reader->doAction(QAccessibleActionInterface::pressAction()), h.Click("lblInfo");
     Info* about = h.window->info();
     ASSERT_NE(about, nullptr);
     const auto offCentre = [about] { return (about->frameGeometry().center() - about->screen()->availableGeometry().center()).manhattanLength(); };

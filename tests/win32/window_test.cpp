@@ -11,6 +11,7 @@
 #include "win32/converter.h"
 
 #include <commctrl.h>  // after windows.h
+#include <oleacc.h>
 
 namespace tcc::win32 {
 namespace {
@@ -194,7 +195,21 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
         EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM n) { return *reinterpret_cast<int*>(n) += IsWindowVisible(w) && ClassOf(w) == "TarnelCacheConverter.Info", TRUE; }, LPARAM(&n));
         return n;
     };
-    for (UINT code : {STN_CLICKED, STN_DBLCLK}) Notify(h[ControlId::lblInfo], code);
+    // "Information" opens when the mouse, pressed on it, is let go inside it (below), and by a screen reader's
+    // default action, "Press".
+    HWND label = h[ControlId::lblInfo];
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(-5, 5));
+    EXPECT_EQ(h.window->info(), nullptr) << "not on the press, nor let go outside";
+    IAccessible* reader = nullptr;
+    BSTR action = nullptr, name = nullptr;
+    VARIANT self;
+    VariantInit(&self), self.vt = VT_I4, self.lVal = CHILDID_SELF;
+    ASSERT_EQ(AccessibleObjectFromWindow(label, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&reader)), S_OK);
+    EXPECT_EQ(std::tuple(reader->get_accDefaultAction(self, &action), reader->get_accName(self, &name), reader->accDoDefaultAction(self)),
+              std::tuple(S_OK, S_OK, S_OK));
+    EXPECT_EQ(std::tuple(std::wstring(action), std::wstring(name)), std::tuple(L"Press", L"Information"));
+    SysFreeString(action), SysFreeString(name), reader->Release(), Pump();
+    ASSERT_NE(h.window->info(), nullptr);
     Info& info = *h.window->info();
     const auto offCentre = [&info] {  // from the middle of the screen's work area (the virtual display has one screen)
         RECT f, s;
@@ -207,7 +222,7 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
     SetWindowPos(info.hwnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER);
     Notify(info[ControlId::cmdBack], BN_CLICKED);
     EXPECT_EQ(aboutWindows(), 0);
-    Notify(h[ControlId::lblInfo], STN_CLICKED);
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(std::tuple(aboutWindows(), h.window->info(), offCentre()), std::tuple(1, &info, 0)) << "opened again as laid out";
     ExpectBuiltFrom(info, InfoLayout(), 96);
 
@@ -222,10 +237,11 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
 // title, text, buttons, default button and icon.
 WPARAM answerKey;
 Strings seen;
+HWND windows[2];  // the main and the about window: neither takes input while a box is open
 void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND dialog = FindWindowW(L"#32770", L"A title");
-    seen = {TextOf(dialog), "", "", "", "no icon"};
+    seen = {TextOf(dialog), "", "", "", "no icon", std::to_string(IsWindowEnabled(windows[0]) + IsWindowEnabled(windows[1]))};
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         const bool button = ClassOf(c) == "Button", picture = !button && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
         if (button) seen[2] += (seen[2].empty() ? "" : " ") + TextOf(c);
@@ -249,30 +265,49 @@ TEST(Win32Commands, TheMessageBoxOfEachKindAndTheProgressThatNoInputGetsPast) {
     };
     Harness h;
     h.window->SetMessageHook(nullptr);
+    Notify(h[ControlId::lblInfo], STN_CLICKED);
+    windows[0] = h.window->hwnd(), windows[1] = h.window->info()->hwnd();
+    const auto enabled = [&h] { return std::tuple(IsWindowEnabled(h.window->hwnd()), IsWindowEnabled(h.window->info()->hwnd())); };
     for (const auto& [buttons, icon, key, answer, captions, byDefault, shown] : boxes) {
         answerKey = key;
         SetTimer(nullptr, 0, 100, &AnswerTheBox);
         EXPECT_EQ(h.window->Ask({"Some & text.", "A title", buttons, icon}), answer);
-        EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, byDefault, shown}));
+        EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, byDefault, shown, "0"}));
+        EXPECT_EQ(enabled(), std::tuple(TRUE, TRUE));
     }
 
+    // Another program's window behind: when the progress or a box over the disabled window goes, the main window
+    // comes to the front, not that one.
+    HWND other = CreateWindowExW(0, L"Static", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     h.window->form().SetFolder("/vol/a/Cache");
-    Notify(h[ControlId::lblInfo], STN_CLICKED);
     SetForegroundWindow(h.window->hwnd()), Settle(), SetFocus(h[ControlId::cmdSort]);
+    const LRESULT endSession = SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
     h.window->TakeInput(false);
+    std::vector<HWND> inFront;
+    for (int twice = 0; twice < 2; ++twice) {
+        h.window->ShowProgress("Converting the cache..."), Settle(), h.window->HideProgress(), Settle();
+        inFront.push_back(GetForegroundWindow());
+    }
+    answerKey = VK_RETURN, SetTimer(nullptr, 0, 100, &AnswerTheBox);
+    h.window->Ask({"Some & text.", "A title", Buttons::Ok, Icon::None}), Settle();
+    inFront.push_back(GetForegroundWindow());
+    EXPECT_EQ(std::tuple(inFront, enabled(), endSession, SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)),
+              std::tuple(std::vector<HWND>(3, h.window->hwnd()), std::tuple(FALSE, FALSE), TRUE, FALSE))
+        << "the main window in front, still taking no input; the session may not end while a command runs";
+    DestroyWindow(other);
     h.window->ShowProgress("Converting the cache...");
     h.window->SetProgress(500);
     HWND progress = h.window->progress(), bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
     SendMessageW(progress, WM_CLOSE, 0, 0), SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
     SendMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0), Pump();
-    const auto enabled = [&h] { return std::tuple(IsWindowEnabled(h.window->hwnd()), IsWindowEnabled(h.window->info()->hwnd())); };
     EXPECT_EQ(std::tuple(IsWindowVisible(progress), GetWindow(progress, GW_OWNER), TextOf(progress), GetWindowLongW(progress, GWL_STYLE) & WS_SYSMENU,
                          TextOf(FindWindowExW(progress, nullptr, L"Static", nullptr)), SendMessageW(bar, PBM_GETPOS, 0, 0),
                          SendMessageW(bar, PBM_GETRANGE, FALSE, 0), enabled()),
               std::tuple(TRUE, h.window->hwnd(), "Tarnel Cache Converter", 0, "Converting the cache...", 500, 1000, std::tuple(FALSE, FALSE)));
     h.window->HideProgress();
     h.window->TakeInput(true);
-    EXPECT_EQ(std::tuple(IsWindow(progress), enabled(), GetFocus()), std::tuple(FALSE, std::tuple(TRUE, TRUE), h[ControlId::cmdSort]));
+    EXPECT_EQ(std::tuple(IsWindow(progress), enabled(), GetFocus(), SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)),
+              std::tuple(FALSE, std::tuple(TRUE, TRUE), h[ControlId::cmdSort], TRUE));
 }
 
 }  // namespace
