@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 
@@ -74,7 +75,9 @@ QWidget* MakeLabel(const ControlLayout& c, QWidget* window) {
     }
     static const bool readable = (QAccessible::installFactory(MakePressableLabel), true);
     (void)readable;
-    QLabel* label = c.kind == ControlKind::ClickLabel ? new ClickLabel(window) : new QLabel(window);
+    QLabel* label = c.kind == ControlKind::ClickLabel ? new ClickLabel(window)
+                    : c.PathText()                    ? new PathLabel(window)
+                                                      : new QLabel(window);
     label->setText(Local(c.caption));
     label->setTextFormat(Qt::PlainText);
     const Qt::Alignment across = c.align == Align::Left    ? Qt::AlignLeft
@@ -95,8 +98,11 @@ QWidget* MakeButton(const ControlLayout& c, QWidget* window) {
     auto* button = new CommandButton(Local(c.caption), window);
     button->setAutoDefault(false);
     button->setDefault(false);
+    if (HighContrast()) return button;
     QPalette face = button->palette();
     face.setColor(QPalette::Button, Colour(kButtonFace));
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        face.setColor(group, QPalette::ButtonText, Colour(kButtonText));
     button->setPalette(face);
     return button;
 }
@@ -109,12 +115,16 @@ QString Local(const std::string& text) {
 
 QFont FontOf(const FontStyle& style) {
     QFont font(QString::fromLatin1(style.family));
-    font.setStyleHint(QString::fromLatin1(style.family) == QLatin1String("Courier") ? QFont::TypeWriter
-                                                                                    : QFont::SansSerif);
+    font.setStyleHint(style.fixedPitch ? QFont::Monospace : QFont::SansSerif);
+    font.setFixedPitch(style.fixedPitch);
     font.setPointSizeF(style.points);
     font.setWeight(QFont::Normal);
     font.setItalic(style.italic);
     return font;
+}
+
+bool HighContrast() {
+    return qEnvironmentVariable("GTK_THEME").contains(QLatin1String("HighContrast"), Qt::CaseInsensitive);
 }
 
 const QCursor& HandCursor() {
@@ -134,7 +144,9 @@ std::map<ControlId, QWidget*> BuildWindow(QWidget* window, const WindowLayout& l
     for (const char* image : layout.icons) icon.addFile(Artwork(image));
     window->setWindowIcon(icon);
     window->resize(TwipsToPixels(layout.width), TwipsToPixels(layout.height));
-    SetColours(window, QColor(), Colour(layout.background));
+    // In high contrast every control keeps the system's colours.
+    const bool contrast = HighContrast();
+    if (!contrast) SetColours(window, QColor(), Colour(layout.background));
     if (!layout.description.empty()) {
         window->setAccessibleName(Local(layout.title));
         window->setAccessibleDescription(Local(layout.description));
@@ -149,7 +161,7 @@ std::map<ControlId, QWidget*> BuildWindow(QWidget* window, const WindowLayout& l
         control->setObjectName(QString::fromLatin1(c.name));
         control->setGeometry(PixelRect(c));
         if (c.font.family) control->setFont(FontOf(c.font));
-        SetColours(control, Colour(c.text), Colour(c.background));
+        if (!contrast) SetColours(control, Colour(c.text), Colour(c.background));
         control->setEnabled(c.Enabled());
         control->setAccessibleName(Local(c.ReaderName()));
         control->setAccessibleDescription(Local(c.description));
@@ -173,6 +185,14 @@ void CommandButton::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPushButton::keyPressEvent(event);
+}
+
+QString PathLabel::Shown() const { return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width()); }
+
+void PathLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), Shown());
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -138,7 +138,11 @@ bool Converter::TranslateKeys(MSG& message) {
 
 LRESULT Converter::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (window_.Handle(message, wParam, lParam, &result)) return result;
+    if (window_.Handle(message, wParam, lParam, &result)) {
+        // At a new DPI the lists' fonts, and so their entries' widths, changed.
+        if (message == WM_DPICHANGED) folders_.FitWidth(), files_.FitWidth();
+        return result;
+    }
     switch (message) {
         HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
         HANDLE_MSG(hwnd, WM_DRAWITEM, OnDrawItem);

@@ -51,7 +51,7 @@ void TellReader(HWND hwnd, const std::string& name, const std::string& descripti
 // What a screen reader finds of a clickable label: the system's own account
 // of a static control, and the default action "Press", which clicks it as
 // the mouse does. The standard object answers everything else.
-class PressableLabel : public IAccessible {
+class PressableLabel final : public IAccessible {
 public:
     PressableLabel(HWND label, IAccessible* standard) : label_(label), standard_(standard) {}
 
@@ -215,14 +215,28 @@ const wchar_t* ClassFor(const WindowLayout& layout, WNDPROC proc) {
 
 }  // namespace
 
+std::optional<bool> highContrast;
+
+bool HighContrast() {
+    if (highContrast) return *highContrast;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void AnswerHighContrast(std::optional<bool> on) { highContrast = on; }
+
 HFONT FontOf(const FontStyle& style, int dpi) {
     const FontStyle& font = style.family ? style : kProgramFont;
     static std::map<std::tuple<std::string, int, bool, int>, HFONT> made;
     const int height = -static_cast<int>(font.points * dpi / 72 + 0.5);
     HFONT& handle = made[{font.family, height, font.italic, dpi}];
+    // A face standing in for a fixed-pitch family is of fixed pitch too.
+    const BYTE pitch = font.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH;
     if (!handle)
         handle = CreateFontW(height, 0, 0, 0, FW_NORMAL, font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, ToUtf16(font.family).c_str());
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch, ToUtf16(font.family).c_str());
     return handle;
 }
 
@@ -348,14 +362,16 @@ bool LayoutWindow::Draw(const DRAWITEMSTRUCT& item) const {
     }
     HDC dc = item.hDC;
     RECT face = item.rcItem;
-    const bool pushed = item.itemState & ODS_SELECTED;
-    SetDCBrushColor(dc, ColourRef(kButtonFace));
+    const bool pushed = item.itemState & ODS_SELECTED, contrast = HighContrast();
+    SetDCBrushColor(dc, contrast ? GetSysColor(COLOR_BTNFACE) : ColourRef(kButtonFace));
     FillRect(dc, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     DrawEdge(dc, &face, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     wchar_t caption[128] = {};
     GetWindowTextW(item.hwndItem, caption, 128);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    SetTextColor(dc, item.itemState & ODS_DISABLED ? GetSysColor(COLOR_GRAYTEXT)
+                     : contrast                    ? GetSysColor(COLOR_BTNTEXT)
+                                                   : ColourRef(kButtonText));
     HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     RECT text = face;
     if (pushed) OffsetRect(&text, 1, 1);
@@ -373,7 +389,9 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     RECT box = item.rcItem;
     // No background of its own: the window's shows through.
-    SetDCBrushColor(dc, ColourRef(c.background != kNoColour ? c.background : layout_->background));
+    const bool contrast = HighContrast();
+    SetDCBrushColor(dc, contrast ? GetSysColor(COLOR_WINDOW)
+                                 : ColourRef(c.background != kNoColour ? c.background : layout_->background));
     FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     if (c.kind == K::Image) {
         // The picture at its own size, not stretched to the box.
@@ -382,9 +400,9 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
         return;
     }
     // A disabled label is drawn greyed, as the system draws its own.
-    const COLORREF colour = !IsWindowEnabled(item.hwndItem) ? GetSysColor(COLOR_GRAYTEXT)
-                            : c.text != kNoColour           ? ColourRef(c.text)
-                                                            : GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF colour = !IsWindowEnabled(item.hwndItem)    ? GetSysColor(COLOR_GRAYTEXT)
+                            : !contrast && c.text != kNoColour ? ColourRef(c.text)
+                                                               : GetSysColor(COLOR_WINDOWTEXT);
     if (c.Framed()) {
         SetDCBrushColor(dc, colour);
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -396,7 +414,10 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
     SetTextColor(dc, colour);
     HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     const UINT align = c.align == Align::Left ? DT_LEFT : c.align == Align::Right ? DT_RIGHT : DT_CENTER;
-    const UINT lines = c.Framed() ? DT_SINGLELINE | DT_VCENTER : c.Wraps() ? DT_WORDBREAK : DT_SINGLELINE;
+    const UINT lines = c.Framed()     ? DT_SINGLELINE | DT_VCENTER
+                       : c.Wraps()    ? DT_WORDBREAK
+                       : c.PathText() ? DT_SINGLELINE | DT_PATH_ELLIPSIS
+                                      : DT_SINGLELINE;
     DrawTextW(dc, caption.c_str(), length, &box, DT_NOPREFIX | align | lines);
     SelectObject(dc, font);
 }
@@ -416,6 +437,20 @@ bool LayoutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = 0;
         LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return true;
+    case WM_ERASEBKGND: {
+        // The class's brush is the layout's background.
+        if (!HighContrast()) return false;
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_WINDOW));
+        *result = TRUE;
+        return true;
+    }
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast may have come or gone.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return false;
     default: return false;
     }
 }

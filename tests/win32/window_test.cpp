@@ -26,17 +26,18 @@ void Settle() { for (const DWORD end = GetTickCount() + 300; GetTickCount() < en
 bool QuitPosted() { MSG m; return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }
 // The notification a control sends its window when the user acts on it.
 void Notify(HWND c, UINT code) { SendMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), LPARAM(c)); }
-// The colours of the pixels a control draws of itself.
-std::set<COLORREF> Drawn(HWND control) {
+// The pixels a control draws of itself, row by row, and their colours.
+std::vector<COLORREF> Pixels(HWND control) {
     RECT r;
     HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = (GetClientRect(control, &r), CreateCompatibleBitmap(screen, r.right, r.bottom)), old = HBITMAP(SelectObject(dc, bitmap));
     SendMessageW(control, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
-    std::set<COLORREF> colours;
-    for (int i = 0; i < r.right * r.bottom; ++i) colours.insert(GetPixel(dc, i % r.right, i / r.right));
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < r.right * r.bottom; ++i) pixels.push_back(GetPixel(dc, i % r.right, i / r.right));
     SelectObject(dc, old), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
-    return colours;
+    return pixels;
 }
+std::set<COLORREF> Drawn(HWND control) { const auto pixels = Pixels(control); return {pixels.begin(), pixels.end()}; }
 
 // A main window over an in-memory disk with the volumes /vol/a and /vol/b, shown and active; its message boxes
 // are answered with their last button, and their texts kept.
@@ -86,10 +87,10 @@ struct Harness {
 
 // A window (the main or the about one) moved to a screen of a DPI, then as its layout says there: size, title,
 // background, icon, frame; each control's class, place, font, text, what is shown, enabled and takes the focus,
-// what it draws (its background or face and its text, greyed when disabled), and the pointing hand over the
-// clickable ones.
+// what it draws (its background or face and its text, greyed when disabled; in high contrast, the system's
+// colours), and the pointing hand over the clickable ones.
 template <typename Shown>
-void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi) {
+void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi, bool contrast = false) {
     const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     HWND window = shown.hwnd();
     RECT at{0, 0, px(layout.width), px(layout.height)}, client;  // the window as the system proposes it
@@ -113,19 +114,23 @@ void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi) {
         SendMessageW(window, WM_SETCURSOR, WPARAM(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const char* kinds[] = {"Static", "Static", "Static", "Button", "ComboBox", "ListBox", "ListBox"};
         EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, ToUtf8(font.lfFaceName), font.lfHeight,
-                             bool(font.lfItalic), (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0, GetCursor() == HandCursor()),
+                             bool(font.lfItalic), font.lfPitchAndFamily, (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0,
+                             GetCursor() == HandCursor()),
                   std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(want.family),
-                             -int(want.points * dpi / 72 + 0.5), want.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
+                             -int(want.points * dpi / 72 + 0.5), want.italic, BYTE(want.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH),
+                             c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
         if (c.kind == ControlKind::DriveList) continue;
         EXPECT_EQ(TextOf(h), c.kind == ControlKind::Button ? c.caption : c.PlainCaption().empty() ? c.ReaderName() : c.PlainCaption());
         if (c.TakesFocus() && c.kind != ControlKind::Button) continue;  // the lists are the system's
         const std::set<COLORREF> drawn = Drawn(h);
         const bool shows = !c.PlainCaption().empty() || c.kind == ControlKind::Image;
-        const int face = c.kind == ControlKind::Button ? kButtonFace : c.background != kNoColour ? c.background : layout.background;
-        const COLORREF text = c.kind == ControlKind::Button ? GetSysColor(COLOR_BTNTEXT) : !c.Enabled() ? GetSysColor(COLOR_GRAYTEXT)
+        const bool button = c.kind == ControlKind::Button;
+        const COLORREF face = contrast ? GetSysColor(button ? COLOR_BTNFACE : COLOR_WINDOW)
+                              : ColourRef(button ? kButtonFace : c.background != kNoColour ? c.background : layout.background);
+        const COLORREF text = button ? (contrast ? GetSysColor(COLOR_BTNTEXT) : ColourRef(kButtonText)) : !c.Enabled() ? GetSysColor(COLOR_GRAYTEXT)
                               : c.kind == ControlKind::Image ? RGB(200, 40, 40)  // the logo's top tile
-                              : c.text != kNoColour ? ColourRef(c.text) : GetSysColor(COLOR_WINDOWTEXT);
-        EXPECT_EQ(std::tuple(drawn.count(ColourRef(face)), shows && drawn.count(text)), std::tuple(1u, shows));
+                              : c.text != kNoColour && !contrast ? ColourRef(c.text) : GetSysColor(COLOR_WINDOWTEXT);
+        EXPECT_EQ(std::tuple(drawn.count(face), shows && drawn.count(text)), std::tuple(1u, shows));
     }
 }
 
@@ -135,13 +140,34 @@ TEST(Win32Look, BothWindowsLaidOutThenFocusTabOrderAndKeys) {
     Harness h;
     Notify(h[ControlId::lblInfo], STN_CLICKED);
     Info& info = *h.window->info();
+    h.window->ShowFiles({"a-rather-long-name.unr", "b.u"}, -1), h.window->ShowFolders({{"Cache", "/Cache", 2, true}}, 0);
+    std::vector<LRESULT> extents;  // the lists' widths to scroll to, at each DPI
     for (int dpi : {96, 144}) {
         ExpectBuiltFrom(*h.window, ConverterLayout(), dpi);
         ExpectBuiltFrom(info, InfoLayout(), dpi);
+        for (ControlId list : {ControlId::dirDirBox, ControlId::filFileBox}) extents.push_back(SendMessageW(h[list], LB_GETHORIZONTALEXTENT, 0, 0));
     }
+    std::vector<LONG> iconWidths;  // the folder pictures made at their size
+    for (int size : {16, 24}) {
+        ICONINFO made;
+        BITMAP image;
+        for (bool open : {false, true})
+            GetIconInfo(FolderIcon(open, size), &made), GetObjectW(made.hbmColor, sizeof image, &image), iconWidths.push_back(image.bmWidth);
+    }
+    EXPECT_TRUE(extents[2] > extents[0] * 1.3 && extents[3] > extents[1] * 1.3 && iconWidths == std::vector<LONG>({16, 16, 24, 24}))
+        << "at a new DPI the lists scroll as far as their entries reach, and the folder pictures are made at the size";
+    AnswerHighContrast(true);
+    ExpectBuiltFrom(*h.window, ConverterLayout(), 144, true), ExpectBuiltFrom(info, InfoLayout(), 144, true);
+    AnswerHighContrast(std::nullopt);
     ICONINFO hand;
     EXPECT_TRUE(GetIconInfo(HandCursor(), &hand) && hand.xHotspot == 12 && hand.yHotspot == 1);
     info.Close();
+
+    // A long path keeps its end: two that differ there alone are drawn apart.
+    std::vector<std::vector<COLORREF>> paths;
+    for (const char* end : {"\\Cache", "\\Other"})
+        h.window->SetCaption(ControlId::lblFolder, "C:" + std::string(40, 'x') + std::string(100, 'W') + end), paths.push_back(Pixels(h[ControlId::lblFolder]));
+    EXPECT_NE(paths[0], paths[1]);
 
     SetForegroundWindow(h.window->hwnd()), Settle();
     EXPECT_EQ(h.TabCycle(5), (Strings{"drvDriveBox", "dirDirBox", "filFileBox", "cmdExit", "drvDriveBox"}));
