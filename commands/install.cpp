@@ -185,6 +185,12 @@ CommandResult Refuse(Reporter& reporter, const std::string& text) {
 
 }  // namespace
 
+GameFolder FindGameFolder(FileSystem& fs, std::string_view cacheFolder) {
+    std::string_view parent, name;
+    if (!SplitPath(TrimmedPath(cacheFolder), &parent, &name)) return {};
+    return {std::string(parent), HoldsSystem(fs, std::string(parent))};
+}
+
 CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const InstallOptions& options) {
     FileSystem& fs = state.fs();
     FileSystem::Command command(fs);
@@ -199,11 +205,9 @@ CommandResult RunInstall(CacheFolderState& state, Reporter& reporter, const Inst
         if (fs.FileExists(options.gameFolder)) return Refuse(reporter, NotAFolder(options.gameFolder));
         game = fs.GetFolder(options.gameFolder);
     } else {
-        std::string_view parent, name;
-        if (!SplitPath(TrimmedPath(cache.path), &parent, &name) || !HoldsSystem(fs, std::string(parent))) {
-            return {Outcome::NoGameFolder, std::string(parent)};
-        }
-        game = fs.GetFolder(std::string(parent));
+        const GameFolder found = FindGameFolder(fs, cache.path);
+        if (!found.found) return {Outcome::NoGameFolder, found.folder};
+        game = fs.GetFolder(found.folder);
     }
     if (LiesIn(fs.disk(), game->path, cache.path)) {
         return Refuse(reporter, "The game's folder cannot be the Cache folder or lie inside it.");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "commands/cache_state.h"
 #include "commands/command.h"
@@ -15,6 +16,14 @@ struct InstallOptions {
     // A game file with other bytes is replaced, its old copy kept as NAME.bak.
     bool overwrite = false;
 };
+
+// The game's folder install takes when none is named: the cache folder's
+// parent (folder, "" when it has none), found when it holds a System folder.
+struct GameFolder {
+    std::string folder;
+    bool found = false;
+};
+GameFolder FindGameFolder(FileSystem& fs, std::string_view cacheFolder);
 
 // Install: moves the files of the cache folder's Maps, System, Textures,
 // Sounds and Music folders into the game's folders of those names, never

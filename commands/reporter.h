@@ -70,6 +70,10 @@ public:
     virtual void RefreshFileList() = 0;
     // The folder's subfolders changed: the directory list must show them.
     virtual void RefreshDirList() = 0;
+    // The sort's closing message. A window may offer the next step instead.
+    virtual void SortFinished(const std::string& text, const std::string& title) {
+        MessageBox(text, title, Buttons::Ok, Icon::None);
+    }
     // A command made a change or passed a record over.
     virtual void Note(const FileAction& action) { (void)action; }
     // A long command reports how far it has come (done of total units).

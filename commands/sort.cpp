@@ -126,7 +126,7 @@ bool SortIntoFolders(CacheFolderState& state, Reporter& reporter) {
         reporter.RefreshFileList();
     }
     reporter.Progress(total, total);
-    reporter.MessageBox(kFinishedText, "Finished Sorting", Buttons::Ok, Icon::None);
+    reporter.SortFinished(kFinishedText, "Finished Sorting");
     return true;
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Remakes docs/main-window.png: the main window with a cache folder open and
-# converted, on a virtual X server. With "windows": docs/windows-window.png,
+# Remakes docs/main-window.png: the main window with a cache folder open,
+# converted and sorted, asking whether to install into the game, on a virtual
+# X server. With "windows": docs/windows-window.png,
 # the same with the Windows window under Wine, driven by the keyboard alone.
 # Usage: docs/make-screenshot.sh [windows]
 set -euo pipefail
@@ -42,7 +43,7 @@ trap cleanup EXIT
 
 # A small cache: keys with their cached files, and the index naming them.
 game="$work/player/.game"
-mkdir -p "$game/Cache"
+mkdir -p "$game/Cache" "$game/System"
 names=(Harbour.unr Stonework.utx Wind.uax Theme.umx Engine.u Render.dll Engine.int Readme
        Lighthouse.unr Granite.utx Bells.uax Credits.txt)
 printf '[Cache]\r\n' > "$game/Cache/cache.ini"
@@ -54,13 +55,13 @@ done
 
 if $windows; then
   # Wine's windows take the focus through a window manager; they are shown
-  # with the fonts the windows are laid out for, Arial's and Courier's
+  # with the fonts the windows are laid out for, Arial's and Courier New's
   # metrics (Liberation Sans and Mono).
   start_virtual_display
   export WINEPREFIX=$root/build-win/screenshot-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wine=/usr/lib/wine/wine64
   "$wine" wineboot --init >/dev/null 2>&1
-  for font in "Arial=Liberation Sans" "Courier=Liberation Mono"; do
+  for font in "Arial=Liberation Sans" "Courier New=Liberation Mono"; do
     "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${font%%=*}" /d "${font#*=}" /f >/dev/null 2>&1
   done
   (cd "$game" && exec "$wine" "$root/build-win/release/win32/tarnel-cache-converter.exe") >/dev/null 2>&1 &
@@ -101,12 +102,15 @@ done
 sleep 0.5
 
 # Tab from the drive list to the directory list, step down to "Cache" (the
-# first subfolder) and open it with Enter; then click "1. Convert Cache".
+# first subfolder) and open it with Enter; then click "1. Convert Cache" and
+# sort with Alt+S: the game's folder holds a System folder, so the sort asks
+# whether to install. The screen holds the window and the question.
 xdotool key --window "$win" --delay 150 Tab Down Return 2>/dev/null
 sleep 0.5
 xdotool mousemove --window "$win" 87 444 click 1 2>/dev/null
 sleep 0.5
-xdotool mousemove --window "$win" 300 470 2>/dev/null
-sleep 0.5
-import -window "$win" "$root/docs/main-window.png"
+xdotool key --window "$win" alt+s 2>/dev/null
+sleep 1
+import -window root "$work/screen.png"
+convert "$work/screen.png" -trim +repage "$root/docs/main-window.png"
 echo "wrote docs/main-window.png"

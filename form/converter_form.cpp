@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "commands/convert.h"
+#include "commands/install.h"
 #include "commands/refresh.h"
 #include "commands/sort.h"
 #include "core/file_error.h"
@@ -31,6 +33,30 @@ bool RefreshOrKeep(List& list) {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// "1 file", "2 files".
+std::string Files(std::size_t n) { return std::to_string(n) + (n == 1 ? " file" : " files"); }
+
+// What the install from the window did, for its closing box: how many files
+// went into the game, how many it had already, and those kept in the sort
+// folders, a few of them by name.
+std::string InstallReport(const std::vector<FileAction>& actions, const std::string& game, const std::string& cache) {
+    constexpr std::size_t kNamed = 3;
+    std::size_t installed = 0, same = 0;
+    std::vector<std::string> kept;
+    for (const FileAction& action : actions) {
+        if (action.kind == FileAction::Kind::Install) ++installed;
+        if (action.kind == FileAction::Kind::Same) ++same;
+        if (action.kind == FileAction::Kind::Skip) kept.push_back(action.name);
+    }
+    std::string text = Files(installed) + " installed into the game's folders in " + game + ".\r\n" + Files(same) +
+                       " already there in the same version.\r\n" + Files(kept.size()) +
+                       " kept in the Cache folder's sort folders, the game having another version";
+    if (kept.empty()) return text + ".";
+    for (std::size_t i = 0; i < kept.size() && i < kNamed; ++i) text += (i ? ", " : ": ") + kept[i];
+    if (kept.size() > kNamed) text += " and " + std::to_string(kept.size() - kNamed) + " more";
+    return text + ";\r\nthey are in " + cache + ".";
 }
 
 }  // namespace
@@ -265,14 +291,18 @@ void ConverterForm::cmdBack_Click() {
 
 // --- The commands ------------------------------------------------------------
 
-void ConverterForm::RunCommand(CommandFunction command, const char* progressText) {
-    if (busy_) return;
-    busy_ = true;
+void ConverterForm::StartProgress(const char* progressText) {
+    EndProgress();
     progressText_ = progressText;
-    progressShown_ = false;
     commandStart_ = clock_();
     lastProgressUpdate_ = 0;
     lastFileListRead_ = 0;
+}
+
+void ConverterForm::RunCommand(CommandFunction command, const char* progressText) {
+    if (busy_) return;
+    busy_ = true;
+    StartProgress(progressText);
     fileListDirty_ = false;
     // While a command runs, neither window takes input; its progress and
     // its message boxes, windows of their own, do.
@@ -281,15 +311,49 @@ void ConverterForm::RunCommand(CommandFunction command, const char* progressText
     std::string failure;
     try {
         command(state_, *this);
+        if (sortFinished_) FinishSort(*std::exchange(sortFinished_, std::nullopt));
     } catch (const std::exception& error) {
         failure = error.what();
     }
+    sortFinished_.reset();
+    noted_ = nullptr;
 
     EndProgress();
     view_.TakeInput(true);
     busy_ = false;
     if (fileListDirty_) ReadFileListNow();
     if (!failure.empty()) ReportError(failure);
+}
+
+// The sort's end: where the Cache folder's parent is the game's folder, the
+// user may install into it at once, as `tarnel-cache install` does; else
+// the sort's own closing message.
+void ConverterForm::FinishSort(const Message& finished) {
+    const std::string cache = state_.currentFolder->path;
+    // A parent that cannot be read holds no game the sort could tell of.
+    GameFolder game;
+    try {
+        game = FindGameFolder(state_.fs(), cache);
+    } catch (const std::exception&) {
+    }
+    if (!game.found) {
+        MessageBox(finished.text, finished.title, Buttons::Ok, Icon::None);
+        return;
+    }
+    const std::string question = "Install the sorted files into the game's folders in " + game.folder +
+                                 " now?\r\nA file the game holds in another version is kept in the Cache folder, "
+                                 "never replaced.";
+    if (MessageBox(question, finished.title, Buttons::YesNo, Icon::None) != Answer::Yes) return;
+    std::vector<FileAction> actions;
+    noted_ = &actions;
+    StartProgress("Installing into the game...");
+    const CommandResult result = RunInstall(state_, *this, InstallOptions{});
+    noted_ = nullptr;
+    // The sort folders it emptied are gone.
+    fileListDirty_ = true;
+    RefreshDirList();
+    if (result.Ran())
+        MessageBox(InstallReport(actions, game.folder, cache), "Finished Installing", Buttons::Ok, Icon::None);
 }
 
 void ConverterForm::ReadFileListNow() {
@@ -314,6 +378,14 @@ Answer ConverterForm::MessageBox(const std::string& text, const std::string& tit
         EndProgress();
     }
     return view_.Ask({text, title.empty() ? std::string(kAppTitle) : title, buttons, icon});
+}
+
+void ConverterForm::Note(const FileAction& action) {
+    if (noted_) noted_->push_back(action);
+}
+
+void ConverterForm::SortFinished(const std::string& text, const std::string& title) {
+    sortFinished_ = Message{text, title, Buttons::Ok, Icon::None};
 }
 
 void ConverterForm::ShowLabel(Label label) {

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "commands/cache_state.h"
 #include "commands/command.h"
@@ -71,6 +73,10 @@ public:
     void RefreshFileList() override;
     void RefreshDirList() override;
     void Progress(std::uint64_t done, std::uint64_t total) override;
+    void Note(const FileAction& action) override;
+    // Held until the sort has returned; then, where the game's folder is
+    // found, the window offers to install into it instead.
+    void SortFinished(const std::string& text, const std::string& title) override;
 
 private:
     // The events, each named control_event after its control in the layout
@@ -92,6 +98,8 @@ private:
     void ShowFolderControls();
     void ChooseFolder();
     void RunCommand(CommandFunction command, const char* progressText);
+    void StartProgress(const char* progressText);
+    void FinishSort(const Message& finished);
     void ReadFileListNow();
     void EndProgress();
     void ShowFiles();
@@ -110,6 +118,8 @@ private:
 
     // A command in progress.
     bool busy_ = false;
+    std::optional<Message> sortFinished_;
+    std::vector<FileAction>* noted_ = nullptr;  // where the actions go while the install runs
     const char* progressText_ = "";
     bool progressShown_ = false;
     std::int64_t commandStart_ = 0;

@@ -14,10 +14,10 @@ namespace {
 
 using K = ControlKind;
 using I = ControlId;
-constexpr int N = kNoColour, kWhite = 0xFFFFFF, kSilver = 0xC0C0C0, kLightGrey = 0xE0E0E0, kYellow = 0xFFFF00,
-              kGrey = 0x808080;
+constexpr int N = kNoColour, kBlack = 0x000000, kWhite = 0xFFFFFF, kSilver = 0xC0C0C0, kLightGrey = 0xE0E0E0,
+              kYellow = 0xFFFF00, kGrey = 0x808080;
 constexpr Align L = Align::Left, C = Align::Centre, R = Align::Right;
-constexpr FontStyle kPlain{}, kButton{"Arial", 12}, kPath{"Courier", 9.75}, kLarge{"Arial", 14.25},
+constexpr FontStyle kPlain{}, kButton{"Arial", 12}, kPath{"Courier New", 9.75, false, true}, kLarge{"Arial", 14.25},
     kText{"Arial", 9.75};
 
 WindowLayout MakeConverter() {
@@ -25,8 +25,9 @@ WindowLayout MakeConverter() {
     // (345 pixels where each letter takes whole pixels, as on Windows),
     // short of "Information" at 7200; like every label of the platform's
     // toolkit, it breaks between words, and what does not fit the box stays
-    // hidden. lblFolder is a fixed white box: a path too long for it is cut
-    // off, never wrapped.
+    // hidden. lblFolder is a fixed white box: a path too long for it loses
+    // its middle, never wrapped, so that the drive and the folder's own name
+    // show.
     // One row a control, as the table reads best.
     // clang-format off
     return {"Converter", kAppTitle, 8670, 7275, kNavy, true, {"converter-icon.png"}, "", {
@@ -40,7 +41,7 @@ WindowLayout MakeConverter() {
          "The open folder, the folders above it and its subfolders; Enter or a double click opens one"},
         {I::filFileBox, "filFileBox", K::FileList, 3150, 825, 5295, 5160, "", kPath, N, N, L, 0, "Files",
          "The files of the open folder; selecting one makes the highlighted folder current"},
-        {I::lblFolder, "lblFolder", K::Label, 225, 6075, 8220, 225, "", kPath, N, kWhite, C, kHiddenAtStart, "",
+        {I::lblFolder, "lblFolder", K::Label, 225, 6075, 8220, 225, "", kPath, kBlack, kWhite, C, kHiddenAtStart | kPathText, "",
          "The folder the commands work in"},
         {I::cmdGetCache, "cmdGetCache", K::Button, 225, 6450, 2175, 420, "1. &Convert Cache", kButton, N, N, C,
          kHiddenAtStart, "", "Renames the cached files to the names the cache index gives them"},

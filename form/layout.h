@@ -20,19 +20,25 @@ enum class ControlId {
 enum class ControlKind { Label, ClickLabel, Image, Button, DriveList, FolderList, FileList };
 enum class Align { Left, Centre, Right };
 
-// A font; no family means the program's own font (kProgramFont).
+// A font; no family means the program's own font (kProgramFont). A font of
+// fixed pitch is asked for as such, so that a face standing in for the
+// family is of fixed pitch too.
 struct FontStyle {
     const char* family = nullptr;
     double points = 0;
     bool italic = false;
+    bool fixedPitch = false;
 };
 
 // Colours are 0xRRGGBB; kNoColour leaves the toolkit's text colour, or paints
 // no background so that the window's shows through.
 inline constexpr int kNoColour = -1;
 inline constexpr int kNavy = 0x000080;
-// The face of every command button.
+// The face of every command button, and its text: a fixed background has a
+// fixed text colour (unless the system asks for high contrast, when every
+// control takes the system's colours).
 inline constexpr int kButtonFace = 0xE0E0E0;
+inline constexpr int kButtonText = 0x000000;
 // The windows are laid out to the pixel for this small interface font; a
 // desktop's larger one would cut the plain labels off.
 inline constexpr FontStyle kProgramFont{"Arial", 8};
@@ -43,6 +49,7 @@ enum ControlFlag : unsigned {
     kDisabled = 2,       // a disabled label draws greyed and takes no input
     kWraps = 4,          // breaks between words; else one line, cut off
     kFramed = 8,         // a thin box around it, its text in the middle
+    kPathText = 16,      // a path on one line: too long, it loses its middle, so that its end shows
 };
 
 // One control, as both windows' views build it. Rectangles are in twips,
@@ -69,6 +76,7 @@ struct ControlLayout {
     bool Enabled() const { return !(flags & kDisabled); }
     bool Wraps() const { return flags & kWraps; }
     bool Framed() const { return flags & kFramed; }
+    bool PathText() const { return flags & kPathText; }
     // The buttons and the lists take the focus; labels and images never do.
     bool TakesFocus() const;
     // The buttons and clickable labels answer a click and, they alone, show

@@ -1,9 +1,11 @@
 #include "qt/draw_layout.h"
 
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 
@@ -48,6 +50,22 @@ void SetColours(QWidget* widget, const QColor& text, const QColor& background) {
     widget->setPalette(palette);
 }
 
+// What a screen reader finds of a clickable label: a label with the action
+// "Press", which clicks it as the mouse does. It takes no focus for that.
+class PressableLabel : public QAccessibleWidget {
+public:
+    explicit PressableLabel(ClickLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) emit static_cast<ClickLabel*>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface* MakePressableLabel(const QString&, QObject* object) {
+    auto* label = qobject_cast<ClickLabel*>(object);
+    return label ? new PressableLabel(label) : nullptr;
+}
+
 QWidget* MakeLabel(const ControlLayout& c, QWidget* window) {
     if (c.kind == ControlKind::Image) {
         auto* image = new QLabel(window);
@@ -55,7 +73,11 @@ QWidget* MakeLabel(const ControlLayout& c, QWidget* window) {
         image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return image;
     }
-    QLabel* label = c.kind == ControlKind::ClickLabel ? new ClickLabel(window) : new QLabel(window);
+    static const bool readable = (QAccessible::installFactory(MakePressableLabel), true);
+    (void)readable;
+    QLabel* label = c.kind == ControlKind::ClickLabel ? new ClickLabel(window)
+                    : c.PathText()                    ? new PathLabel(window)
+                                                      : new QLabel(window);
     label->setText(Local(c.caption));
     label->setTextFormat(Qt::PlainText);
     const Qt::Alignment across = c.align == Align::Left    ? Qt::AlignLeft
@@ -76,8 +98,11 @@ QWidget* MakeButton(const ControlLayout& c, QWidget* window) {
     auto* button = new CommandButton(Local(c.caption), window);
     button->setAutoDefault(false);
     button->setDefault(false);
+    if (HighContrast()) return button;
     QPalette face = button->palette();
     face.setColor(QPalette::Button, Colour(kButtonFace));
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        face.setColor(group, QPalette::ButtonText, Colour(kButtonText));
     button->setPalette(face);
     return button;
 }
@@ -90,12 +115,16 @@ QString Local(const std::string& text) {
 
 QFont FontOf(const FontStyle& style) {
     QFont font(QString::fromLatin1(style.family));
-    font.setStyleHint(QString::fromLatin1(style.family) == QLatin1String("Courier") ? QFont::TypeWriter
-                                                                                    : QFont::SansSerif);
+    font.setStyleHint(style.fixedPitch ? QFont::Monospace : QFont::SansSerif);
+    font.setFixedPitch(style.fixedPitch);
     font.setPointSizeF(style.points);
     font.setWeight(QFont::Normal);
     font.setItalic(style.italic);
     return font;
+}
+
+bool HighContrast() {
+    return qEnvironmentVariable("GTK_THEME").contains(QLatin1String("HighContrast"), Qt::CaseInsensitive);
 }
 
 const QCursor& HandCursor() {
@@ -115,7 +144,9 @@ std::map<ControlId, QWidget*> BuildWindow(QWidget* window, const WindowLayout& l
     for (const char* image : layout.icons) icon.addFile(Artwork(image));
     window->setWindowIcon(icon);
     window->resize(TwipsToPixels(layout.width), TwipsToPixels(layout.height));
-    SetColours(window, QColor(), Colour(layout.background));
+    // In high contrast every control keeps the system's colours.
+    const bool contrast = HighContrast();
+    if (!contrast) SetColours(window, QColor(), Colour(layout.background));
     if (!layout.description.empty()) {
         window->setAccessibleName(Local(layout.title));
         window->setAccessibleDescription(Local(layout.description));
@@ -130,7 +161,7 @@ std::map<ControlId, QWidget*> BuildWindow(QWidget* window, const WindowLayout& l
         control->setObjectName(QString::fromLatin1(c.name));
         control->setGeometry(PixelRect(c));
         if (c.font.family) control->setFont(FontOf(c.font));
-        SetColours(control, Colour(c.text), Colour(c.background));
+        if (!contrast) SetColours(control, Colour(c.text), Colour(c.background));
         control->setEnabled(c.Enabled());
         control->setAccessibleName(Local(c.ReaderName()));
         control->setAccessibleDescription(Local(c.description));
@@ -154,6 +185,14 @@ void CommandButton::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QPushButton::keyPressEvent(event);
+}
+
+QString PathLabel::Shown() const { return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width()); }
+
+void PathLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), Shown());
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -23,6 +23,10 @@ QString Local(const std::string& text);
 // The font of the layout; a style without a family is the program's font.
 QFont FontOf(const FontStyle& style);
 
+// Does the desktop ask for high contrast (a high-contrast theme)? The
+// windows are then drawn in the system's colours alone.
+bool HighContrast();
+
 // The pointing hand shown over every clickable control.
 const QCursor& HandCursor();
 
@@ -43,6 +47,19 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A label showing a path on one line: one too long loses its middle, so that
+// its start and its end show. Its text stays the whole path.
+class PathLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    // The text as drawn.
+    QString Shown() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A label that answers a click of the left mouse button.

@@ -284,5 +284,51 @@ TEST(Windows, ProgressAfterASecondNoInputWhileRunningTheReportKeptAndTheProgramE
     EXPECT_EQ(std::vector(only.log.end() - 2, only.log.end()), (std::vector<std::string>{"end", "close main"}));
 }
 
+// The sort's closing box where the Cache folder's parent holds a System folder: it asks to install; No leaves the
+// sorted files; Yes installs them as the command line does, with its progress, never replacing a game file, and
+// tells what it did, the lists showing the Cache folder as it is. With no game folder, the sort's own box.
+TEST(Install, TheSortAsksWhereTheGameIsNoKeepsThemYesInstallsThemAndTells) {
+    const std::string game = "/vol/a/Game", cache = JoinPath(game, "Cache");
+    const auto in = [](const std::string& folder, const char* name) { return JoinPath(folder, name); };
+    for (const auto& [hasGame, answer] : {std::pair(false, Answer::Ok), std::pair(true, Answer::No), std::pair(true, Answer::Yes)}) {
+        SCOPED_TRACE(int(answer));
+        FormHarness h;
+        for (const char* name : {"A.unr", "B.unr", "C.utx", "D.u", "E.int", "F.umx", "G.uax", "notes.txt"}) h.disk.AddFile(in(cache, name), name);
+        for (const std::string name : {"Maps/B.unr", "Textures/C.utx", "System/D.u", "Music/F.umx", "Sounds/G.uax"})  // the same B.unr
+            if (hasGame || name[0] != 'S') h.disk.AddFile(in(game, name.c_str()), name == "Maps/B.unr" ? "B.unr" : "old");
+        h.form->SetFolder(cache);
+        h.answer = [&](const Message&) { return answer; };
+        h.disk.SetHook([&](const MemoryDisk::Op&) { return h.now += 100, std::nullopt; });
+        h.Clear();
+        h.form->Pressed(I::cmdSort);
+
+        ASSERT_EQ(h.messages.size(), answer == Answer::Yes ? 2u : 1u);
+        const Message& closing = h.messages[0];
+        EXPECT_EQ(std::tuple(closing.title, closing.buttons, closing.icon), std::tuple("Finished Sorting", hasGame ? Buttons::YesNo : Buttons::Ok, Icon::None));
+        EXPECT_EQ(closing.text, hasGame ? "Install the sorted files into the game's folders in " + game + " now?\r\nA file the game "
+                                          "holds in another version is kept in the Cache folder, never replaced."
+                                        : "Simply copy the 'Map', 'Textures', 'Sounds', 'Music', & 'System' folders from\r\n"
+                                          "the 'Cache' directory to the game's main directory, choosing overwrite.");
+        const bool installed = answer == Answer::Yes;
+        EXPECT_EQ(std::tuple(h.disk.Content(in(game, "Maps/A.unr")), h.disk.Content(in(game, "System/E.int")), h.disk.HasFolder(in(cache, "Maps")),
+                             h.disk.Content(in(game, "Textures/C.utx")), h.disk.Content(in(cache, "Textures/C.utx"))),
+                  std::tuple(installed ? "A.unr" : "", installed ? "E.int" : "", !installed, "old", "C.utx"))
+            << "installed; the same one's cached copy gone; another version kept in the cache, never replacing the game's";
+        std::vector<std::string> subfolders;
+        for (const FolderRow& row : h.folders) if (row.depth == h.folders[h.folder].depth + 1) subfolders.push_back(row.text);
+        EXPECT_EQ(std::tuple(subfolders.size(), h.files), std::tuple(installed ? 4u : 6u, std::vector<std::string>{"notes.txt"}));
+        const auto progress = std::find(h.log.begin(), h.log.end(), "progress Installing into the game...");
+        EXPECT_EQ(progress != h.log.end(), installed);
+        if (!installed) continue;
+        EXPECT_TRUE(std::find(progress, h.log.end(), "hide progress") < std::find(progress, h.log.end(), "ask " + h.messages[1].text))
+            << "its progress after the question, and none behind its report";
+        EXPECT_EQ(std::tuple(h.messages[1].title, h.messages[1].buttons, h.messages[1].text),
+                  std::tuple("Finished Installing", Buttons::Ok,
+                             "2 files installed into the game's folders in " + game + ".\r\n1 file already there in the same version.\r\n"
+                             "4 files kept in the Cache folder's sort folders, the game having another version: " + in("System", "D.u") + ", " +
+                             in("Textures", "C.utx") + ", " + in("Sounds", "G.uax") + " and 1 more;\r\nthey are in " + cache + "."));
+    }
+}
+
 }  // namespace
 }  // namespace tcc

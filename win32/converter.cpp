@@ -138,12 +138,18 @@ bool Converter::TranslateKeys(MSG& message) {
 
 LRESULT Converter::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (window_.Handle(message, wParam, lParam, &result)) return result;
+    if (window_.Handle(message, wParam, lParam, &result)) {
+        // At a new DPI the lists' fonts, and so their entries' widths, changed.
+        if (message == WM_DPICHANGED) folders_.FitWidth(), files_.FitWidth();
+        return result;
+    }
     switch (message) {
         HANDLE_MSG(hwnd, WM_COMMAND, OnCommand);
         HANDLE_MSG(hwnd, WM_DRAWITEM, OnDrawItem);
         HANDLE_MSG(hwnd, WM_ACTIVATE, OnActivate);
         HANDLE_MSG(hwnd, WM_CLOSE, OnClose);
+    // A command cannot stop halfway: the session waits for its end.
+    case WM_QUERYENDSESSION: return !commandRunning_;
     default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -163,7 +169,7 @@ void Converter::OnCommand(HWND, int id, HWND control, UINT code) {
         if (code == BN_CLICKED || code == BN_DOUBLECLICKED) form_->Pressed(c->id);
         break;
     case K::ClickLabel:
-        if (code == STN_CLICKED || code == STN_DBLCLK) form_->Pressed(c->id);
+        if (code == STN_CLICKED) form_->Pressed(c->id);
         break;
     case K::DriveList: OnDriveList(control, code); break;
     case K::FolderList:
@@ -256,10 +262,20 @@ Answer Converter::Ask(const Message& message) {
     const UINT icon = message.icon == Icon::Error ? MB_ICONERROR : message.icon == Icon::Warning ? MB_ICONWARNING : 0;
     // Over the main window, or over the about window once that alone is open.
     HWND owner = hwnd() ? hwnd() : info_ ? info_->hwnd() : nullptr;
+    // The box disables its owner and enables it again before it goes, so
+    // that the owner, not another program, comes to the front: during a
+    // command the owner is enabled for it, and disabled again after. The
+    // other window, no owner of the box, takes no input meanwhile either.
+    HWND other = info_ && info_->hwnd() != owner ? info_->hwnd() : nullptr;
+    const bool ownerOff = owner && !IsWindowEnabled(owner), otherOn = other && IsWindowEnabled(other);
+    if (otherOn) EnableWindow(other, FALSE);
+    if (ownerOff) EnableWindow(owner, TRUE);
     HHOOK hook = SetWindowsHookExW(WH_CBT, MessageBoxHook, nullptr, GetCurrentThreadId());
     const int id = MessageBoxW(owner, ToUtf16(message.text).c_str(), ToUtf16(message.title).c_str(),
                                buttons | icon | MB_DEFBUTTON1);
     UnhookWindowsHookEx(hook);
+    if (ownerOff) EnableWindow(owner, FALSE);
+    if (otherOn) EnableWindow(other, TRUE);
     for (const Choice& choice : choices)
         if (choice.answer == AnswerOf(id)) return choice.answer;
     return choices.back().answer;
@@ -295,7 +311,13 @@ void Converter::SetProgress(int step) {
 }
 
 void Converter::HideProgress() {
-    if (progress_) DestroyWindow(progress_);
+    if (!progress_) return;
+    // The system hands the activation of a window that goes to its owner
+    // only while that is enabled, else to another program.
+    const bool ownerOff = hwnd() && !IsWindowEnabled(hwnd());
+    if (ownerOff) EnableWindow(hwnd(), TRUE);
+    DestroyWindow(progress_);
+    if (ownerOff) EnableWindow(hwnd(), FALSE);
     progress_ = progressBar_ = nullptr;
 }
 
@@ -305,6 +327,12 @@ void Converter::TakeInput(bool take) {
     if (!take) RememberFocus();
     for (HWND window : {hwnd(), info_ ? info_->hwnd() : nullptr})
         if (window) EnableWindow(window, take);
+    // Input is taken off exactly while a command runs: the end of the
+    // session is refused meanwhile, with the reason the system shows.
+    commandRunning_ = !take;
+    if (hwnd() && !take)
+        ShutdownBlockReasonCreate(hwnd(), L"Tarnel Cache Converter is moving files; wait for it to end.");
+    if (hwnd() && take) ShutdownBlockReasonDestroy(hwnd());
     if (!take || !hwnd()) return;
     // The focus comes back where it was, also when the progress that had
     // it gave it to no window of this program.

@@ -91,6 +91,7 @@ private:
     HWND progressBar_ = nullptr;
     HWND focus_ = nullptr;      // the control that gets the focus back
     bool drivePicked_ = false;  // an entry of the dropped drive list was chosen
+    bool commandRunning_ = false;
 };
 
 }  // namespace tcc::win32

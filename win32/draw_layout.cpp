@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <oleacc.h>
+#include <windowsx.h>
 
 #include <map>
 #include <tuple>
@@ -45,6 +46,125 @@ void TellReader(HWND hwnd, const std::string& name, const std::string& descripti
     for (const auto& [property, text] : {std::pair(&kName, &name), std::pair(&kDescription, &description)})
         if (!text->empty())
             service->SetHwndPropStr(hwnd, OBJID_CLIENT, CHILDID_SELF, *property, ToUtf16(*text).c_str());
+}
+
+// What a screen reader finds of a clickable label: the system's own account
+// of a static control, and the default action "Press", which clicks it as
+// the mouse does. The standard object answers everything else.
+class PressableLabel final : public IAccessible {
+public:
+    PressableLabel(HWND label, IAccessible* standard) : label_(label), standard_(standard) {}
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+        if (id != __uuidof(IUnknown) && id != __uuidof(IDispatch) && id != __uuidof(IAccessible)) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --count_;
+        if (!left) {
+            standard_->Release();
+            delete this;
+        }
+        return left;
+    }
+
+    // The action.
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF) return E_INVALIDARG;
+        *action = SysAllocString(L"Press");
+        return *action ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (child.vt != VT_I4 || child.lVal != CHILDID_SELF) return E_INVALIDARG;
+        // Posted: the reader's call returns at once, the window acts after.
+        PressLabel(label_, PostMessageW);
+        return S_OK;
+    }
+
+    // The rest as the system's object says.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return standard_->GetTypeInfoCount(n); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override {
+        return standard_->GetTypeInfo(i, l, t);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT n, LCID l, DISPID* ids) override {
+        return standard_->GetIDsOfNames(id, names, n, l, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID d, REFIID id, LCID l, WORD f, DISPPARAMS* p, VARIANT* r, EXCEPINFO* e,
+                                     UINT* a) override {
+        return standard_->Invoke(d, id, l, f, p, r, e, a);
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** p) override { return standard_->get_accParent(p); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* n) override { return standard_->get_accChildCount(n); }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT c, IDispatch** d) override { return standard_->get_accChild(c, d); }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT c, BSTR* s) override { return standard_->get_accName(c, s); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* s) override { return standard_->get_accValue(c, s); }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT c, BSTR* s) override {
+        return standard_->get_accDescription(c, s);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT c, VARIANT* r) override { return standard_->get_accRole(c, r); }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT c, VARIANT* r) override { return standard_->get_accState(c, r); }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT c, BSTR* s) override { return standard_->get_accHelp(c, s); }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* f, VARIANT c, long* t) override {
+        return standard_->get_accHelpTopic(f, c, t);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT c, BSTR* s) override {
+        return standard_->get_accKeyboardShortcut(c, s);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* r) override { return standard_->get_accFocus(r); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* r) override { return standard_->get_accSelection(r); }
+    HRESULT STDMETHODCALLTYPE accSelect(long f, VARIANT c) override { return standard_->accSelect(f, c); }
+    HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* w, long* h, VARIANT c) override {
+        return standard_->accLocation(x, y, w, h, c);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long d, VARIANT s, VARIANT* r) override {
+        return standard_->accNavigate(d, s, r);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* r) override { return standard_->accHitTest(x, y, r); }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT c, BSTR s) override { return standard_->put_accName(c, s); }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT c, BSTR s) override { return standard_->put_accValue(c, s); }
+
+private:
+    HWND label_;
+    IAccessible* standard_;
+    ULONG count_ = 1;
+};
+
+// A clickable label clicks when the left button, pressed on it, is let go
+// inside it, as a button does; and it answers a screen reader's question for
+// its accessible object with a PressableLabel.
+LRESULT CALLBACK ClickLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: SetCapture(label); return 0;
+    case WM_LBUTTONUP: {
+        if (GetCapture() != label) return 0;
+        ReleaseCapture();
+        RECT box;
+        GetClientRect(label, &box);
+        if (PtInRect(&box, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) PressLabel(label, SendMessageW);
+        return 0;
+    }
+    case WM_GETOBJECT: {
+        IAccessible* standard = nullptr;
+        if (static_cast<LONG>(lParam) != OBJID_CLIENT ||
+            FAILED(CreateStdAccessibleObject(label, OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&standard))))
+            break;
+        auto* reader = new PressableLabel(label, standard);
+        const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, reader);
+        reader->Release();
+        return result;
+    }
+    default: break;
+    }
+    return DefSubclassProc(label, message, wParam, lParam);
 }
 
 struct ControlClass {
@@ -95,14 +215,28 @@ const wchar_t* ClassFor(const WindowLayout& layout, WNDPROC proc) {
 
 }  // namespace
 
+std::optional<bool> highContrast;
+
+bool HighContrast() {
+    if (highContrast) return *highContrast;
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void AnswerHighContrast(std::optional<bool> on) { highContrast = on; }
+
 HFONT FontOf(const FontStyle& style, int dpi) {
     const FontStyle& font = style.family ? style : kProgramFont;
     static std::map<std::tuple<std::string, int, bool, int>, HFONT> made;
     const int height = -static_cast<int>(font.points * dpi / 72 + 0.5);
     HFONT& handle = made[{font.family, height, font.italic, dpi}];
+    // A face standing in for a fixed-pitch family is of fixed pitch too.
+    const BYTE pitch = font.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH;
     if (!handle)
         handle = CreateFontW(height, 0, 0, 0, FW_NORMAL, font.italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, ToUtf16(font.family).c_str());
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch, ToUtf16(font.family).c_str());
     return handle;
 }
 
@@ -148,6 +282,7 @@ HWND LayoutWindow::Create(const WindowLayout& layout, WNDPROC proc, void* self) 
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), GetModuleHandleW(nullptr),
                                        nullptr);
         TellReader(control, c.accessName, c.description);
+        if (c.kind == K::ClickLabel) SetWindowSubclass(control, ClickLabelProc, 0, 0);
         controls_.push_back(control);
     }
     LayOut(static_cast<int>(GetDpiForWindow(hwnd_)));
@@ -227,14 +362,16 @@ bool LayoutWindow::Draw(const DRAWITEMSTRUCT& item) const {
     }
     HDC dc = item.hDC;
     RECT face = item.rcItem;
-    const bool pushed = item.itemState & ODS_SELECTED;
-    SetDCBrushColor(dc, ColourRef(kButtonFace));
+    const bool pushed = item.itemState & ODS_SELECTED, contrast = HighContrast();
+    SetDCBrushColor(dc, contrast ? GetSysColor(COLOR_BTNFACE) : ColourRef(kButtonFace));
     FillRect(dc, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     DrawEdge(dc, &face, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     wchar_t caption[128] = {};
     GetWindowTextW(item.hwndItem, caption, 128);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    SetTextColor(dc, item.itemState & ODS_DISABLED ? GetSysColor(COLOR_GRAYTEXT)
+                     : contrast                    ? GetSysColor(COLOR_BTNTEXT)
+                                                   : ColourRef(kButtonText));
     HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     RECT text = face;
     if (pushed) OffsetRect(&text, 1, 1);
@@ -252,7 +389,9 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     RECT box = item.rcItem;
     // No background of its own: the window's shows through.
-    SetDCBrushColor(dc, ColourRef(c.background != kNoColour ? c.background : layout_->background));
+    const bool contrast = HighContrast();
+    SetDCBrushColor(dc, contrast ? GetSysColor(COLOR_WINDOW)
+                                 : ColourRef(c.background != kNoColour ? c.background : layout_->background));
     FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     if (c.kind == K::Image) {
         // The picture at its own size, not stretched to the box.
@@ -261,9 +400,9 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
         return;
     }
     // A disabled label is drawn greyed, as the system draws its own.
-    const COLORREF colour = !IsWindowEnabled(item.hwndItem) ? GetSysColor(COLOR_GRAYTEXT)
-                            : c.text != kNoColour           ? ColourRef(c.text)
-                                                            : GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF colour = !IsWindowEnabled(item.hwndItem)    ? GetSysColor(COLOR_GRAYTEXT)
+                            : !contrast && c.text != kNoColour ? ColourRef(c.text)
+                                                               : GetSysColor(COLOR_WINDOWTEXT);
     if (c.Framed()) {
         SetDCBrushColor(dc, colour);
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
@@ -275,7 +414,10 @@ void LayoutWindow::DrawLabel(const ControlLayout& c, const DRAWITEMSTRUCT& item)
     SetTextColor(dc, colour);
     HGDIOBJ font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     const UINT align = c.align == Align::Left ? DT_LEFT : c.align == Align::Right ? DT_RIGHT : DT_CENTER;
-    const UINT lines = c.Framed() ? DT_SINGLELINE | DT_VCENTER : c.Wraps() ? DT_WORDBREAK : DT_SINGLELINE;
+    const UINT lines = c.Framed()     ? DT_SINGLELINE | DT_VCENTER
+                       : c.Wraps()    ? DT_WORDBREAK
+                       : c.PathText() ? DT_SINGLELINE | DT_PATH_ELLIPSIS
+                                      : DT_SINGLELINE;
     DrawTextW(dc, caption.c_str(), length, &box, DT_NOPREFIX | align | lines);
     SelectObject(dc, font);
 }
@@ -295,6 +437,20 @@ bool LayoutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = 0;
         LayOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return true;
+    case WM_ERASEBKGND: {
+        // The class's brush is the layout's background.
+        if (!HighContrast()) return false;
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_WINDOW));
+        *result = TRUE;
+        return true;
+    }
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        // High contrast may have come or gone.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return false;
     default: return false;
     }
 }

@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "core/utf16.h"
@@ -22,9 +23,24 @@ constexpr COLORREF ColourRef(int rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8
 // family is the program's font. Made once and kept for the program's life.
 HFONT FontOf(const FontStyle& style, int dpi);
 
+// Does the system ask for high contrast (SPI_GETHIGHCONTRAST)? Every control
+// is then drawn in the system's colours; otherwise each in the layout's, a
+// fixed background always with a fixed text colour. Tests may answer for the
+// system (nullopt: the system answers again).
+bool HighContrast();
+void AnswerHighContrast(std::optional<bool> on);
+
 // The pointing hand over every clickable control, its hot spot at the
 // fingertip.
 HCURSOR HandCursor();
+
+// Clicks a clickable label: tells its window STN_CLICKED, through send (the
+// mouse) or post (a screen reader's action).
+template <typename Deliver>
+void PressLabel(HWND label, Deliver deliver) {
+    deliver(GetParent(label), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label), STN_CLICKED),
+            reinterpret_cast<LPARAM>(label));
+}
 
 // An icon of the program's resources by its artwork's name (the layout's
 // file names), at a size in pixels.

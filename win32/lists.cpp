@@ -1,8 +1,10 @@
 #include "win32/lists.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 namespace tcc::win32 {
@@ -14,24 +16,6 @@ int Scaled(HWND list, int pixels) { return MulDiv(pixels, static_cast<int>(GetDp
 // A folder row's indent per level, and the room of its folder picture.
 int Indent(HWND list, int depth) { return Scaled(list, 2 + 10 * depth); }
 int PictureRoom(HWND list) { return Scaled(list, 16 + 4); }
-
-// The system's folder pictures, or the program's own where it has none.
-HICON FolderIcon(bool open, int size) {
-    static const HICON system[2] = {
-        [] {
-            SHSTOCKICONINFO info{};
-            info.cbSize = sizeof info;
-            return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDER, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon
-                                                                                                   : nullptr;
-        }(),
-        [] {
-            SHSTOCKICONINFO info{};
-            info.cbSize = sizeof info;
-            return SUCCEEDED(SHGetStockIconInfo(SIID_FOLDEROPEN, SHGSI_ICON | SHGSI_SMALLICON, &info)) ? info.hIcon
-                                                                                                       : nullptr;
-        }()};
-    return system[open] ? system[open] : ArtworkIcon(open ? "folder-open" : "folder-closed", size);
-}
 
 int TextWidth(HWND list, const std::wstring& text) {
     HDC dc = GetDC(list);
@@ -48,7 +32,26 @@ void SetWidth(HWND list, int widest) {
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scaled(list, 4)), 0);
 }
 
+std::wstring EntryText(HWND list, WPARAM row) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
 }  // namespace
+
+// Made from its image of that size, not a small one stretched; kept for the
+// program's life.
+HICON FolderIcon(bool open, int size) {
+    static std::map<std::pair<bool, int>, HICON> made;
+    HICON& icon = made[{open, size}];
+    SHSTOCKICONINFO info{};
+    info.cbSize = sizeof info;
+    if (!icon && SUCCEEDED(SHGetStockIconInfo(open ? SIID_FOLDEROPEN : SIID_FOLDER, SHGSI_ICONLOCATION, &info)))
+        SHDefExtractIconW(info.szPath, info.iIcon, 0, &icon, nullptr, static_cast<UINT>(size));
+    if (!icon) icon = ArtworkIcon(open ? "folder-open" : "folder-closed", size);
+    return icon;
+}
 
 void ShowDrives(HWND list, const std::vector<std::string>& entries, int selected) {
     bool same = SendMessageW(list, CB_GETCOUNT, 0, 0) == static_cast<LRESULT>(entries.size());
@@ -89,17 +92,23 @@ void FolderListBox::Show(const std::vector<FolderRow>& rows, int highlighted) {
     const HWND list = hwnd_;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    int widest = 0;
     for (const FolderRow& row : rows) {
-        const std::wstring text = ToUtf16(row.text);
-        const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToUtf16(row.text).c_str()));
         SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), row.depth * 2 + row.open);
-        widest = std::max(widest, Indent(list, row.depth) + PictureRoom(list) + TextWidth(list, text));
     }
-    SetWidth(list, widest);
+    FitWidth();
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(highlighted), 0);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void FolderListBox::FitWidth() {
+    int widest = 0;
+    for (WPARAM row = 0; row < static_cast<WPARAM>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); ++row) {
+        const int depth = static_cast<int>(SendMessageW(hwnd_, LB_GETITEMDATA, row, 0) / 2);
+        widest = std::max(widest, Indent(hwnd_, depth) + PictureRoom(hwnd_) + TextWidth(hwnd_, EntryText(hwnd_, row)));
+    }
+    SetWidth(hwnd_, widest);
 }
 
 LRESULT FolderListBox::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -118,8 +127,7 @@ void FolderListBox::Draw(const DRAWITEMSTRUCT& item) {
     int x = row.left + Indent(list, depth);
     DrawIconEx(dc, x, row.top + (row.bottom - row.top - size) / 2, FolderIcon(item.itemData % 2, size), size, size, 0,
                nullptr, DI_NORMAL);
-    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, item.itemID, 0)) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+    const std::wstring text = EntryText(list, item.itemID);
     RECT room{x + PictureRoom(list), row.top, row.right, row.bottom};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -134,20 +142,24 @@ void FileListBox::Show(const std::vector<std::string>& names, int selected) {
         std::size_t characters = 0;
         for (const std::string& name : names) characters += name.size() + 1;
         SendMessageW(hwnd_, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
-        std::wstring longest;
+        longest_.clear();
         for (const std::string& name : names) {
             std::wstring text = ToUtf16(name);
             SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-            if (text.size() > longest.size()) longest = std::move(text);
+            if (text.size() > longest_.size()) longest_ = std::move(text);
         }
-        // The list's font is of fixed pitch: the longest name is the widest.
-        SetWidth(hwnd_, TextWidth(hwnd_, longest));
+        shown_ = names;
+        FitWidth();
         SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(hwnd_, nullptr, TRUE);
-        shown_ = names;
     }
     SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     selected_ = selected;
+}
+
+void FileListBox::FitWidth() {
+    // The list's font is of fixed pitch: the longest name is the widest.
+    SetWidth(hwnd_, TextWidth(hwnd_, longest_));
 }
 
 void FileListBox::SelectionChanged() {

@@ -17,6 +17,10 @@ namespace tcc::win32 {
 // same, and the selected one.
 void ShowDrives(HWND list, const std::vector<std::string>& entries, int selected);
 
+// A folder picture, the system's (else the program's own), drawn at a size
+// in pixels.
+HICON FolderIcon(bool open, int size);
+
 // A list box of the system subclassed as in the classic samples: its window
 // procedure replaced, the object in the list's user data. (The common
 // controls' own subclassing reads a window property at every message, a
@@ -52,6 +56,9 @@ private:
 class FolderListBox : public SubclassedList {
 public:
     void Show(const std::vector<FolderRow>& rows, int highlighted);
+    // Lets the list scroll sideways as far as its widest entry reaches in
+    // its font (at a new DPI, a new one).
+    void FitWidth();
     static void Draw(const DRAWITEMSTRUCT& item);
 
 protected:
@@ -69,6 +76,7 @@ public:
     // Fills the list anew only when the names changed, since a command
     // shows a big folder again and again.
     void Show(const std::vector<std::string>& names, int selected);
+    void FitWidth();
     // The list's selection changed (LBN_SELCHANGE).
     void SelectionChanged();
 
@@ -78,8 +86,9 @@ protected:
 private:
     Clicked clicked_;
     std::vector<std::string> shown_;
-    int selected_ = -1;  // the selection last shown or reported
-    int pressed_ = -1;   // the selected entry the mouse went down on
+    std::wstring longest_;  // the longest of them
+    int selected_ = -1;     // the selection last shown or reported
+    int pressed_ = -1;      // the selected entry the mouse went down on
 };
 
 }  // namespace tcc::win32

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "qt/converter.h"
+#include "qt/draw_layout.h"
 #include "qt/info.h"
 #include "qt/lists.h"
 #include "tests/support/fake_volumes.h"
@@ -48,15 +49,17 @@ void Click(QAbstractItemView* list, int row, bool twice = false) {
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-// The window as its layout says: size, title, colours, and each control's place, font, colours, caption, what a
-// screen reader reads, whether it is shown, and the pointing hand (hot spot at the fingertip) over the clickable ones.
-void ExpectBuiltFrom(QWidget& window, const WindowLayout& layout) {
+// The window as its layout says: size, title, colours (in high contrast, the system's), and each control's place,
+// font, colours, caption, what a screen reader reads, whether it is shown, and the pointing hand (hot spot at the
+// fingertip) over the clickable ones.
+void ExpectBuiltFrom(QWidget& window, const WindowLayout& layout, bool contrast = false) {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const auto rgb = [](const QColor& colour) { return int(colour.rgb() & 0xFFFFFF); };
+    const auto system = [&rgb](QPalette::ColorRole role) { return rgb(QApplication::palette().color(QPalette::Active, role)); };
     EXPECT_EQ(std::tuple(window.width() * 15, window.height() * 15, window.windowTitle().toStdString(),
                          rgb(window.palette().color(QPalette::Window)), window.windowIcon().isNull()),
-              std::tuple(layout.width, layout.height, layout.title, layout.background, false));
+              std::tuple(layout.width, layout.height, layout.title, contrast ? system(QPalette::Window) : layout.background, false));
     for (const ControlLayout& c : layout.controls) {
         SCOPED_TRACE(c.name);
         auto* control = window.findChild<QWidget*>(QString::fromLatin1(c.name));
@@ -69,21 +72,24 @@ void ExpectBuiltFrom(QWidget& window, const WindowLayout& layout) {
         const int align = text ? int(label->alignment() & Qt::AlignHorizontal_Mask) : 0;
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
         EXPECT_EQ(std::tuple(control->geometry(), font.family(), font.pointSizeF(), font.bold() || font.underline(), font.italic(),
-                             c.text == kNoColour ? kNoColour : rgb(colours.color(QPalette::Active, QPalette::WindowText)),
+                             font.fixedPitch(), rgb(colours.color(QPalette::Active, QPalette::WindowText)),
                              control->autoFillBackground() ? rgb(colours.color(QPalette::Window)) : kNoColour,
                              button ? button->text().toStdString() : text ? label->text().toStdString() : c.caption,
                              align, text && label->wordWrap(), reader->text(QAccessible::Name).toStdString(),
                              reader->text(QAccessible::Description).toStdString(), control->isVisible(), control->isEnabled(),
                              control->focusPolicy() != Qt::NoFocus, hand ? control->cursor().hotSpot() : QPoint()),
                   std::tuple(QRect(px(c.left), px(c.top), px(c.width), px(c.height)), c.font.family ? c.font.family : plain.family(),
-                             c.font.family ? c.font.points : plain.pointSizeF(), false, c.font.italic, c.text, c.background,
+                             c.font.family ? c.font.points : plain.pointSizeF(), false, c.font.italic, c.font.fixedPitch,
+                             contrast || c.text == kNoColour ? system(QPalette::WindowText) : c.text, contrast ? kNoColour : c.background,
                              c.caption, text ? int(c.align == Align::Left ? Qt::AlignLeft : c.align == Align::Right ? Qt::AlignRight
                                                                                                                : Qt::AlignHCenter) : 0,
                              c.Wraps(), c.ReaderName(), c.description, c.Shown(), c.Enabled(), c.TakesFocus(),
                              c.Clickable() ? QPoint(12, 1) : QPoint()));
         if (!button) continue;
-        EXPECT_EQ(std::tuple(rgb(colours.color(QPalette::Button)), button->isDefault(), button->autoDefault(), button->cursor().shape()),
-                  std::tuple(kButtonFace, false, false, Qt::BitmapCursor));
+        EXPECT_EQ(std::tuple(rgb(colours.color(QPalette::Button)), rgb(colours.color(QPalette::Active, QPalette::ButtonText)),
+                             button->isDefault(), button->autoDefault(), button->cursor().shape()),
+                  std::tuple(contrast ? system(QPalette::Button) : kButtonFace, contrast ? system(QPalette::ButtonText) : kButtonText,
+                             false, false, Qt::BitmapCursor));
     }
 }
 
@@ -110,6 +116,13 @@ TEST(Look, BothWindowsLaidOutThenFocusKeysTheMouseOnTheListsAndTheAboutWindow) {
     QTest::keyClick(&info, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), info.findChild<QWidget*>("cmdBack")) << "the only control with the focus";
     info.hide();
+    {
+        qputenv("GTK_THEME", "HighContrastInverse");
+        WindowHarness contrast;
+        Info about;
+        ExpectBuiltFrom(*contrast.window, ConverterLayout(), true), ExpectBuiltFrom(about, InfoLayout(), true);
+        qunsetenv("GTK_THEME");
+    }
 
     WindowHarness h;
     ExpectBuiltFrom(*h.window, ConverterLayout());
@@ -142,6 +155,13 @@ TEST(Look, BothWindowsLaidOutThenFocusKeysTheMouseOnTheListsAndTheAboutWindow) {
     Click(dirs, 3, true);
     EXPECT_EQ(std::tuple(h.Chosen(), h.Get<QLabel>("lblFolder")->text(), h.Get<QLabel>("lblFolder")->accessibleName(), files->model()->rowCount()),
               std::tuple("/vol/a/Cache", "/vol/a/Cache", "/vol/a/Cache", 2)) << "a double click opens; the label read as shown";
+    const QString path = "/vol/a/" + QString("Folder/").repeated(30) + "Cache";
+    h.window->SetCaption(ControlId::lblFolder, path.toStdString());
+    auto* const shown = h.Get<PathLabel>("lblFolder");
+    EXPECT_EQ(std::tuple(shown->text(), shown->Shown().startsWith("/vol/a/"), shown->Shown().endsWith("Folder/Cache"), shown->Shown().contains(QChar(0x2026)),
+                         shown->fontMetrics().horizontalAdvance(shown->Shown()) <= shown->width()),
+              std::tuple(path, true, true, true, true)) << "a long path loses its middle, not its ends";
+    h.window->SetCaption(ControlId::lblFolder, "/vol/a/Cache");
     Click(dirs, 4);  // sub
     EXPECT_EQ(h.Chosen(), "/vol/a/Cache") << "a single click only highlights";
     Click(files, 1);
@@ -161,7 +181,13 @@ TEST(Look, BothWindowsLaidOutThenFocusKeysTheMouseOnTheListsAndTheAboutWindow) {
     EXPECT_EQ(pressed, QStringList({"cmdGetCache", "cmdRefresh", "cmdSort", "cmdSort"})) << "Enter presses the focused one";
 
     // One modeless centred about window; Exit leaves it open, and the program ends when both windows are closed.
-    for (int twice = 0; twice < 2; ++twice) h.Click("lblInfo");
+    QWidget* const label = h.Get("lblInfo");
+    QTest::mousePress(label, Qt::LeftButton), QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(-5, 5));
+    EXPECT_EQ(h.window->info(), nullptr) << "\"Information\" opens neither on the press nor when let go outside it";
+    QAccessibleActionInterface* reader = QAccessible::queryAccessibleInterface(label)->actionInterface();
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->actionNames(), QStringList{QAccessibleActionInterface::pressAction()}) << "a screen reader can press it";
+    reader->doAction(QAccessibleActionInterface::pressAction()), h.Click("lblInfo");
     Info* about = h.window->info();
     ASSERT_NE(about, nullptr);
     const auto offCentre = [about] { return (about->frameGeometry().center() - about->screen()->availableGeometry().center()).manhattanLength(); };

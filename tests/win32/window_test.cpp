@@ -11,6 +11,7 @@
 #include "win32/converter.h"
 
 #include <commctrl.h>  // after windows.h
+#include <oleacc.h>
 
 namespace tcc::win32 {
 namespace {
@@ -25,17 +26,18 @@ void Settle() { for (const DWORD end = GetTickCount() + 300; GetTickCount() < en
 bool QuitPosted() { MSG m; return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }
 // The notification a control sends its window when the user acts on it.
 void Notify(HWND c, UINT code) { SendMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), code), LPARAM(c)); }
-// The colours of the pixels a control draws of itself.
-std::set<COLORREF> Drawn(HWND control) {
+// The pixels a control draws of itself, row by row, and their colours.
+std::vector<COLORREF> Pixels(HWND control) {
     RECT r;
     HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = (GetClientRect(control, &r), CreateCompatibleBitmap(screen, r.right, r.bottom)), old = HBITMAP(SelectObject(dc, bitmap));
     SendMessageW(control, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
-    std::set<COLORREF> colours;
-    for (int i = 0; i < r.right * r.bottom; ++i) colours.insert(GetPixel(dc, i % r.right, i / r.right));
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < r.right * r.bottom; ++i) pixels.push_back(GetPixel(dc, i % r.right, i / r.right));
     SelectObject(dc, old), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
-    return colours;
+    return pixels;
 }
+std::set<COLORREF> Drawn(HWND control) { const auto pixels = Pixels(control); return {pixels.begin(), pixels.end()}; }
 
 // A main window over an in-memory disk with the volumes /vol/a and /vol/b, shown and active; its message boxes
 // are answered with their last button, and their texts kept.
@@ -85,10 +87,10 @@ struct Harness {
 
 // A window (the main or the about one) moved to a screen of a DPI, then as its layout says there: size, title,
 // background, icon, frame; each control's class, place, font, text, what is shown, enabled and takes the focus,
-// what it draws (its background or face and its text, greyed when disabled), and the pointing hand over the
-// clickable ones.
+// what it draws (its background or face and its text, greyed when disabled; in high contrast, the system's
+// colours), and the pointing hand over the clickable ones.
 template <typename Shown>
-void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi) {
+void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi, bool contrast = false) {
     const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     HWND window = shown.hwnd();
     RECT at{0, 0, px(layout.width), px(layout.height)}, client;  // the window as the system proposes it
@@ -112,19 +114,23 @@ void ExpectBuiltFrom(const Shown& shown, const WindowLayout& layout, int dpi) {
         SendMessageW(window, WM_SETCURSOR, WPARAM(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const char* kinds[] = {"Static", "Static", "Static", "Button", "ComboBox", "ListBox", "ListBox"};
         EXPECT_EQ(std::tuple(ClassOf(h), r.left, r.top, r.right - r.left, r.bottom - r.top, ToUtf8(font.lfFaceName), font.lfHeight,
-                             bool(font.lfItalic), (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0, GetCursor() == HandCursor()),
+                             bool(font.lfItalic), font.lfPitchAndFamily, (style & WS_VISIBLE) != 0, IsWindowEnabled(h) != 0, (style & WS_TABSTOP) != 0,
+                             GetCursor() == HandCursor()),
                   std::tuple(std::string(kinds[int(c.kind)]), px(c.left), px(c.top), px(c.width), px(c.height), std::string(want.family),
-                             -int(want.points * dpi / 72 + 0.5), want.italic, c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
+                             -int(want.points * dpi / 72 + 0.5), want.italic, BYTE(want.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH),
+                             c.Shown(), c.Enabled(), c.TakesFocus(), c.Clickable()));
         if (c.kind == ControlKind::DriveList) continue;
         EXPECT_EQ(TextOf(h), c.kind == ControlKind::Button ? c.caption : c.PlainCaption().empty() ? c.ReaderName() : c.PlainCaption());
         if (c.TakesFocus() && c.kind != ControlKind::Button) continue;  // the lists are the system's
         const std::set<COLORREF> drawn = Drawn(h);
         const bool shows = !c.PlainCaption().empty() || c.kind == ControlKind::Image;
-        const int face = c.kind == ControlKind::Button ? kButtonFace : c.background != kNoColour ? c.background : layout.background;
-        const COLORREF text = c.kind == ControlKind::Button ? GetSysColor(COLOR_BTNTEXT) : !c.Enabled() ? GetSysColor(COLOR_GRAYTEXT)
+        const bool button = c.kind == ControlKind::Button;
+        const COLORREF face = contrast ? GetSysColor(button ? COLOR_BTNFACE : COLOR_WINDOW)
+                              : ColourRef(button ? kButtonFace : c.background != kNoColour ? c.background : layout.background);
+        const COLORREF text = button ? (contrast ? GetSysColor(COLOR_BTNTEXT) : ColourRef(kButtonText)) : !c.Enabled() ? GetSysColor(COLOR_GRAYTEXT)
                               : c.kind == ControlKind::Image ? RGB(200, 40, 40)  // the logo's top tile
-                              : c.text != kNoColour ? ColourRef(c.text) : GetSysColor(COLOR_WINDOWTEXT);
-        EXPECT_EQ(std::tuple(drawn.count(ColourRef(face)), shows && drawn.count(text)), std::tuple(1u, shows));
+                              : c.text != kNoColour && !contrast ? ColourRef(c.text) : GetSysColor(COLOR_WINDOWTEXT);
+        EXPECT_EQ(std::tuple(drawn.count(face), shows && drawn.count(text)), std::tuple(1u, shows));
     }
 }
 
@@ -134,13 +140,35 @@ TEST(Win32Look, BothWindowsLaidOutThenFocusTabOrderAndKeys) {
     Harness h;
     Notify(h[ControlId::lblInfo], STN_CLICKED);
     Info& info = *h.window->info();
+    h.window->ShowFiles({"a-rather-long-name.unr", "b.u"}, -1), h.window->ShowFolders({{"Cache", "/Cache", 2, true}}, 0);
+    std::vector<LRESULT> extents;  // the lists' widths to scroll to, at each DPI
     for (int dpi : {96, 144}) {
         ExpectBuiltFrom(*h.window, ConverterLayout(), dpi);
         ExpectBuiltFrom(info, InfoLayout(), dpi);
+        for (ControlId list : {ControlId::dirDirBox, ControlId::filFileBox}) extents.push_back(SendMessageW(h[list], LB_GETHORIZONTALEXTENT, 0, 0));
     }
+    std::vector<LONG> iconWidths;  // the folder pictures made at their size
+    for (int size : {16, 24}) {
+        ICONINFO made;
+        BITMAP image;
+        for (bool open : {false, true})
+            GetIconInfo(FolderIcon(open, size), &made), GetObjectW(made.hbmColor, sizeof image, &image), iconWidths.push_back(image.bmWidth);
+    }
+    EXPECT_EQ(std::tuple(extents[2] > extents[0], extents[3] > extents[1] * 1.3, iconWidths), std::tuple(true, true, std::vector<LONG>{16, 16, 24, 24}))
+        << "at a new DPI the lists scroll as far as their entries reach, and the folder pictures are made at the size";
+    h.window->ShowFiles({}, -1), h.window->ShowFolders({}, -1);
+    AnswerHighContrast(true);
+    ExpectBuiltFrom(*h.window, ConverterLayout(), 144, true), ExpectBuiltFrom(info, InfoLayout(), 144, true);
+    AnswerHighContrast(std::nullopt);
     ICONINFO hand;
     EXPECT_TRUE(GetIconInfo(HandCursor(), &hand) && hand.xHotspot == 12 && hand.yHotspot == 1);
     info.Close();
+
+    // A long path keeps its end: two that differ there alone are drawn apart.
+    std::vector<std::vector<COLORREF>> paths;
+    for (const char* end : {"\\Cache", "\\Other"})
+        h.window->SetCaption(ControlId::lblFolder, "C:" + std::string(40, 'x') + std::string(100, 'W') + end), paths.push_back(Pixels(h[ControlId::lblFolder]));
+    EXPECT_NE(paths[0], paths[1]);
 
     SetForegroundWindow(h.window->hwnd()), Settle();
     EXPECT_EQ(h.TabCycle(5), (Strings{"drvDriveBox", "dirDirBox", "filFileBox", "cmdExit", "drvDriveBox"}));
@@ -194,7 +222,21 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
         EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM n) { return *reinterpret_cast<int*>(n) += IsWindowVisible(w) && ClassOf(w) == "TarnelCacheConverter.Info", TRUE; }, LPARAM(&n));
         return n;
     };
-    for (UINT code : {STN_CLICKED, STN_DBLCLK}) Notify(h[ControlId::lblInfo], code);
+    // "Information" opens when the mouse, pressed on it, is let go inside it (below), and by a screen reader's
+    // default action, "Press".
+    HWND label = h[ControlId::lblInfo];
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(-5, 5));
+    EXPECT_EQ(h.window->info(), nullptr) << "not on the press, nor let go outside";
+    IAccessible* reader = nullptr;
+    BSTR action = nullptr, name = nullptr;
+    VARIANT self;
+    VariantInit(&self), self.vt = VT_I4, self.lVal = CHILDID_SELF;
+    ASSERT_EQ(AccessibleObjectFromWindow(label, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&reader)), S_OK);
+    EXPECT_EQ(std::tuple(reader->get_accDefaultAction(self, &action), reader->get_accName(self, &name), reader->accDoDefaultAction(self)),
+              std::tuple(S_OK, S_OK, S_OK));
+    EXPECT_EQ(std::tuple(std::wstring(action), std::wstring(name)), std::tuple(L"Press", L"Information"));
+    SysFreeString(action), SysFreeString(name), reader->Release(), Pump();
+    ASSERT_NE(h.window->info(), nullptr);
     Info& info = *h.window->info();
     const auto offCentre = [&info] {  // from the middle of the screen's work area (the virtual display has one screen)
         RECT f, s;
@@ -207,7 +249,7 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
     SetWindowPos(info.hwnd(), nullptr, 0, 0, 500, 400, SWP_NOZORDER);
     Notify(info[ControlId::cmdBack], BN_CLICKED);
     EXPECT_EQ(aboutWindows(), 0);
-    Notify(h[ControlId::lblInfo], STN_CLICKED);
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(std::tuple(aboutWindows(), h.window->info(), offCentre()), std::tuple(1, &info, 0)) << "opened again as laid out";
     ExpectBuiltFrom(info, InfoLayout(), 96);
 
@@ -222,10 +264,11 @@ TEST(Win32Input, TheListsAndTheAboutWindow) {
 // title, text, buttons, default button and icon.
 WPARAM answerKey;
 Strings seen;
+HWND windows[2];  // the main and the about window: neither takes input while a box is open
 void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND dialog = FindWindowW(L"#32770", L"A title");
-    seen = {TextOf(dialog), "", "", "", "no icon"};
+    seen = {TextOf(dialog), "", "", "", "no icon", std::to_string(IsWindowEnabled(windows[0]) + IsWindowEnabled(windows[1]))};
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         const bool button = ClassOf(c) == "Button", picture = !button && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
         if (button) seen[2] += (seen[2].empty() ? "" : " ") + TextOf(c);
@@ -249,30 +292,49 @@ TEST(Win32Commands, TheMessageBoxOfEachKindAndTheProgressThatNoInputGetsPast) {
     };
     Harness h;
     h.window->SetMessageHook(nullptr);
+    Notify(h[ControlId::lblInfo], STN_CLICKED);
+    windows[0] = h.window->hwnd(), windows[1] = h.window->info()->hwnd();
+    const auto enabled = [&h] { return std::tuple(IsWindowEnabled(h.window->hwnd()), IsWindowEnabled(h.window->info()->hwnd())); };
     for (const auto& [buttons, icon, key, answer, captions, byDefault, shown] : boxes) {
         answerKey = key;
         SetTimer(nullptr, 0, 100, &AnswerTheBox);
         EXPECT_EQ(h.window->Ask({"Some & text.", "A title", buttons, icon}), answer);
-        EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, byDefault, shown}));
+        EXPECT_EQ(seen, (Strings{"A title", "Some & text.", captions, byDefault, shown, "0"}));
+        EXPECT_EQ(enabled(), std::tuple(TRUE, TRUE));
     }
 
+    // Another program's window behind: when the progress or a box over the disabled window goes, the main window
+    // comes to the front, not that one.
+    HWND other = CreateWindowExW(0, L"Static", L"Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     h.window->form().SetFolder("/vol/a/Cache");
-    Notify(h[ControlId::lblInfo], STN_CLICKED);
     SetForegroundWindow(h.window->hwnd()), Settle(), SetFocus(h[ControlId::cmdSort]);
+    const LRESULT endSession = SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
     h.window->TakeInput(false);
+    std::vector<HWND> inFront;
+    for (int twice = 0; twice < 2; ++twice) {
+        h.window->ShowProgress("Converting the cache..."), Settle(), h.window->HideProgress(), Settle();
+        inFront.push_back(GetForegroundWindow());
+    }
+    answerKey = VK_RETURN, SetTimer(nullptr, 0, 100, &AnswerTheBox);
+    h.window->Ask({"Some & text.", "A title", Buttons::Ok, Icon::None}), Settle();
+    inFront.push_back(GetForegroundWindow());
+    EXPECT_EQ(std::tuple(inFront, enabled(), endSession, SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)),
+              std::tuple(std::vector<HWND>(3, h.window->hwnd()), std::tuple(FALSE, FALSE), TRUE, FALSE))
+        << "the main window in front, still taking no input; the session may not end while a command runs";
+    DestroyWindow(other);
     h.window->ShowProgress("Converting the cache...");
     h.window->SetProgress(500);
     HWND progress = h.window->progress(), bar = FindWindowExW(progress, nullptr, PROGRESS_CLASSW, nullptr);
     SendMessageW(progress, WM_CLOSE, 0, 0), SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
     SendMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0), Pump();
-    const auto enabled = [&h] { return std::tuple(IsWindowEnabled(h.window->hwnd()), IsWindowEnabled(h.window->info()->hwnd())); };
     EXPECT_EQ(std::tuple(IsWindowVisible(progress), GetWindow(progress, GW_OWNER), TextOf(progress), GetWindowLongW(progress, GWL_STYLE) & WS_SYSMENU,
                          TextOf(FindWindowExW(progress, nullptr, L"Static", nullptr)), SendMessageW(bar, PBM_GETPOS, 0, 0),
                          SendMessageW(bar, PBM_GETRANGE, FALSE, 0), enabled()),
               std::tuple(TRUE, h.window->hwnd(), "Tarnel Cache Converter", 0, "Converting the cache...", 500, 1000, std::tuple(FALSE, FALSE)));
     h.window->HideProgress();
     h.window->TakeInput(true);
-    EXPECT_EQ(std::tuple(IsWindow(progress), enabled(), GetFocus()), std::tuple(FALSE, std::tuple(TRUE, TRUE), h[ControlId::cmdSort]));
+    EXPECT_EQ(std::tuple(IsWindow(progress), enabled(), GetFocus(), SendMessageW(h.window->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)),
+              std::tuple(FALSE, std::tuple(TRUE, TRUE), h[ControlId::cmdSort], TRUE));
 }
 
 }  // namespace
