@@ -17,7 +17,19 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 // folder made in the game's folder is given by its full path. The command
 // line prints them; the window has no use for them.
 struct FileAction {
-    enum class Kind { Rename, Move, Replace, Write, MakeFolder, Skip, Install, Same, RemoveFolder, Keep, RemoveLeftover };
+    enum class Kind {
+        Rename,
+        Move,
+        Replace,
+        Write,
+        MakeFolder,
+        Skip,
+        Install,
+        Same,
+        RemoveFolder,
+        Keep,
+        RemoveLeftover
+    };
     Kind kind = Kind::Skip;
     // The file or folder acted on or passed over, by the name it had before;
     // for a record passed over or kept, its key.

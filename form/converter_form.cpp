@@ -52,7 +52,7 @@ std::string InstallReport(const std::vector<FileAction>& actions, const std::str
     }
     std::string text = Files(installed) + " installed into the game's folders in " + game + ".\r\n" + Files(same) +
                        " already there in the same version.\r\n" + Files(kept.size()) +
-                       " kept in the Cache folder's sort folders, the game having another version";
+                       " kept in the Cache folder's sort folders, the game holding another file of that name";
     if (kept.empty()) return text + ".";
     for (std::size_t i = 0; i < kept.size() && i < kNamed; ++i) text += (i ? ", " : ": ") + kept[i];
     if (kept.size() > kNamed) text += " and " + std::to_string(kept.size() - kNamed) + " more";

@@ -325,7 +325,7 @@ TEST(Install, TheSortAsksWhereTheGameIsNoKeepsThemYesInstallsThemAndTells) {
         EXPECT_EQ(std::tuple(h.messages[1].title, h.messages[1].buttons, h.messages[1].text),
                   std::tuple("Finished Installing", Buttons::Ok,
                              "2 files installed into the game's folders in " + game + ".\r\n1 file already there in the same version.\r\n"
-                             "4 files kept in the Cache folder's sort folders, the game having another version: " + in("System", "D.u") + ", " +
+                             "4 files kept in the Cache folder's sort folders, the game holding another file of that name: " + in("System", "D.u") + ", " +
                              in("Textures", "C.utx") + ", " + in("Sounds", "G.uax") + " and 1 more;\r\nthey are in " + cache + "."));
     }
 }
