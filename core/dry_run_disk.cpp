@@ -1,7 +1,5 @@
 #include "core/dry_run_disk.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
