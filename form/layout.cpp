@@ -49,7 +49,7 @@ WindowLayout MakeConverter() {
          kHiddenAtStart, "", "Heading of the current path"},
         {I::cmdExit, "cmdExit", K::Button, 7575, 6450, 920, 420, "E&xit", kButton, N, N, C, 0, "", "Closes the window"},
         {I::cmdRefresh, "cmdRefresh", K::Button, 2550, 6450, 2415, 420, "2. &Refresh \".ini\" File", kButton, N, N, C,
-         kHiddenAtStart, "", "Writes the cache index anew with its header alone"},
+         kHiddenAtStart, "", "Writes the cache index anew without the records of files converted"},
         {I::lblWarning, "lblWarning", K::Label, 825, 6975, 6840, 315,
          "Notice: Some files may not be able to be converted due to 'cache.ini' file records not available.", kPlain,
          kSilver, kNavy, C, kHiddenAtStart, "", "Notice"},
