@@ -15,7 +15,7 @@ enum class Answer { Ok, Yes, No, Retry, Cancel };
 // One change a command made on disk, or a record or file it passed over.
 // Names are relative to the chosen folder ("Map.unr", "Maps/Map.unr"); a
 // folder made in the game's folder is given by its full path. The command
-// line prints them; the window has no use for them.
+// line prints them; the window counts an install's for its closing box.
 struct FileAction {
     enum class Kind {
         Rename,
